@@ -1,0 +1,225 @@
+#include "Appearance.h"
+
+#include "Failure.h"
+#include "FileHelpers.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QImage>
+#include <QLabel>
+#include <QPixmap>
+#include <QRadioButton>
+#include <QStyle>
+#include <QWidget>
+#include <QtEndian>
+
+namespace statusmill {
+
+QString programFolder()
+{
+    return QCoreApplication::applicationDirPath();
+}
+
+QString skinFilePath()
+{
+    return QDir(programFolder()).filePath(QStringLiteral("x/o.cjs"));
+}
+
+QString handCursorPath()
+{
+    return QDir(programFolder()).filePath(QStringLiteral("HAND-M.CUR"));
+}
+
+QIcon programIcon()
+{
+    QIcon icon;
+    for (int size : {32, 48, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/statusmill-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
+QColor designBackground()
+{
+    return Qt::white;
+}
+
+QColor buttonFaceColour()
+{
+    return QApplication::palette().color(QPalette::Active, QPalette::Button);
+}
+
+void setBackground(QWidget* widget, const QColor& colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, colour);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+ControlKind controlKind(const QWidget* widget)
+{
+    if (qobject_cast<const QGroupBox*>(widget))
+        return ControlKind::Frame;
+    if (qobject_cast<const QRadioButton*>(widget))
+        return ControlKind::OptionButton;
+    if (qobject_cast<const QCheckBox*>(widget))
+        return ControlKind::CheckBox;
+    if (widget->inherits("statusmill::PictureBox"))
+        return ControlKind::PictureBox;
+    if (qobject_cast<const QLabel*>(widget))
+        return ControlKind::Label;
+    return ControlKind::Other;
+}
+
+namespace {
+
+void recolour(QWidget* window, bool pictureBoxesToo)
+{
+    setBackground(window, buttonFaceColour());
+    for (QWidget* control : window->findChildren<QWidget*>()) {
+        switch (controlKind(control)) {
+        case ControlKind::Frame:
+        case ControlKind::Label:
+        case ControlKind::OptionButton:
+        case ControlKind::CheckBox:
+            setBackground(control, buttonFaceColour());
+            break;
+        case ControlKind::PictureBox:
+            if (pictureBoxesToo)
+                setBackground(control, buttonFaceColour());
+            break;
+        case ControlKind::Other:
+            break;
+        }
+    }
+}
+
+} // namespace
+
+void SkinFramework::LoadSkin(const QString& path, const QString& section)
+{
+    Q_UNUSED(section);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Failure(QStringLiteral("Cannot load skin %1: %2").arg(path, file.errorString()));
+    m_styleSheet = QString::fromUtf8(file.readAll());
+}
+
+void SkinFramework::ApplyWindow(QWidget* window) const
+{
+    if (m_options & FlatFrames) {
+        for (QGroupBox* frame : window->findChildren<QGroupBox*>())
+            frame->setFlat(true);
+    }
+    if (m_applyStyleSheet)
+        window->setStyleSheet(m_styleSheet);
+    if (m_repolishControls) {
+        for (QWidget* control : window->findChildren<QWidget*>()) {
+            control->style()->unpolish(control);
+            control->style()->polish(control);
+        }
+    }
+}
+
+void ApplySkinIfPresent(QWidget* window, SkinFramework& skin)
+{
+    // Only a regular file counts: a folder of that name does not.
+    if (!QFileInfo(skinFilePath()).isFile())
+        return;
+
+    recolour(window, true);
+
+    skin.LoadSkin(skinFilePath(), QString());
+    skin.setOptions(skin.options() | SkinFramework::FlatFrames);
+    skin.setApplyStyleSheet(true);
+    skin.setRepolishControls(true);
+    skin.ApplyWindow(window);
+}
+
+void ApplyFormColors(QWidget* window)
+{
+    recolour(window, false);
+}
+
+QCursor loadCursorFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Failure(QStringLiteral("Cannot open cursor %1: %2").arg(path, file.errorString()));
+    const QByteArray bytes = file.readAll();
+
+    QImage image;
+    if (!image.loadFromData(bytes, "CUR") || image.isNull())
+        throw Failure(QStringLiteral("Invalid picture: %1").arg(path));
+
+    // A .cur directory entry keeps the hotspot where an icon keeps planes and bit count.
+    int hotX = -1;
+    int hotY = -1;
+    if (bytes.size() >= 6 + 16) {
+        const auto* data = reinterpret_cast<const uchar*>(bytes.constData());
+        if (qFromLittleEndian<quint16>(data + 2) == 2) {
+            hotX = qFromLittleEndian<quint16>(data + 6 + 4);
+            hotY = qFromLittleEndian<quint16>(data + 6 + 6);
+        }
+    }
+    return QCursor(QPixmap::fromImage(image), hotX, hotY);
+}
+
+std::optional<QCursor> loadHandCursor()
+{
+    if (!FileExists(handCursorPath()))
+        return std::nullopt;
+    return loadCursorFile(handCursorPath());
+}
+
+void WindowPointer::set(State state)
+{
+    m_state = state;
+    apply();
+}
+
+void WindowPointer::setCustomCursor(std::optional<QCursor> cursor)
+{
+    m_custom = std::move(cursor);
+    apply();
+}
+
+void WindowPointer::hoverButton()
+{
+    if (m_state != Hourglass)
+        set(Custom);
+}
+
+void WindowPointer::hoverBackground()
+{
+    if (m_state != Hourglass)
+        set(Default);
+}
+
+void WindowPointer::apply()
+{
+    if (!m_window)
+        return;
+    switch (m_state) {
+    case Default:
+        m_window->unsetCursor();
+        break;
+    case Hourglass:
+        m_window->setCursor(Qt::WaitCursor);
+        break;
+    case Custom:
+        // Without a cursor file the custom pointer has no image of its own.
+        if (m_custom)
+            m_window->setCursor(*m_custom);
+        else
+            m_window->unsetCursor();
+        break;
+    }
+}
+
+} // namespace statusmill

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace statusmill {
+
+// True exactly when the file system can tell the path's modification time. Never throws.
+bool FileExists(const QString& path);
+
+// Lets pending window events run once, then writes `bytes` to `path` unless
+// something of that name exists already. Throws Failure when the file cannot be
+// written; a partly written file is removed first, so it never passes for a good one.
+void WriteBytesIfAbsent(const QByteArray& bytes, const QString& path);
+
+// Deletes the file if it can; every failure is ignored. Never throws.
+void DeleteFileQuietly(const QString& path);
+
+} // namespace statusmill

@@ -1,0 +1,172 @@
+#include "Form1.h"
+
+#include "Form1Layout.h"
+#include "common/Dialogs.h"
+#include "common/Failure.h"
+#include "common/FixedWindow.h"
+#include "common/Fonts.h"
+#include "common/Procedure.h"
+#include "common/Product.h"
+#include "common/Settings.h"
+
+#include <QEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+
+namespace statusmill {
+
+namespace {
+
+QPushButton* makeButton(QWidget* parent, const ControlLayout& layout, const char* caption)
+{
+    auto* button = new QPushButton(QString::fromUtf8(caption), parent);
+    button->setObjectName(QString::fromLatin1(layout.name));
+    button->setGeometry(layout.pixels());
+    button->setFont(buttonFont());
+    button->setMouseTracking(true);
+    return button;
+}
+
+} // namespace
+
+Form1::Form1(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("Form1"));
+    makeFixedWindow(this, {twipsToPixels(form1::kClientWidth), twipsToPixels(form1::kClientHeight)});
+    setFont(windowFont());
+    setBackground(this, designBackground());
+    setMouseTracking(true);
+
+    m_pushButton6 = makeButton(this, form1::kPushButton6, "Start Creating Template");
+    m_pushButton3 = makeButton(this, form1::kPushButton3, "Clear/Reset Data");
+    m_pushButton4 = makeButton(this, form1::kPushButton4, "Load Sample/Example Data");
+
+    m_frame1 = new QGroupBox(QStringLiteral("Project Status Data"), this);
+    m_frame1->setObjectName(QString::fromLatin1(form1::kFrame1.name));
+    m_frame1->setGeometry(form1::kFrame1.pixels());
+    m_frame1->setMouseTracking(true);
+    setBackground(m_frame1, designBackground());
+
+    for (int i = 0; i < kFieldCount; ++i) {
+        auto* label = new QLabel(QString::fromUtf8(form1::kLabelCaptions[i]), m_frame1);
+        label->setObjectName(QString::fromLatin1(form1::kLabel2[i].name));
+        label->setGeometry(form1::kLabel2[i].pixels());
+        setBackground(label, designBackground());
+        m_label2[i] = label;
+
+        auto* field = new QLineEdit(m_frame1);
+        field->setObjectName(QString::fromLatin1(form1::kText1[i].name));
+        field->setGeometry(form1::kText1[i].pixels());
+        field->installEventFilter(this);
+        connect(field, &QLineEdit::textChanged, this, [this, i] { Text1_Change(i); });
+        m_text1[i] = field;
+    }
+
+    // Keyboard order: the fields top to bottom, then the three buttons.
+    QWidget* previous = m_text1[0];
+    for (QWidget* next : {static_cast<QWidget*>(m_text1[1]), static_cast<QWidget*>(m_text1[2]),
+                          static_cast<QWidget*>(m_text1[3]), static_cast<QWidget*>(m_pushButton6),
+                          static_cast<QWidget*>(m_pushButton3),
+                          static_cast<QWidget*>(m_pushButton4)}) {
+        setTabOrder(previous, next);
+        previous = next;
+    }
+
+    for (QObject* watched : {static_cast<QObject*>(this), static_cast<QObject*>(m_frame1),
+                             static_cast<QObject*>(m_pushButton6),
+                             static_cast<QObject*>(m_pushButton3),
+                             static_cast<QObject*>(m_pushButton4)})
+        watched->installEventFilter(this);
+
+    connect(m_pushButton3, &QPushButton::clicked, this, &Form1::PushButton3_Click);
+    connect(m_pushButton4, &QPushButton::clicked, this, &Form1::PushButton4_Click);
+}
+
+QString Form1::Tag(int index)
+{
+    return QString::fromLatin1(form1::kTags[index]);
+}
+
+QString Form1::settingKey(int index)
+{
+    return QStringLiteral("Text1_") + QString::number(index);
+}
+
+void Form1::setFieldText(int index, const QString& text)
+{
+    if (m_text1[index]->text() != text)
+        m_text1[index]->setText(text);
+}
+
+void Form1::restoreFields()
+{
+    for (int i = 0; i < kFieldCount; ++i)
+        setFieldText(i, Settings::GetSetting(QString::fromLatin1(kSettingsApplication),
+                                             QString::fromLatin1(kSettingsSection), settingKey(i)));
+}
+
+void Form1::Text1_Change(int index)
+{
+    try {
+        Settings::SaveSetting(QString::fromLatin1(kSettingsApplication),
+                              QString::fromLatin1(kSettingsSection), settingKey(index),
+                              m_text1[index]->text());
+    } catch (const Failure& failure) {
+        // Every keystroke writes; say it once rather than on every key.
+        if (!m_storeFailureShown) {
+            m_storeFailureShown = true;
+            Dialogs::message(QString::fromLatin1(kProductName),
+                             failure.description() +
+                                 QStringLiteral("\r\nThe values you type now will not be "
+                                                "remembered for the next start."),
+                             Dialogs::Icon::Warning, Dialogs::Buttons::Ok);
+        }
+    }
+}
+
+void Form1::Text1_GotFocus(int index)
+{
+    m_text1[index]->setSelection(0, int(m_text1[index]->text().size()));
+}
+
+void Form1::PushButton3_Click()
+{
+    Procedure proc(QStringLiteral("Form1.PushButton3_Click"));
+    for (int i = 0; i < kFieldCount; ++i)
+        proc.run(102, [&] { setFieldText(i, QString()); });
+}
+
+void Form1::PushButton4_Click()
+{
+    Procedure proc(QStringLiteral("Form1.PushButton4_Click"));
+    for (int i = 0; i < kFieldCount; ++i)
+        proc.run(100 + 2 * i,
+                 [&] { setFieldText(i, QString::fromUtf8(form1::kSampleTexts[i])); });
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::FocusIn) {
+        for (int i = 0; i < kFieldCount; ++i) {
+            if (watched == m_text1[i])
+                Text1_GotFocus(i);
+        }
+    } else if (event->type() == QEvent::MouseMove) {
+        if (watched == m_pushButton6 || watched == m_pushButton3 || watched == m_pushButton4) {
+            m_pointer.hoverButton();
+        } else if (watched == this || watched == m_frame1) {
+            // Only the window's or the frame's own area counts, not a field or a
+            // label whose move event was passed up to it.
+            auto* widget = static_cast<QWidget*>(watched);
+            const auto* move = static_cast<QMouseEvent*>(event);
+            if (!widget->childAt(move->position().toPoint()))
+                m_pointer.hoverBackground();
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace statusmill

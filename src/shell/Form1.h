@@ -1,0 +1,64 @@
+#pragma once
+
+#include "common/Appearance.h"
+
+#include <QWidget>
+#include <array>
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace statusmill {
+
+// The main window: the four report fields, stored as they change, and the buttons.
+class Form1 : public QWidget
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kFieldCount = 4;
+
+    explicit Form1(QWidget* parent = nullptr);
+
+    QLineEdit* Text1(int index) const { return m_text1[index]; }
+    // The placeholder that field `index` replaces in the template.
+    static QString Tag(int index);
+    static QString settingKey(int index);
+
+    QPushButton* PushButton6() const { return m_pushButton6; }
+    QPushButton* PushButton3() const { return m_pushButton3; }
+    QPushButton* PushButton4() const { return m_pushButton4; }
+    QGroupBox* Frame1() const { return m_frame1; }
+    QLabel* Label2(int index) const { return m_label2[index]; }
+
+    WindowPointer& pointer() { return m_pointer; }
+    SkinFramework& SkinFramework1() { return m_skin; }
+
+    // Sets a field the way the program does: an unchanged text stores nothing.
+    void setFieldText(int index, const QString& text);
+    // Puts the stored values into the fields, which stores the non-empty ones again.
+    void restoreFields();
+
+    void Text1_Change(int index);
+    void Text1_GotFocus(int index);
+    void PushButton3_Click();
+    void PushButton4_Click();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    std::array<QLineEdit*, kFieldCount> m_text1{};
+    std::array<QLabel*, kFieldCount> m_label2{};
+    QGroupBox* m_frame1 = nullptr;
+    QPushButton* m_pushButton6 = nullptr;
+    QPushButton* m_pushButton3 = nullptr;
+    QPushButton* m_pushButton4 = nullptr;
+    WindowPointer m_pointer{this};
+    SkinFramework m_skin;
+    bool m_storeFailureShown = false;
+};
+
+} // namespace statusmill

@@ -1,0 +1,184 @@
+#include "CursorFile.h"
+#include "common/Appearance.h"
+#include "common/Failure.h"
+#include "common/PictureBox.h"
+
+#include <QtTest>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+using namespace statusmill;
+
+namespace {
+
+// A window with one control of every kind the recolouring rules tell apart.
+struct SampleWindow
+{
+    QWidget window;
+    QGroupBox* frame = new QGroupBox(QStringLiteral("Frame"), &window);
+    QLabel* label = new QLabel(QStringLiteral("Label"), frame);
+    QCheckBox* check = new QCheckBox(&window);
+    PictureBox* picture = new PictureBox(&window);
+    QLineEdit* field = new QLineEdit(frame);
+    QPushButton* button = new QPushButton(&window);
+
+    SampleWindow()
+    {
+        for (QWidget* w : std::initializer_list<QWidget*>{&window, frame, label, check, picture, field})
+            setBackground(w, designBackground());
+    }
+};
+
+QColor background(const QWidget* w)
+{
+    return w->palette().color(QPalette::Window);
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+} // namespace
+
+class TestAppearance : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        QFile::remove(skinFilePath());
+        QDir(programFolder() + QStringLiteral("/x")).removeRecursively();
+        QFile::remove(handCursorPath());
+    }
+    void cleanupTestCase() { init(); }
+
+    void buttonFaceIsNotWhite() { QVERIFY(buttonFaceColour() != designBackground()); }
+
+    void formColoursSparePictureBoxesAndFields()
+    {
+        SampleWindow s;
+        ApplyFormColors(&s.window);
+        for (QWidget* w : std::initializer_list<QWidget*>{&s.window, s.frame, s.label, s.check})
+            QCOMPARE(background(w), buttonFaceColour());
+        QCOMPARE(background(s.picture), designBackground());
+        QCOMPARE(background(s.field), designBackground());
+    }
+
+    void withoutASkinFileNothingChanges()
+    {
+        SampleWindow s;
+        SkinFramework skin;
+        ApplySkinIfPresent(&s.window, skin);
+        QCOMPARE(background(&s.window), designBackground());
+        QCOMPARE(background(s.frame), designBackground());
+        QVERIFY(s.window.styleSheet().isEmpty());
+    }
+
+    void aFolderNamedLikeTheSkinIsNoSkin()
+    {
+        QVERIFY(QDir().mkpath(skinFilePath()));
+        SampleWindow s;
+        SkinFramework skin;
+        ApplySkinIfPresent(&s.window, skin);
+        QCOMPARE(background(s.label), designBackground());
+    }
+
+    void aSkinFileRecoloursAndStyles()
+    {
+        const QByteArray sheet = "QPushButton { border: 2px solid #336; }";
+        writeFile(skinFilePath(), sheet);
+        SampleWindow s;
+        SkinFramework skin;
+        ApplySkinIfPresent(&s.window, skin);
+        for (QWidget* w :
+             std::initializer_list<QWidget*>{&s.window, s.frame, s.label, s.check, s.picture})
+            QCOMPARE(background(w), buttonFaceColour());
+        QCOMPARE(background(s.field), designBackground());
+        QCOMPARE(s.window.styleSheet(), QString::fromUtf8(sheet));
+        QVERIFY(skin.options() & SkinFramework::FlatFrames);
+        QVERIFY(s.frame->isFlat());
+    }
+
+    void aSkinThatCannotBeLoadedIsAFailure()
+    {
+        SkinFramework skin;
+        QVERIFY_THROWS_EXCEPTION(Failure, skin.LoadSkin(skinFilePath(), QString()));
+        QVERIFY(skin.styleSheet().isEmpty());
+    }
+
+    void noCursorFileMeansNoCustomPointer() { QVERIFY(!loadHandCursor().has_value()); }
+
+    void theCursorKeepsItsHotspot()
+    {
+        writeFile(handCursorPath(), makeCursorFile(5, 3));
+        const auto cursor = loadHandCursor();
+        QVERIFY(cursor.has_value());
+        QCOMPARE(cursor->hotSpot(), QPoint(5, 3));
+        QCOMPARE(cursor->pixmap().size(), QSize(32, 32));
+    }
+
+    void aBrokenCursorFileIsAFailure()
+    {
+        writeFile(handCursorPath(), "not a cursor at all");
+        QVERIFY_THROWS_EXCEPTION(Failure, loadHandCursor());
+    }
+
+    void programIconHasFourSizes()
+    {
+        const QIcon icon = programIcon();
+        for (int size : {32, 48, 128, 256})
+            QCOMPARE(icon.pixmap(QSize(size, size)).size(), QSize(size, size));
+    }
+
+    void pointerRules_data()
+    {
+        QTest::addColumn<int>("start");
+        QTest::addColumn<bool>("overButton");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("button from default") << 0 << true << 99;
+        QTest::newRow("background from custom") << 99 << false << 0;
+        QTest::newRow("button under hourglass") << 11 << true << 11;
+        QTest::newRow("background under hourglass") << 11 << false << 11;
+    }
+
+    void pointerRules()
+    {
+        QFETCH(int, start);
+        QFETCH(bool, overButton);
+        QFETCH(int, expected);
+        QWidget window;
+        WindowPointer pointer(&window);
+        pointer.set(WindowPointer::State(start));
+        overButton ? pointer.hoverButton() : pointer.hoverBackground();
+        QCOMPARE(int(pointer.state()), expected);
+        QCOMPARE(window.cursor().shape(), expected == 11 ? Qt::WaitCursor : Qt::ArrowCursor);
+    }
+
+    void customPointerShowsTheHand()
+    {
+        QWidget window;
+        WindowPointer pointer(&window);
+        pointer.setCustomCursor(loadCursorFile(writeCursor()));
+        pointer.hoverButton();
+        QCOMPARE(window.cursor().shape(), Qt::BitmapCursor);
+        QCOMPARE(window.cursor().hotSpot(), QPoint(7, 1));
+    }
+
+private:
+    QString writeCursor()
+    {
+        writeFile(handCursorPath(), makeCursorFile(7, 1));
+        return handCursorPath();
+    }
+};
+
+QTEST_MAIN(TestAppearance)
+#include "tst_appearance.moc"
