@@ -222,11 +222,8 @@ class Canvas:
 def draw(size):
     cv = Canvas(size)
     s = cv.snap
-    # Hairlines never get thinner than one pixel, and never heavier than
-    # the design asks for at large sizes.
-    edge = max(cv.unit, 5.0)
-    if size >= 128:
-        edge = 6.0 if size == 128 else 5.0
+    # Outlines are a whole number of pixels, and at least one.
+    edge = max(1, round(5.0 * cv.scale)) * cv.unit
 
     # Page: A-series proportions, top right corner folded over.
     left, top, right, bottom = s(24), s(12), s(184), s(236)

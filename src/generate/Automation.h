@@ -1,0 +1,139 @@
+#pragma once
+
+// The document engine's object model, as the generation run and the snapshot use
+// it: an application session, its documents, their stories, ranges, search
+// objects and shapes. Every member that fails throws statusmill::Failure carrying
+// the office's own message. Nothing here exposes the office's own types, so the
+// rest of the program never sees them.
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace statusmill::automation {
+
+// Search settings and the replace-all call of one range.
+class Find
+{
+public:
+    virtual ~Find() = default;
+
+    virtual void ClearFormatting() = 0;
+    // The replacement side of the search: ClearFormatting and setText apply to it.
+    virtual Find& Replacement() = 0;
+
+    virtual void setText(const QString& text) = 0;
+    virtual void setForward(bool on) = 0;
+    virtual void setWrap(int wrap) = 0; // 1: continue from the start of the story
+    virtual void setFormat(bool on) = 0;
+    virtual void setMatchCase(bool on) = 0;
+    virtual void setMatchWholeWord(bool on) = 0;
+    virtual void setMatchWildcards(bool on) = 0;
+    virtual void setMatchSoundsLike(bool on) = 0;
+    virtual void setMatchAllWordForms(bool on) = 0;
+
+    static constexpr int kReplaceAll = 2;
+
+    // Runs the search with the settings made so far; kReplaceAll replaces every occurrence.
+    virtual void Execute(int replace) = 0;
+    // The positional form: text to find, replacement and the replace mode; every
+    // other option stays as the range brings it.
+    virtual void Execute(const QString& findText, const QString& replacement, int replace) = 0;
+};
+
+class Range
+{
+public:
+    virtual ~Range() = default;
+    // The range's own search object; its settings hold until Execute.
+    virtual Find& Find() = 0;
+    // Puts a picture of the range on the system clipboard.
+    virtual void CopyAsPicture() = 0;
+};
+
+class TextFrame
+{
+public:
+    virtual ~TextFrame() = default;
+    virtual bool HasText() = 0;
+    virtual std::shared_ptr<Range> TextRange() = 0;
+};
+
+class Shape
+{
+public:
+    virtual ~Shape() = default;
+    virtual std::shared_ptr<TextFrame> TextFrame() = 0;
+};
+
+// A live enumeration of a collection: next() gives the following item, or nothing
+// at the end, and throws when the office fails to give it.
+template <class T>
+class Enumerator
+{
+public:
+    using Next = std::function<std::optional<std::shared_ptr<T>>()>;
+    explicit Enumerator(Next next) : m_next(std::move(next)) {}
+    std::optional<std::shared_ptr<T>> next() { return m_next(); }
+
+private:
+    Next m_next;
+};
+
+class Document
+{
+public:
+    virtual ~Document() = default;
+
+    // One range per story present: the main text, headers, footers, notes,
+    // frames and text boxes, comments.
+    virtual Enumerator<Range> StoryRanges() = 0;
+    // The drawing shapes of the document, groups included.
+    virtual Enumerator<Shape> Shapes() = 0;
+    // The whole main text.
+    virtual std::shared_ptr<automation::Range> Range() = 0;
+
+    // Writes a Word 97-2003 document.
+    virtual void SaveAs(const QString& path) = 0;
+    // Without an argument the document is closed as it is; 0 closes without saving.
+    virtual void Close(std::optional<int> saveChanges = std::nullopt) = 0;
+};
+
+class Documents
+{
+public:
+    virtual ~Documents() = default;
+    // Opens hidden, without running macros or asking anything.
+    virtual std::shared_ptr<Document> Open(const QString& path, bool readOnly = false) = 0;
+};
+
+// One engine session. Destroying it ends the session's office process if quit()
+// has not, so no failure can leave a process behind.
+class Application
+{
+public:
+    virtual ~Application() = default;
+
+    virtual automation::Documents& Documents() = 0;
+    virtual void setDisplayAlerts(bool on) = 0;
+    virtual std::shared_ptr<Document> ActiveDocument() = 0;
+    virtual void quit() = 0;
+};
+
+// Makes sessions. The program uses the office engine; tests can put a
+// fault-injecting engine in its place.
+class Engine
+{
+public:
+    virtual ~Engine() = default;
+    // Starts a new hidden session; throws Failure when none can be started.
+    virtual std::unique_ptr<Application> createApplication() = 0;
+};
+
+Engine& engine();
+// Replaces the engine for tests; nullptr restores the office engine.
+void setEngine(Engine* replacement);
+
+} // namespace statusmill::automation
