@@ -1,0 +1,40 @@
+# Shared by scripts/run and scripts/test: install what is missing, then build.
+set -euo pipefail
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+BUILD_DIR="$ROOT/build"
+
+PACKAGES=(
+    cmake g++ make pkg-config
+    qt6-base-dev libgl-dev
+    libreoffice-writer-nogui libreoffice-dev
+    libpoppler-qt6-dev
+    fonts-liberation2 fonts-dejavu-core
+)
+
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then
+        "$@"
+    else
+        sudo "$@"
+    fi
+}
+
+install_missing_packages() {
+    local missing=()
+    for package in "${PACKAGES[@]}"; do
+        if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+            missing+=("$package")
+        fi
+    done
+    if [ "${#missing[@]}" -gt 0 ]; then
+        echo "Installing: ${missing[*]}"
+        as_root apt-get update
+        as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
+    fi
+}
+
+build() {
+    cmake -S "$ROOT" -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release
+    cmake --build "$BUILD_DIR" -j"$(nproc)"
+}
