@@ -1,0 +1,98 @@
+#include "common/Failure.h"
+#include "common/Random.h"
+#include "common/WorkFolder.h"
+
+#include <QtTest>
+#include <set>
+
+using namespace statusmill;
+
+class TestWorkFolder : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_base;
+
+private slots:
+    void cleanup()
+    {
+        WorkFolder::remove();
+        qunsetenv("TEMP");
+    }
+
+    void baseFolder_data()
+    {
+        QTest::addColumn<bool>("set");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<bool>("platformFolder");
+        QTest::newRow("unset") << false << QString() << true;
+        QTest::newRow("empty") << true << QString() << true;
+        QTest::newRow("set") << true << QStringLiteral("<base>") << false;
+    }
+
+    void baseFolder()
+    {
+        QFETCH(bool, set);
+        QFETCH(QString, value);
+        QFETCH(bool, platformFolder);
+        if (set)
+            qputenv("TEMP", QFile::encodeName(value == "<base>" ? m_base.path() : value));
+        QCOMPARE(WorkFolder::baseFolder(), platformFolder ? QDir::tempPath() : m_base.path());
+        QVERIFY(WorkFolder::baseFolder() != QStringLiteral("/"));
+    }
+
+    void privateFolderIsOwnerOnlyAndUnpredictable()
+    {
+        qputenv("TEMP", QFile::encodeName(m_base.path()));
+        const QString folder = WorkFolder::path();
+        QCOMPARE(QFileInfo(folder).absolutePath(), m_base.path());
+        // Owner, group and others; Qt also reports the current user, who is the owner.
+        QCOMPARE(QFileInfo(folder).permissions() & 0x7077,
+                 QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QVERIFY(QFileInfo(folder).fileName() != QStringLiteral("statusmill-XXXXXX"));
+        QCOMPARE(WorkFolder::file(QStringLiteral("temp.bmp")), folder + QStringLiteral("/temp.bmp"));
+        QCOMPARE(WorkFolder::path(), folder); // the same folder for the whole run
+    }
+
+    void plantedFilesInTheBaseAreNeverOurs()
+    {
+        qputenv("TEMP", QFile::encodeName(m_base.path()));
+        QFile planted(m_base.filePath(QStringLiteral("template.dot")));
+        QVERIFY(planted.open(QIODevice::WriteOnly));
+        QVERIFY(WorkFolder::file(QStringLiteral("template.dot")) != planted.fileName());
+    }
+
+    void removeTakesEverythingAndAFreshOneFollows()
+    {
+        qputenv("TEMP", QFile::encodeName(m_base.path()));
+        const QString first = WorkFolder::path();
+        QFile inside(WorkFolder::file(QStringLiteral("qorvex11111111.doc")));
+        QVERIFY(inside.open(QIODevice::WriteOnly));
+        inside.close();
+        WorkFolder::remove();
+        QVERIFY(!QFileInfo::exists(first));
+        const QString second = WorkFolder::path();
+        QVERIFY(second != first);
+        QVERIFY(QFileInfo(second).isDir());
+    }
+
+    void anUnusableBaseIsAFailure()
+    {
+        qputenv("TEMP", QFile::encodeName(m_base.filePath(QStringLiteral("missing/deeper"))));
+        QVERIFY_THROWS_EXCEPTION(Failure, WorkFolder::path());
+    }
+
+    void quickDrawsDiffer()
+    {
+        std::set<int> digits;
+        for (int i = 0; i < 8; ++i) {
+            const double r = Random::reseededNext();
+            QVERIFY(r >= 0.0 && r < 1.0);
+            digits.insert(int(r * 9) + 1);
+        }
+        QVERIFY(digits.size() > 1);
+    }
+};
+
+QTEST_MAIN(TestWorkFolder)
+#include "tst_workfolder.moc"
