@@ -18,7 +18,8 @@ int runApplication(int argc, char* argv[])
     Form1 form;
     form.setWindowTitle(QString::fromLatin1(kProductName));
     form.setWindowIcon(programIcon());
-    form.restoreFields();
+    for (int i = 0; i < Form1::kFieldCount; ++i)
+        form.restoreField(i);
     centreOnScreen(&form);
     form.show();
     return QApplication::exec();

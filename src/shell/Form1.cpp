@@ -101,11 +101,11 @@ void Form1::setFieldText(int index, const QString& text)
         m_text1[index]->setText(text);
 }
 
-void Form1::restoreFields()
+void Form1::restoreField(int index)
 {
-    for (int i = 0; i < kFieldCount; ++i)
-        setFieldText(i, Settings::GetSetting(QString::fromLatin1(kSettingsApplication),
-                                             QString::fromLatin1(kSettingsSection), settingKey(i)));
+    setFieldText(index, Settings::GetSetting(QString::fromLatin1(kSettingsApplication),
+                                             QString::fromLatin1(kSettingsSection),
+                                             settingKey(index)));
 }
 
 void Form1::Text1_Change(int index)

@@ -38,8 +38,8 @@ public:
 
     // Sets a field the way the program does: an unchanged text stores nothing.
     void setFieldText(int index, const QString& text);
-    // Puts the stored values into the fields, which stores the non-empty ones again.
-    void restoreFields();
+    // Puts the stored value into the field, which stores a non-empty one again.
+    void restoreField(int index);
 
     void Text1_Change(int index);
     void Text1_GotFocus(int index);

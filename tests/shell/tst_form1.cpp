@@ -97,7 +97,8 @@ private slots:
     void anEmptyStoreWritesNoKeyUntilAFieldChanges()
     {
         Form1 form;
-        form.restoreFields();
+        for (int i = 0; i < 4; ++i)
+            form.restoreField(i);
         QVERIFY(!QFile::exists(Settings::storeFile(QStringLiteral("Brightfern"))));
         for (int i = 0; i < 4; ++i)
             QVERIFY(form.Text1(i)->text().isEmpty());
@@ -148,7 +149,8 @@ private slots:
         const QStringList expected{"Brightfern Project", "Information Technology",
                                    "Software Development", "Statusmill"};
         Form1 restarted;
-        restarted.restoreFields();
+        for (int i = 0; i < 4; ++i)
+            restarted.restoreField(i);
         for (int i = 0; i < 4; ++i) {
             QCOMPARE(stored(i), expected[i]);
             QCOMPARE(restarted.Text1(i)->text(), expected[i]);
@@ -161,7 +163,8 @@ private slots:
         const QString awkward = QStringLiteral("  «Ωmega» \"quoted\" \\path; #1  ");
         store(1, awkward);
         Form1 form;
-        form.restoreFields();
+        for (int i = 0; i < 4; ++i)
+            form.restoreField(i);
         QCOMPARE(form.Text1(1)->text(), awkward);
         QCOMPARE(stored(1), awkward);
     }
