@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+namespace statusmill {
+
+// Copies `source` to `target` byte for byte. The bytes go into a temporary file in
+// the target's folder and take the target's name only once all of them are on
+// disk, so a failed copy leaves no partial file and an existing target as it was.
+// An existing target is replaced only when `replaceExisting` is set; otherwise a
+// file that appeared there in the meantime makes the copy fail rather than vanish.
+// Throws Failure, with the system's reason, when anything goes wrong.
+void copyFileIntoPlace(const QString& source, const QString& target, bool replaceExisting);
+
+} // namespace statusmill

@@ -1,0 +1,92 @@
+// Saving a copy of the generated document where the user chooses.
+#include "Form2.h"
+
+#include "CopyIntoPlace.h"
+#include "common/Dialogs.h"
+#include "common/FileHelpers.h"
+#include "common/Procedure.h"
+
+#include <QFileInfo>
+#include <QGuiApplication>
+
+namespace statusmill {
+
+namespace {
+
+QString applicationTitle()
+{
+    // The display name when start-up set one, else the application name.
+    return QGuiApplication::applicationDisplayName();
+}
+
+// After resolving links and relative paths; a file that is not there names nothing.
+bool sameExistingFile(const QString& a, const QString& b)
+{
+    const QString first = QFileInfo(a).canonicalFilePath();
+    return !first.isEmpty() && first == QFileInfo(b).canonicalFilePath();
+}
+
+} // namespace
+
+void Form2::PushButton6_Click()
+{
+    Procedure proc(QStringLiteral("Form2.PushButton6_Click"));
+    Dialogs::Answer answer = Dialogs::NoAnswer;
+    struct
+    {
+        QString fileName;
+        QString title;
+        QString filter;
+    } dialog;
+    QString target;
+
+    proc.run(106, [&] { dialog.fileName.clear(); });
+    proc.run(108, [&] { dialog.title = QStringLiteral("Save File"); });
+    proc.run(110, [&] { dialog.filter = QStringLiteral("Word Files (*.doc)"); });
+    proc.run(112, [&] {
+        dialog.fileName = Dialogs::saveFileName(dialog.title, dialog.fileName, dialog.filter);
+    });
+    proc.run(114, [&] { target = dialog.fileName; });
+    if (proc.jumpWhen(116, [&] { return target.isEmpty(); }))
+        return;
+    // Our working document is deleted when the window goes, so a "copy" kept under
+    // its own name would be lost with it. When in doubt, refuse.
+    if (proc.when(116, [&] { return sameExistingFile(mWordFile, target); })) {
+        proc.run(116, [&] {
+            Dialogs::message(applicationTitle(),
+                             target +
+                                 QStringLiteral(" is the program's working copy of this report "
+                                                "and is deleted when you leave this window. "
+                                                "Please save under another name."),
+                             Dialogs::Icon::Warning, Dialogs::Buttons::Ok);
+        });
+        return;
+    }
+
+    bool replaceExisting = false;
+    if (proc.when(118, [&] { return FileExists(target); })) {
+        proc.run(120, [&] {
+            answer = Dialogs::message(applicationTitle(),
+                                      QStringLiteral("Are you sure you wish to overwrite ") +
+                                          target + QStringLiteral(" ?"),
+                                      Dialogs::Icon::None, Dialogs::Buttons::YesNo);
+        });
+        // The old file gives way only to a complete copy, when it is moved into place.
+        if (proc.when(122, [&] { return answer == Dialogs::Yes; }))
+            proc.run(124, [&] { replaceExisting = true; });
+    } else {
+        proc.run(126, [&] { answer = Dialogs::Yes; });
+    }
+
+    bool copied = false;
+    if (proc.when(128, [&] { return answer == Dialogs::Yes; }))
+        copied = proc.run(130, [&] { copyFileIntoPlace(mWordFile, target, replaceExisting); });
+    // Only a copy that really happened is confirmed.
+    if (copied)
+        proc.run(132, [&] {
+            Dialogs::message(applicationTitle(), QStringLiteral("Done."), Dialogs::Icon::None,
+                             Dialogs::Buttons::Ok);
+        });
+}
+
+} // namespace statusmill

@@ -1,0 +1,102 @@
+// Setting up a handed-over picture and zooming it.
+#include "Form2.h"
+
+#include "Int16Arithmetic.h"
+#include "common/Procedure.h"
+
+#include <QScrollBar>
+
+namespace statusmill {
+
+namespace {
+
+constexpr float kZoomStep = 0.25f;
+constexpr float kSmallestZoom = 0.25f;
+constexpr float kLargestZoom = 4.0f;
+// Taken off the holder's inner size to give the part of the picture that is drawn.
+constexpr int kBaseTrim = 2;
+
+} // namespace
+
+void Form2::Form_Activate()
+{
+    Procedure proc(QStringLiteral("Form2.Form_Activate"));
+    if (!proc.jumpWhen(100, [&] { return !mFirstShow; })) {
+        // The canvas always keeps its drawing in memory; it fits itself to a new
+        // picture and paints on white.
+        proc.run(104, [&] { m_picture1->setAutoSize(true); });
+        proc.run(108, [&] { setBackground(m_picture1, Qt::white); });
+        proc.run(114, [&] { m_zoomOri->hide(); });
+        proc.run(118, [&] { m_zoomOri->setOuterWidth(m_picture1->width()); });
+        proc.run(120, [&] { m_zoomOri->setOuterHeight(m_picture1->height()); });
+        // Shares the handed-over pixels; every redraw scales from them.
+        proc.run(122, [&] { m_zoomOri->setPicture(m_picture1->picture()); });
+        proc.run(124, [&] { mZoom = 1.0f; });
+        proc.run(126, [&] { mBaseWidth = toInt32(m_zoomOri->innerWidth() - kBaseTrim); });
+        proc.run(128, [&] { mBaseHeight = toInt32(m_zoomOri->innerHeight() - kBaseTrim); });
+        proc.run(130, [&] { mZoomWidth = mBaseWidth; });
+        proc.run(132, [&] { mZoomHeight = mBaseHeight; });
+        proc.run(134, [&] { RedrawImage(); });
+        proc.run(136, [&] { ConfigureScrollBars(); });
+    }
+    proc.run(138, [&] { mFirstShow = false; });
+}
+
+void Form2::PushButton1_Click()
+{
+    Procedure proc(QStringLiteral("Form2.PushButton1_Click"));
+    proc.run(100, [&] { ZoomStep(0); });
+}
+
+void Form2::PushButton2_Click()
+{
+    Procedure proc(QStringLiteral("Form2.PushButton2_Click"));
+    proc.run(100, [&] { ZoomStep(1); });
+}
+
+void Form2::ZoomStep(int direction)
+{
+    SetZoom(direction == 0 ? mZoom + kZoomStep : mZoom - kZoomStep);
+}
+
+void Form2::SetZoom(float factor)
+{
+    if (factor < kSmallestZoom || factor > kLargestZoom)
+        return;
+    mZoom = factor;
+    // The bars follow every new canvas size, so they always reach all of it.
+    if (RedrawImage())
+        ConfigureScrollBars();
+}
+
+bool Form2::RedrawImage()
+{
+    Procedure proc(QStringLiteral("Form2.RedrawImage"));
+    proc.run(100, [&] { mZoomWidth = floorToInt32(double(mBaseWidth) * double(mZoom)); });
+    proc.run(102, [&] { mZoomHeight = floorToInt32(double(mBaseHeight) * double(mZoom)); });
+    if (proc.when(104, [&] { return mZoomWidth < kWidthLimit && mZoomHeight < kHeightLimit; })) {
+        proc.run(106, [&] { m_picture1->removePicture(); });
+        proc.run(108, [&] { m_picture1->setOuterWidth(mZoomWidth); });
+        proc.run(110, [&] { m_picture1->setOuterHeight(mZoomHeight); });
+        proc.run(112, [&] {
+            m_picture1->paintPicture(m_zoomOri->picture(), QRect(0, 0, mZoomWidth, mZoomHeight),
+                                     QRect(0, 0, mBaseWidth, mBaseHeight));
+        });
+        proc.run(114, [&] { m_pointer.set(WindowPointer::Default); });
+        proc.run(116, [&] { setBarPosition(m_hScroll1, 0); });
+        proc.run(118, [&] { setBarPosition(m_vScroll1, 0); });
+        proc.run(120, [&] { m_hScroll1->setEnabled(m_picture2->innerWidth() < mZoomWidth); });
+        proc.run(122, [&] { m_vScroll1->setEnabled(m_picture2->innerHeight() < mZoomHeight); });
+        return true;
+    }
+    // Too big to draw: back to 100 %, measured from the base size. The canvas keeps
+    // showing what it was last painted with.
+    proc.run(124, [&] { mZoom = 1.0f; });
+    proc.run(126, [&] { mBaseWidth = toInt32(m_zoomOri->innerWidth() - kBaseTrim); });
+    proc.run(128, [&] { mBaseHeight = toInt32(m_zoomOri->innerHeight() - kBaseTrim); });
+    proc.run(130, [&] { mZoomWidth = mBaseWidth; });
+    proc.run(132, [&] { mZoomHeight = mBaseHeight; });
+    return false;
+}
+
+} // namespace statusmill
