@@ -88,11 +88,19 @@ public:
     // The description that a failure carries into the report.
     static QString describe(std::exception_ptr failure);
 
+    // Test side: makes every statement numbered `line` of the procedure at
+    // `location` fail before it runs, as if its operation had failed.
+    static void injectFailureForTests(const QString& location, int line);
+    static void clearInjectedFailures();
+
 private:
+    void throwIfInjected(int line) const;
+
     template <class Statement>
     bool guarded(int line, Statement&& statement)
     {
         try {
+            throwIfInjected(line);
             statement();
             return true;
         } catch (...) {

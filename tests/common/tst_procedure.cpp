@@ -130,6 +130,21 @@ private slots:
                  std::optional<int>());
     }
 
+    void injectedFailuresHitOnlyTheirStatement()
+    {
+        Procedure::injectFailureForTests(QStringLiteral("A.B"), 102);
+        Procedure proc(QStringLiteral("A.B"));
+        Procedure other(QStringLiteral("A.C"));
+        QStringList ran;
+        proc.run(100, [&] { ran << "100"; });
+        proc.run(102, [&] { ran << "102"; });
+        other.run(102, [&] { ran << "other 102"; });
+        Procedure::clearInjectedFailures();
+        proc.run(102, [&] { ran << "102 again"; });
+        QCOMPARE(ran, QStringList({"100", "other 102", "102 again"}));
+        QCOMPARE(reportedLines(), QList<int>({102}));
+    }
+
     void collectionLoops_data()
     {
         QTest::addColumn<bool>("fetchFails");
