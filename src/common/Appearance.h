@@ -19,8 +19,8 @@ QString handCursorPath();
 
 QIcon programIcon();
 
-QColor designBackground();  // white
-QColor buttonFaceColour();  // the system button-face colour
+QColor designBackground(); // white
+QColor buttonFaceColour(); // the system button-face colour
 
 void setBackground(QWidget* widget, const QColor& colour);
 

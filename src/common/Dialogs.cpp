@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QQueue>
 
@@ -28,6 +29,12 @@ Answer defaultAnswer(Buttons buttons)
 }
 
 } // namespace
+
+QString applicationTitle()
+{
+    // The display name once start-up has set one; Qt falls back to the application name.
+    return QGuiApplication::applicationDisplayName();
+}
 
 Answer message(const QString& title, const QString& text, Icon icon, Buttons buttons)
 {

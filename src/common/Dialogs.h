@@ -27,6 +27,9 @@ struct Shown
     QString filter;   // the save dialog's filter
 };
 
+// The title of message boxes that have none of their own: the application title.
+QString applicationTitle();
+
 Answer message(const QString& title, const QString& text, Icon icon, Buttons buttons);
 
 // The standard save dialog: it adds no extension, asks nothing about overwriting,

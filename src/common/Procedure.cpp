@@ -30,7 +30,8 @@ void Procedure::clearInjectedFailures()
 
 void Procedure::throwIfInjected(int line) const
 {
-    if (!injectedFailures().isEmpty() && injectedFailures().contains(injectionKey(m_location, line)))
+    if (!injectedFailures().isEmpty() &&
+        injectedFailures().contains(injectionKey(m_location, line)))
         throw Failure(QStringLiteral("Injected failure"));
 }
 

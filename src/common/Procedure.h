@@ -24,8 +24,7 @@ public:
     int failures() const { return m_failures; }
 
     // A plain statement. Returns whether it completed.
-    template <class Statement>
-    bool run(int line, Statement&& statement)
+    template <class Statement> bool run(int line, Statement&& statement)
     {
         return guarded(line, [&] { std::invoke(statement); });
     }
@@ -41,8 +40,7 @@ public:
 
     // The test of a conditional whose then-branch does work: a failed test enters
     // the branch.
-    template <class Test>
-    bool when(int line, Test&& test)
+    template <class Test> bool when(int line, Test&& test)
     {
         bool result = true;
         guarded(line, [&] { result = static_cast<bool>(std::invoke(test)); });
@@ -51,8 +49,7 @@ public:
 
     // The test of a conditional whose then-branch is only a jump (return, go back):
     // a failed test goes on after the conditional, so the jump is not taken.
-    template <class Test>
-    bool jumpWhen(int line, Test&& test)
+    template <class Test> bool jumpWhen(int line, Test&& test)
     {
         bool result = false;
         guarded(line, [&] { result = static_cast<bool>(std::invoke(test)); });
@@ -63,8 +60,7 @@ public:
     // `std::optional<Item> next()`; the first item is taken at the head, every
     // further one at line `end`. A failed head runs the body once without an item;
     // a failed end leaves the loop.
-    template <class Fetch, class Body>
-    void forEach(int head, int end, Fetch&& fetch, Body&& body)
+    template <class Fetch, class Body> void forEach(int head, int end, Fetch&& fetch, Body&& body)
     {
         using Enumerator = std::invoke_result_t<Fetch>;
         std::optional<Enumerator> items;
@@ -96,8 +92,7 @@ public:
 private:
     void throwIfInjected(int line) const;
 
-    template <class Statement>
-    bool guarded(int line, Statement&& statement)
+    template <class Statement> bool guarded(int line, Statement&& statement)
     {
         try {
             throwIfInjected(line);

@@ -5,8 +5,8 @@
 #include <QDir>
 #include <QFile>
 
-#include <cstdlib>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 namespace statusmill::WorkFolder {
@@ -33,7 +33,8 @@ QString path()
         return folder;
 
     // mkdtemp makes the folder with mode 0700 and a name nobody can predict.
-    QByteArray pattern = QFile::encodeName(QDir(baseFolder()).filePath(QStringLiteral("statusmill-XXXXXX")));
+    QByteArray pattern =
+        QFile::encodeName(QDir(baseFolder()).filePath(QStringLiteral("statusmill-XXXXXX")));
     if (!::mkdtemp(pattern.data()))
         throw Failure(QStringLiteral("Cannot make a working folder in %1: %2")
                           .arg(QDir::toNativeSeparators(baseFolder()),

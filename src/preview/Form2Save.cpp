@@ -7,17 +7,10 @@
 #include "common/Procedure.h"
 
 #include <QFileInfo>
-#include <QGuiApplication>
 
 namespace statusmill {
 
 namespace {
-
-QString applicationTitle()
-{
-    // The display name when start-up set one, else the application name.
-    return QGuiApplication::applicationDisplayName();
-}
 
 // After resolving links and relative paths; a file that is not there names nothing.
 bool sameExistingFile(const QString& a, const QString& b)
@@ -53,7 +46,7 @@ void Form2::PushButton6_Click()
     // its own name would be lost with it. When in doubt, refuse.
     if (proc.when(116, [&] { return sameExistingFile(mWordFile, target); })) {
         proc.run(116, [&] {
-            Dialogs::message(applicationTitle(),
+            Dialogs::message(Dialogs::applicationTitle(),
                              target +
                                  QStringLiteral(" is the program's working copy of this report "
                                                 "and is deleted when you leave this window. "
@@ -66,7 +59,7 @@ void Form2::PushButton6_Click()
     bool replaceExisting = false;
     if (proc.when(118, [&] { return FileExists(target); })) {
         proc.run(120, [&] {
-            answer = Dialogs::message(applicationTitle(),
+            answer = Dialogs::message(Dialogs::applicationTitle(),
                                       QStringLiteral("Are you sure you wish to overwrite ") +
                                           target + QStringLiteral(" ?"),
                                       Dialogs::Icon::None, Dialogs::Buttons::YesNo);
@@ -84,8 +77,8 @@ void Form2::PushButton6_Click()
     // Only a copy that really happened is confirmed.
     if (copied)
         proc.run(132, [&] {
-            Dialogs::message(applicationTitle(), QStringLiteral("Done."), Dialogs::Icon::None,
-                             Dialogs::Buttons::Ok);
+            Dialogs::message(Dialogs::applicationTitle(), QStringLiteral("Done."),
+                             Dialogs::Icon::None, Dialogs::Buttons::Ok);
         });
 }
 

@@ -35,7 +35,8 @@ QPushButton* makeButton(QWidget* parent, const ControlLayout& layout, const char
 Form1::Form1(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("Form1"));
-    makeFixedWindow(this, {twipsToPixels(form1::kClientWidth), twipsToPixels(form1::kClientHeight)});
+    makeFixedWindow(this,
+                    {twipsToPixels(form1::kClientWidth), twipsToPixels(form1::kClientHeight)});
     setFont(windowFont());
     setBackground(this, designBackground());
     setMouseTracking(true);
@@ -67,18 +68,18 @@ Form1::Form1(QWidget* parent) : QWidget(parent)
 
     // Keyboard order: the fields top to bottom, then the three buttons.
     QWidget* previous = m_text1[0];
-    for (QWidget* next : {static_cast<QWidget*>(m_text1[1]), static_cast<QWidget*>(m_text1[2]),
-                          static_cast<QWidget*>(m_text1[3]), static_cast<QWidget*>(m_pushButton6),
-                          static_cast<QWidget*>(m_pushButton3),
-                          static_cast<QWidget*>(m_pushButton4)}) {
+    for (QWidget* next :
+         {static_cast<QWidget*>(m_text1[1]), static_cast<QWidget*>(m_text1[2]),
+          static_cast<QWidget*>(m_text1[3]), static_cast<QWidget*>(m_pushButton6),
+          static_cast<QWidget*>(m_pushButton3), static_cast<QWidget*>(m_pushButton4)}) {
         setTabOrder(previous, next);
         previous = next;
     }
 
-    for (QObject* watched : {static_cast<QObject*>(this), static_cast<QObject*>(m_frame1),
-                             static_cast<QObject*>(m_pushButton6),
-                             static_cast<QObject*>(m_pushButton3),
-                             static_cast<QObject*>(m_pushButton4)})
+    for (QObject* watched :
+         {static_cast<QObject*>(this), static_cast<QObject*>(m_frame1),
+          static_cast<QObject*>(m_pushButton6), static_cast<QObject*>(m_pushButton3),
+          static_cast<QObject*>(m_pushButton4)})
         watched->installEventFilter(this);
 
     connect(m_pushButton3, &QPushButton::clicked, this, &Form1::PushButton3_Click);
@@ -103,9 +104,9 @@ void Form1::setFieldText(int index, const QString& text)
 
 void Form1::restoreField(int index)
 {
-    setFieldText(index, Settings::GetSetting(QString::fromLatin1(kSettingsApplication),
-                                             QString::fromLatin1(kSettingsSection),
-                                             settingKey(index)));
+    setFieldText(index,
+                 Settings::GetSetting(QString::fromLatin1(kSettingsApplication),
+                                      QString::fromLatin1(kSettingsSection), settingKey(index)));
 }
 
 void Form1::Text1_Change(int index)
@@ -118,7 +119,7 @@ void Form1::Text1_Change(int index)
         // Every keystroke writes; say it once rather than on every key.
         if (!m_storeFailureShown) {
             m_storeFailureShown = true;
-            Dialogs::message(QString::fromLatin1(kProductName),
+            Dialogs::message(Dialogs::applicationTitle(),
                              failure.description() +
                                  QStringLiteral("\r\nThe values you type now will not be "
                                                 "remembered for the next start."),
@@ -143,8 +144,7 @@ void Form1::PushButton4_Click()
 {
     Procedure proc(QStringLiteral("Form1.PushButton4_Click"));
     for (int i = 0; i < kFieldCount; ++i)
-        proc.run(100 + 2 * i,
-                 [&] { setFieldText(i, QString::fromUtf8(form1::kSampleTexts[i])); });
+        proc.run(100 + 2 * i, [&] { setFieldText(i, QString::fromUtf8(form1::kSampleTexts[i])); });
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event)

@@ -3,12 +3,12 @@
 #include "common/Failure.h"
 #include "common/PictureBox.h"
 
-#include <QtTest>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QtTest>
 
 using namespace statusmill;
 
@@ -27,7 +27,8 @@ struct SampleWindow
 
     SampleWindow()
     {
-        for (QWidget* w : std::initializer_list<QWidget*>{&window, frame, label, check, picture, field})
+        for (QWidget* w :
+             std::initializer_list<QWidget*>{&window, frame, label, check, picture, field})
             setBackground(w, designBackground());
     }
 };

@@ -108,7 +108,8 @@ private slots:
         QCOMPARE(reportedLines(), QList<int>({100, 104, 108}));
         QCOMPARE(proc.failures(), 3);
         for (const auto& shown : Dialogs::shown())
-            QVERIFY(shown.text.contains(QStringLiteral("in Reportwright2021/08/31.Form1.Form_Load ")));
+            QVERIFY(
+                shown.text.contains(QStringLiteral("in Reportwright2021/08/31.Form1.Form_Load ")));
     }
 
     void failedTestsFollowTheResumeRule()

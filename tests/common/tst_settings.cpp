@@ -40,10 +40,12 @@ private slots:
         QTest::newRow("ini syntax") << QStringLiteral("a=b; c # d [Section] %41");
         QTest::newRow("at sign") << QStringLiteral("@Variant(\\0\\0) @@x");
         QTest::newRow("newlines") << QStringLiteral("line one\nline two\r\nline three\r");
-        QTest::newRow("tab and control") << QStringLiteral("a\tb\x01" "c");
+        QTest::newRow("tab and control") << QStringLiteral("a\tb\x01"
+                                                           "c");
         QTest::newRow("non-Latin") << QStringLiteral("Проект Ωμέγα 東京 مرحبا");
         QTest::newRow("emoji") << QStringLiteral("Launch 🚀 done ✅");
-        QTest::newRow("10,000 characters") << QString(10000, QLatin1Char('x')) + QStringLiteral("é");
+        QTest::newRow("10,000 characters")
+            << QString(10000, QLatin1Char('x')) + QStringLiteral("é");
         QTest::newRow("comma list") << QStringLiteral("one, two, three");
     }
 
@@ -103,7 +105,8 @@ private slots:
         const QString folder = fresh.filePath(QStringLiteral("not/yet/there"));
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(folder));
         Settings::SaveSetting(app(), section(), QStringLiteral("Text1_0"), QStringLiteral("v"));
-        QCOMPARE(Settings::GetSetting(app(), section(), QStringLiteral("Text1_0")), QStringLiteral("v"));
+        QCOMPARE(Settings::GetSetting(app(), section(), QStringLiteral("Text1_0")),
+                 QStringLiteral("v"));
         QVERIFY(QFile::exists(folder + QStringLiteral("/Brightfern.ini")));
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
     }

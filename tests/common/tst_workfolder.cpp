@@ -50,7 +50,8 @@ private slots:
         QCOMPARE(QFileInfo(folder).permissions() & 0x7077,
                  QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         QVERIFY(QFileInfo(folder).fileName() != QStringLiteral("statusmill-XXXXXX"));
-        QCOMPARE(WorkFolder::file(QStringLiteral("temp.bmp")), folder + QStringLiteral("/temp.bmp"));
+        QCOMPARE(WorkFolder::file(QStringLiteral("temp.bmp")),
+                 folder + QStringLiteral("/temp.bmp"));
         QCOMPARE(WorkFolder::path(), folder); // the same folder for the whole run
     }
 

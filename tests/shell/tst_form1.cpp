@@ -3,11 +3,11 @@
 #include "shell/Form1.h"
 #include "shell/Form1Layout.h"
 
-#include <QtTest>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QtTest>
 
 using namespace statusmill;
 
@@ -193,8 +193,8 @@ private slots:
                 w = w->nextInFocusChain();
             order << w;
         }
-        QList<QWidget*> expected{form.Text1(0),      form.Text1(1),      form.Text1(2),
-                                 form.Text1(3),      form.PushButton6(), form.PushButton3(),
+        QList<QWidget*> expected{form.Text1(0),     form.Text1(1),      form.Text1(2),
+                                 form.Text1(3),     form.PushButton6(), form.PushButton3(),
                                  form.PushButton4()};
         QCOMPARE(order, expected);
     }

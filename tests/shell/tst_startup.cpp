@@ -22,9 +22,8 @@ private slots:
         QTest::addColumn<QString>("title");
         QTest::newRow("one word") << QStringLiteral("Statusmill") << QStringLiteral("Statusmill");
         QTest::newRow("two words") << QStringLiteral("Status Mill") << QStringLiteral("Status");
-        QTest::newRow("several words")
-            << QStringLiteral("Brightfern Project Status Report Maker")
-            << QStringLiteral("Brightfern Project Status Report");
+        QTest::newRow("several words") << QStringLiteral("Brightfern Project Status Report Maker")
+                                       << QStringLiteral("Brightfern Project Status Report");
         QTest::newRow("long rest loses words")
             << QStringLiteral("The Remarkably Thorough Project Status Report Generator Deluxe")
             << QStringLiteral("The Remarkably Thorough Project Status");
