@@ -48,7 +48,7 @@ class Range
 public:
     virtual ~Range() = default;
     // The range's own search object; its settings hold until Execute.
-    virtual Find& Find() = 0;
+    virtual automation::Find& Find() = 0;
     // Puts a picture of the range on the system clipboard.
     virtual void CopyAsPicture() = 0;
 };
@@ -65,13 +65,12 @@ class Shape
 {
 public:
     virtual ~Shape() = default;
-    virtual std::shared_ptr<TextFrame> TextFrame() = 0;
+    virtual std::shared_ptr<automation::TextFrame> TextFrame() = 0;
 };
 
 // A live enumeration of a collection: next() gives the following item, or nothing
 // at the end, and throws when the office fails to give it.
-template <class T>
-class Enumerator
+template <class T> class Enumerator
 {
 public:
     using Next = std::function<std::optional<std::shared_ptr<T>>()>;
@@ -89,9 +88,9 @@ public:
 
     // One range per story present: the main text, headers, footers, notes,
     // frames and text boxes, comments.
-    virtual Enumerator<Range> StoryRanges() = 0;
+    virtual Enumerator<automation::Range> StoryRanges() = 0;
     // The drawing shapes of the document, groups included.
-    virtual Enumerator<Shape> Shapes() = 0;
+    virtual Enumerator<automation::Shape> Shapes() = 0;
     // The whole main text.
     virtual std::shared_ptr<automation::Range> Range() = 0;
 
@@ -135,5 +134,7 @@ public:
 Engine& engine();
 // Replaces the engine for tests; nullptr restores the office engine.
 void setEngine(Engine* replacement);
+// The office engine itself, whatever engine() currently returns.
+Engine& officeEngine();
 
 } // namespace statusmill::automation

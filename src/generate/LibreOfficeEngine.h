@@ -1,0 +1,110 @@
+#pragma once
+
+// The object model of Automation.h on a LibreOffice session. Internal to the
+// engine: the rest of the program reaches it through automation::engine().
+
+#include "Automation.h"
+#include "DocumentText.h"
+#include "OfficeSession.h"
+#include "TextReplacer.h"
+
+#include <com/sun/star/lang/XComponent.hpp>
+#include <com/sun/star/text/XText.hpp>
+
+#include <QImage>
+
+#include <vector>
+
+namespace statusmill::office {
+
+class OfficeDocument;
+
+// One searchable text: a story, a shape's text, or the whole main text.
+class OfficeRange : public automation::Range
+{
+public:
+    OfficeRange(std::shared_ptr<OfficeSession> session, uno::Reference<uno::css::text::XText> text,
+                CursorUnits units, std::shared_ptr<OfficeDocument> wholeDocument = nullptr);
+
+    automation::Find& Find() override;
+    void CopyAsPicture() override;
+
+    QString text();
+
+private:
+    class RangeFind;
+    std::shared_ptr<OfficeSession> m_session;
+    uno::Reference<uno::css::text::XText> m_text;
+    CursorUnits m_units;
+    std::shared_ptr<OfficeDocument> m_wholeDocument;
+    std::unique_ptr<RangeFind> m_find;
+};
+
+class OfficeDocument : public automation::Document,
+                       public std::enable_shared_from_this<OfficeDocument>
+{
+public:
+    OfficeDocument(std::shared_ptr<OfficeSession> session,
+                   uno::Reference<uno::css::lang::XComponent> component);
+
+    automation::Enumerator<automation::Range> StoryRanges() override;
+    automation::Enumerator<automation::Shape> Shapes() override;
+    std::shared_ptr<automation::Range> Range() override;
+    void SaveAs(const QString& path) override;
+    void Close(std::optional<int> saveChanges) override;
+
+    bool closed() const { return m_closed; }
+    // Renders every page, top to bottom, as one picture.
+    QImage renderPages();
+    automation::DocumentText readText();
+
+private:
+    std::vector<std::shared_ptr<OfficeRange>> storyRanges();
+    std::vector<std::shared_ptr<automation::Shape>> shapes();
+    void ensureOpen() const;
+
+    std::shared_ptr<OfficeSession> m_session;
+    uno::Reference<uno::css::lang::XComponent> m_component;
+    bool m_closed = false;
+};
+
+class OfficeDocuments : public automation::Documents
+{
+public:
+    explicit OfficeDocuments(std::shared_ptr<OfficeSession> session) : m_session(std::move(session))
+    {}
+    std::shared_ptr<automation::Document> Open(const QString& path, bool readOnly) override;
+    std::shared_ptr<automation::Document> active() const;
+
+private:
+    std::shared_ptr<OfficeSession> m_session;
+    std::vector<std::weak_ptr<OfficeDocument>> m_opened;
+};
+
+class OfficeApplication : public automation::Application
+{
+public:
+    explicit OfficeApplication(std::shared_ptr<OfficeSession> session);
+    ~OfficeApplication() override;
+
+    automation::Documents& Documents() override { return m_documents; }
+    void setDisplayAlerts(bool on) override { m_displayAlerts = on; }
+    std::shared_ptr<automation::Document> ActiveDocument() override;
+    void quit() override;
+
+    pid_t processId() const { return m_session->pid(); }
+
+private:
+    std::shared_ptr<OfficeSession> m_session;
+    OfficeDocuments m_documents;
+    // The office never prompts in a session of ours, so there is nothing to silence.
+    bool m_displayAlerts = true;
+};
+
+class LibreOfficeEngine : public automation::Engine
+{
+public:
+    std::unique_ptr<automation::Application> createApplication() override;
+};
+
+} // namespace statusmill::office

@@ -1,0 +1,124 @@
+#include "OfficeProcess.h"
+
+#include "common/Failure.h"
+
+#include <QFile>
+#include <QUrl>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <thread>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/prctl.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace statusmill::office {
+
+OfficeProcess::OfficeProcess(QString program, QString profileFolder, QString pipeName)
+    : m_program(std::move(program)), m_profileFolder(std::move(profileFolder)),
+      m_pipeName(std::move(pipeName))
+{}
+
+OfficeProcess::~OfficeProcess()
+{
+    kill();
+}
+
+void OfficeProcess::start()
+{
+    // Everything the child needs is prepared before fork: after it, only
+    // async-signal-safe calls are allowed.
+    const QByteArray program = QFile::encodeName(m_program);
+    const QByteArray profileUrl =
+        QUrl::fromLocalFile(m_profileFolder).toString(QUrl::FullyEncoded).toUtf8();
+    std::vector<QByteArray> arguments{
+        // The office finds its installation from argv[0], so it must be the full path.
+        program,
+        "--headless",
+        "--invisible",
+        "--nocrashreport",
+        "--nodefault",
+        "--nofirststartwizard",
+        "--nolockcheck",
+        "--nologo",
+        "--norestore",
+        "--accept=pipe,name=" + m_pipeName.toUtf8() + ";urp;",
+        "-env:UserInstallation=" + profileUrl,
+    };
+    std::vector<char*> argv;
+    for (QByteArray& argument : arguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+
+    // The parent-death signal is tied to the thread that forks; only the main
+    // thread lives as long as the program, so only it asks for one.
+    const bool fromMainThread = ::syscall(SYS_gettid) == ::getpid();
+    const pid_t parent = ::getpid();
+
+    m_exitCode.reset();
+    const pid_t pid = ::fork();
+    if (pid < 0)
+        throw Failure(QStringLiteral("The document engine could not be started: %1")
+                          .arg(QString::fromLocal8Bit(std::strerror(errno))));
+    if (pid == 0) {
+        if (fromMainThread) {
+            ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+            if (::getppid() != parent)
+                ::_exit(127);
+        }
+        // Our pipes and files are none of the office's business: an inherited
+        // stdout would keep a caller's pipe open as long as the office runs.
+        const int null = ::open("/dev/null", O_RDWR);
+        if (null >= 0) {
+            ::dup2(null, 0);
+            ::dup2(null, 1);
+            ::dup2(null, 2);
+        }
+        ::syscall(SYS_close_range, 3U, ~0U, 0U);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    m_pid = pid;
+}
+
+bool OfficeProcess::running()
+{
+    if (m_pid <= 0)
+        return false;
+    int status = 0;
+    const pid_t done = ::waitpid(m_pid, &status, WNOHANG);
+    if (done == 0)
+        return true;
+    if (done == m_pid && WIFEXITED(status))
+        m_exitCode = WEXITSTATUS(status);
+    m_pid = -1;
+    return false;
+}
+
+bool OfficeProcess::waitForExit(int milliseconds)
+{
+    for (int waited = 0; running(); waited += 10) {
+        if (waited >= milliseconds)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
+void OfficeProcess::kill()
+{
+    if (m_pid <= 0)
+        return;
+    ::kill(m_pid, SIGKILL);
+    int status = 0;
+    while (::waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    m_pid = -1;
+}
+
+} // namespace statusmill::office

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+#include <sys/types.h>
+
+namespace statusmill::office {
+
+// One soffice.bin process that we started and own: its pid is ours to wait for
+// and to kill, unlike the soffice wrapper's, which restarts the office behind us.
+class OfficeProcess
+{
+public:
+    OfficeProcess(QString program, QString profileFolder, QString pipeName);
+    ~OfficeProcess();
+    OfficeProcess(const OfficeProcess&) = delete;
+    OfficeProcess& operator=(const OfficeProcess&) = delete;
+
+    // Throws Failure when the program cannot be started.
+    void start();
+    pid_t pid() const { return m_pid; }
+
+    // Whether it still runs; an ended process is reaped and its exit code kept.
+    bool running();
+    // The exit code once it has ended normally; nothing while it runs or after a signal.
+    std::optional<int> exitCode() const { return m_exitCode; }
+
+    // Waits up to `milliseconds` for it to end on its own.
+    bool waitForExit(int milliseconds);
+    // Ends it at once and reaps it.
+    void kill();
+
+private:
+    QString m_program;
+    QString m_profileFolder;
+    QString m_pipeName;
+    pid_t m_pid = -1;
+    std::optional<int> m_exitCode;
+};
+
+} // namespace statusmill::office

@@ -1,0 +1,84 @@
+#pragma once
+
+// One office session: its process, private profile, pipe and bridge, and the
+// watchdog that keeps a hung office from freezing the program. Internal to the
+// engine.
+
+#include "OfficeProcess.h"
+#include "UnoSupport.h"
+#include "Watchdog.h"
+#include "common/Failure.h"
+
+#include <com/sun/star/bridge/XBridge.hpp>
+#include <com/sun/star/frame/XDesktop2.hpp>
+#include <com/sun/star/uno/Exception.hpp>
+
+#include <memory>
+#include <type_traits>
+
+namespace statusmill::office {
+
+class OfficeSession
+{
+public:
+    // Starts soffice.bin and connects to it; throws Failure when that fails, and
+    // leaves nothing running behind.
+    static std::shared_ptr<OfficeSession> start();
+    ~OfficeSession();
+    OfficeSession(const OfficeSession&) = delete;
+    OfficeSession& operator=(const OfficeSession&) = delete;
+
+    // Runs one exchange with the office under the watchdog. UNO exceptions become
+    // Failure with the office's own message.
+    template <class Exchange> auto call(Exchange&& exchange) -> std::invoke_result_t<Exchange>
+    {
+        ensureRunning();
+        Armed armed(*this);
+        try {
+            return exchange();
+        } catch (const uno::css::uno::Exception& e) {
+            throw failureFor(e);
+        }
+    }
+
+    uno::Reference<uno::css::uno::XComponentContext> context() const { return m_context; }
+    uno::Reference<uno::css::frame::XDesktop2> desktop() const { return m_desktop; }
+    pid_t pid() const { return m_process.pid(); }
+    const QString& profileFolder() const { return m_profileFolder; }
+
+    // Ends the office: terminate, wait, kill if it lingers; removes the profile.
+    // Safe to call more than once; never throws.
+    void shutDown();
+    bool ended() const { return m_ended; }
+
+private:
+    OfficeSession(const QString& program);
+    void launchAndConnect();
+    void ensureRunning();
+    Failure failureFor(const uno::css::uno::Exception& e);
+    void releaseEverything();
+
+    // Arms the watchdog for the outermost call only.
+    class Armed
+    {
+    public:
+        explicit Armed(OfficeSession& session);
+        ~Armed();
+
+    private:
+        OfficeSession& m_session;
+    };
+
+    QString m_profileFolder;
+    QString m_pipeName;
+    OfficeProcess m_process;
+    Watchdog m_watchdog;
+    int m_depth = 0;
+    bool m_ended = false;
+    bool m_timedOut = false;
+    uno::Reference<uno::css::bridge::XBridge> m_bridge;
+    uno::Reference<uno::css::uno::XComponentContext> m_context;
+    uno::Reference<uno::css::frame::XDesktop2> m_desktop;
+};
+
+} // namespace statusmill::office

@@ -1,0 +1,213 @@
+#include "TextReplacer.h"
+
+#include <QList>
+#include <QStringList>
+
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/beans/XPropertySetInfo.hpp>
+#include <com/sun/star/container/XEnumeration.hpp>
+#include <com/sun/star/container/XEnumerationAccess.hpp>
+#include <com/sun/star/lang/XServiceInfo.hpp>
+#include <com/sun/star/text/XTextCursor.hpp>
+#include <com/sun/star/text/XTextRange.hpp>
+#include <com/sun/star/text/XTextTable.hpp>
+
+#include <vector>
+
+namespace statusmill::office {
+
+using namespace uno;
+using css::text::XText;
+using css::text::XTextRange;
+
+namespace {
+
+struct Paragraph
+{
+    Reference<XText> text; // the text the paragraph belongs to (a cell's, for tables)
+    Reference<XTextRange> range;
+};
+
+// The paragraphs of a text, table cells included, collected before anything
+// changes so that paragraphs made by a replacement are not visited.
+void collectParagraphs(const Reference<XText>& text, std::vector<Paragraph>& out)
+{
+    Reference<css::container::XEnumerationAccess> access(text, UNO_QUERY);
+    if (!access.is())
+        return;
+    const auto items = access->createEnumeration();
+    while (items->hasMoreElements()) {
+        const css::uno::Any item = items->nextElement();
+        Reference<css::text::XTextTable> table(item, UNO_QUERY);
+        if (table.is()) {
+            for (const rtl::OUString& name : table->getCellNames())
+                collectParagraphs(Reference<XText>(table->getCellByName(name), UNO_QUERY), out);
+            continue;
+        }
+        Reference<XTextRange> range(item, UNO_QUERY);
+        if (range.is())
+            out.push_back({text, range});
+    }
+}
+
+int cursorLength(QStringView text, CursorUnits units)
+{
+    if (units == CursorUnits::Utf16)
+        return int(text.size());
+    int length = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        ++length;
+    }
+    return length;
+}
+
+void moveRight(const Reference<css::text::XTextCursor>& cursor, int count, bool expand)
+{
+    // goRight counts in a 16-bit integer.
+    while (count > 0) {
+        const int step = std::min(count, 0x7fff);
+        cursor->goRight(static_cast<sal_Int16>(step), expand);
+        count -= step;
+    }
+}
+
+bool isWordCharacter(QChar c)
+{
+    return c.isLetterOrNumber() || c == QLatin1Char('_');
+}
+
+// Portions that take no place in the text: a match may run across them.
+bool isZeroWidth(const QString& type)
+{
+    return type == QLatin1String("Bookmark") || type == QLatin1String("SoftPageBreak") ||
+           type == QLatin1String("Redline");
+}
+
+// A stretch of plain text inside one paragraph, possibly over several formatting
+// portions; fields, notes and anchors end a stretch.
+struct Run
+{
+    QString text;
+    Reference<XTextRange> start;
+};
+
+std::vector<Run> runsOf(const Reference<XTextRange>& paragraph)
+{
+    std::vector<Run> runs;
+    Reference<css::container::XEnumerationAccess> access(paragraph, UNO_QUERY);
+    if (!access.is()) {
+        runs.push_back({toQString(paragraph->getString()), paragraph->getStart()});
+        return runs;
+    }
+    bool open = false;
+    const auto portions = access->createEnumeration();
+    while (portions->hasMoreElements()) {
+        Reference<XTextRange> portion(portions->nextElement(), UNO_QUERY);
+        if (!portion.is())
+            continue;
+        QString type = QStringLiteral("Text");
+        Reference<css::beans::XPropertySet> properties(portion, UNO_QUERY);
+        if (properties.is() &&
+            properties->getPropertySetInfo()->hasPropertyByName("TextPortionType")) {
+            rtl::OUString value;
+            properties->getPropertyValue("TextPortionType") >>= value;
+            type = toQString(value);
+        }
+        if (type == QLatin1String("Text")) {
+            if (!open)
+                runs.push_back({QString(), portion->getStart()});
+            runs.back().text += toQString(portion->getString());
+            open = true;
+        } else if (!isZeroWidth(type)) {
+            open = false;
+        }
+    }
+    return runs;
+}
+
+QList<qsizetype> occurrences(const QString& text, const SearchRequest& request)
+{
+    QList<qsizetype> found;
+    const auto sensitivity = request.matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive;
+    const qsizetype length = request.findText.size();
+    for (qsizetype at = text.indexOf(request.findText, 0, sensitivity); at >= 0;
+         at = text.indexOf(request.findText, at + 1, sensitivity)) {
+        if (request.matchWholeWord) {
+            const bool startsWord = at == 0 || !isWordCharacter(text[at - 1]);
+            const bool endsWord = at + length >= text.size() || !isWordCharacter(text[at + length]);
+            if (!startsWord || !endsWord)
+                continue;
+        }
+        found.append(at);
+        at += length - 1; // occurrences never overlap
+    }
+    return found;
+}
+
+} // namespace
+
+int replaceInText(const Reference<XText>& text, CursorUnits units, const SearchRequest& request)
+{
+    if (!text.is() || request.findText.isEmpty() || request.limit == 0)
+        return 0;
+    const auto sensitivity = request.matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive;
+
+    std::vector<Paragraph> paragraphs;
+    collectParagraphs(text, paragraphs);
+
+    struct Match
+    {
+        Reference<XText> text;
+        Reference<XTextRange> runStart;
+        QString runText;
+        qsizetype at;
+    };
+    std::vector<Match> matches;
+    auto full = [&] { return request.limit > 0 && qsizetype(matches.size()) >= request.limit; };
+    for (const Paragraph& paragraph : paragraphs) {
+        // Most paragraphs hold no placeholder; one call settles that.
+        if (full() ||
+            !toQString(paragraph.range->getString()).contains(request.findText, sensitivity))
+            continue;
+        for (const Run& run : runsOf(paragraph.range)) {
+            for (qsizetype at : occurrences(run.text, request)) {
+                if (full())
+                    break;
+                matches.push_back({paragraph.text, run.start, run.text, at});
+            }
+        }
+    }
+
+    // Everything is found and anchored before anything changes, and replaced from
+    // the last occurrence to the first: a replacement (even one that splits a
+    // paragraph) then never moves a position still to be used.
+    std::vector<Reference<css::text::XTextCursor>> anchors;
+    anchors.reserve(matches.size());
+    for (const Match& match : matches)
+        anchors.push_back(match.text->createTextCursorByRange(match.runStart));
+    for (size_t i = matches.size(); i-- > 0;) {
+        const Match& match = matches[i];
+        const auto cursor = match.text->createTextCursorByRange(anchors[i]->getStart());
+        moveRight(cursor, cursorLength(QStringView(match.runText).first(match.at), units), false);
+        moveRight(
+            cursor,
+            cursorLength(QStringView(match.runText).mid(match.at, request.findText.size()), units),
+            true);
+        cursor->setString(toOUString(request.replacement));
+    }
+    return int(matches.size());
+}
+
+QString readText(const Reference<XText>& text)
+{
+    std::vector<Paragraph> paragraphs;
+    collectParagraphs(text, paragraphs);
+    QStringList lines;
+    for (const Paragraph& paragraph : paragraphs)
+        lines << toQString(paragraph.range->getString());
+    return lines.join(QLatin1Char('\n'));
+}
+
+} // namespace statusmill::office

@@ -1,0 +1,58 @@
+#include "Watchdog.h"
+
+#include <csignal>
+
+namespace statusmill::office {
+
+Watchdog::Watchdog() : m_thread([this] { watch(); }) {}
+
+Watchdog::~Watchdog()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    m_changed.notify_all();
+    m_thread.join();
+}
+
+void Watchdog::arm(std::chrono::milliseconds limit)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_deadline = std::chrono::steady_clock::now() + limit;
+    }
+    m_changed.notify_all();
+}
+
+void Watchdog::disarm()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_deadline.reset();
+    }
+    m_changed.notify_all();
+}
+
+void Watchdog::watch()
+{
+    std::unique_lock lock(m_mutex);
+    while (!m_stopping) {
+        if (!m_deadline) {
+            m_changed.wait(lock);
+            continue;
+        }
+        if (std::chrono::steady_clock::now() >= *m_deadline) {
+            // The process is still our unreaped child, so the pid cannot have been reused.
+            if (const pid_t pid = m_pid; pid > 0) {
+                m_fired = true;
+                ::kill(pid, SIGKILL);
+            }
+            m_deadline.reset();
+            continue;
+        }
+        m_changed.wait_until(lock, *m_deadline);
+    }
+}
+
+} // namespace statusmill::office

@@ -1,0 +1,38 @@
+#pragma once
+
+// Which soffice.bin processes this test program started: children of ours, so a
+// test never mistakes another program's office for one of its own.
+
+#include <QDir>
+#include <QFile>
+#include <QList>
+
+#include <unistd.h>
+
+namespace statusmill::testing {
+
+inline QList<pid_t> ourOfficeProcesses()
+{
+    QList<pid_t> found;
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+    for (const QString& entry : entries) {
+        bool isPid = false;
+        const pid_t pid = entry.toInt(&isPid);
+        if (!isPid)
+            continue;
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray line = stat.readAll();
+        // "pid (comm) state ppid ...": the name may hold spaces, so split at the last ')'.
+        const qsizetype close = line.lastIndexOf(')');
+        const QByteArray name = line.mid(line.indexOf('(') + 1, close - line.indexOf('(') - 1);
+        const QList<QByteArray> rest = line.mid(close + 2).split(' ');
+        if (name == "soffice.bin" && rest.size() > 1 && rest[1].toInt() == ::getpid() &&
+            rest[0] != "Z")
+            found << pid;
+    }
+    return found;
+}
+
+} // namespace statusmill::testing
