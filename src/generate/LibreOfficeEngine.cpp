@@ -186,7 +186,15 @@ void OfficeRange::CopyAsPicture()
 
 QString OfficeRange::text()
 {
-    return m_session->call([&] { return office::readText(m_text); });
+    return m_session->call([&] { return office::readText(m_text, keeper()); });
+}
+
+KeepAlive OfficeRange::keeper() const
+{
+    // Writer's own text objects are released as usual; the drawing layer's are not.
+    if (m_units == CursorUnits::Characters)
+        return {};
+    return [session = m_session](const css::uno::Any& object) { session->keepAlive(object); };
 }
 
 // ---------------------------------------------------------------- Shapes
@@ -232,32 +240,54 @@ private:
 // The drawing shapes whose text lives outside Writer's own text: groups are
 // opened, Writer frames and shapes whose text is held by a frame are left to the
 // stories, which already cover them.
-void collectShapes(const Reference<css::drawing::XShapes>& shapes,
+void collectShapes(OfficeSession& session, const Reference<css::drawing::XShapes>& shapes,
                    std::vector<Reference<XText>>& out)
 {
+    // Every interface of a shape is a proxy of its own; none may be released.
+    session.keepAlive(shapes);
     for (sal_Int32 i = 0; i < shapes->getCount(); ++i) {
-        Reference<css::uno::XInterface> shape(shapes->getByIndex(i), UNO_QUERY);
-        if (!shape.is() || supports(shape, "com.sun.star.text.TextFrame"))
-            continue;
+        const css::uno::Any item = shapes->getByIndex(i);
+        session.keepAlive(item);
+        Reference<css::uno::XInterface> shape(item, UNO_QUERY);
+        Reference<css::lang::XServiceInfo> info(shape, UNO_QUERY);
         Reference<css::drawing::XShapes> group(shape, UNO_QUERY);
+        Reference<css::beans::XPropertySet> properties(shape, UNO_QUERY);
+        Reference<XText> text(shape, UNO_QUERY);
+        for (const Reference<css::uno::XInterface>& object :
+             {shape, Reference<css::uno::XInterface>(info), Reference<css::uno::XInterface>(group),
+              Reference<css::uno::XInterface>(properties), Reference<css::uno::XInterface>(text)})
+            session.keepAlive(object);
+        if (!shape.is() || (info.is() && info->supportsService("com.sun.star.text.TextFrame")))
+            continue;
         if (group.is()) {
-            collectShapes(group, out);
+            collectShapes(session, group, out);
             continue;
         }
-        if (property(Reference<css::beans::XPropertySet>(shape, UNO_QUERY), "TextBox", false))
-            continue;
-        out.push_back(Reference<XText>(shape, UNO_QUERY));
+        if (properties.is()) {
+            const auto propertyInfo = properties->getPropertySetInfo();
+            session.keepAlive(propertyInfo);
+            bool textBox = false;
+            if (propertyInfo->hasPropertyByName("TextBox"))
+                properties->getPropertyValue("TextBox") >>= textBox;
+            if (textBox)
+                continue;
+        }
+        out.push_back(text);
     }
 }
 
 // Writer keeps its drawing shapes on one draw page; the supplier interface is
 // marked deprecated, but Writer offers nothing else.
-Reference<css::drawing::XShapes> drawPageOf(const Reference<css::lang::XComponent>& component)
+Reference<css::drawing::XShapes> drawPageOf(OfficeSession& session,
+                                            const Reference<css::lang::XComponent>& component)
 {
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
     Reference<css::drawing::XDrawPageSupplier> supplier(component, UNO_QUERY_THROW);
-    return Reference<css::drawing::XShapes>(supplier->getDrawPage(), UNO_QUERY_THROW);
+    const auto page = supplier->getDrawPage();
+    session.keepAlive(supplier);
+    session.keepAlive(page);
+    return Reference<css::drawing::XShapes>(page, UNO_QUERY_THROW);
 #pragma GCC diagnostic pop
 }
 
@@ -336,11 +366,18 @@ std::vector<std::shared_ptr<OfficeRange>> OfficeDocument::storyRanges()
                                 ->getTextFields()
                                 ->createEnumeration();
         while (fields->hasMoreElements()) {
-            Reference<css::beans::XPropertySet> field(fields->nextElement(), UNO_QUERY);
-            if (!supports(field, "com.sun.star.text.textfield.Annotation"))
+            const css::uno::Any item = fields->nextElement();
+            Reference<css::beans::XPropertySet> field(item, UNO_QUERY);
+            Reference<css::lang::XServiceInfo> info(item, UNO_QUERY);
+            m_session->keepAlive(item);
+            m_session->keepAlive(field);
+            m_session->keepAlive(info);
+            if (!info.is() || !info->supportsService("com.sun.star.text.textfield.Annotation"))
                 continue;
-            if (const auto text = property(field, "TextRange", Reference<XText>()); text.is())
+            if (const auto text = property(field, "TextRange", Reference<XText>()); text.is()) {
+                m_session->keepAlive(text);
                 commentTexts.push_back(text);
+            }
         }
 
         std::vector<std::shared_ptr<OfficeRange>> ranges;
@@ -366,7 +403,7 @@ std::vector<std::shared_ptr<automation::Shape>> OfficeDocument::shapes()
     ensureOpen();
     return m_session->call([&] {
         std::vector<Reference<XText>> texts;
-        collectShapes(drawPageOf(m_component), texts);
+        collectShapes(*m_session, drawPageOf(*m_session, m_component), texts);
         std::vector<std::shared_ptr<automation::Shape>> shapes;
         for (const auto& text : texts)
             shapes.push_back(std::make_shared<OfficeShape>(m_session, text));
@@ -446,10 +483,11 @@ automation::DocumentText OfficeDocument::readText()
         result.stories << range->text();
     m_session->call([&] {
         std::vector<Reference<XText>> texts;
-        collectShapes(drawPageOf(m_component), texts);
+        collectShapes(*m_session, drawPageOf(*m_session, m_component), texts);
         for (const auto& text : texts)
             if (text.is())
-                result.shapes << office::readText(text);
+                result.shapes << office::readText(
+                    text, [this](const css::uno::Any& object) { m_session->keepAlive(object); });
     });
     return result;
 }

@@ -33,6 +33,7 @@ public:
 
 private:
     class RangeFind;
+    KeepAlive keeper() const;
     std::shared_ptr<OfficeSession> m_session;
     uno::Reference<uno::css::text::XText> m_text;
     CursorUnits m_units;

@@ -59,6 +59,8 @@ void OfficeProcess::start()
     // thread lives as long as the program, so only it asks for one.
     const bool fromMainThread = ::syscall(SYS_gettid) == ::getpid();
     const pid_t parent = ::getpid();
+    // For diagnosis, the office's own messages can go to a file instead of nowhere.
+    const QByteArray logFile = qgetenv("STATUSMILL_OFFICE_LOG");
 
     m_exitCode.reset();
     const pid_t pid = ::fork();
@@ -78,6 +80,11 @@ void OfficeProcess::start()
             ::dup2(null, 0);
             ::dup2(null, 1);
             ::dup2(null, 2);
+        }
+        if (!logFile.isEmpty()) {
+            const int log = ::open(logFile.constData(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+            if (log >= 0)
+                ::dup2(log, 2);
         }
         ::syscall(SYS_close_range, 3U, ~0U, 0U);
         ::execv(argv[0], argv.data());

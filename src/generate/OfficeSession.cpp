@@ -261,6 +261,8 @@ void OfficeSession::releaseEverything()
         }
         m_bridge.clear();
     }
+    // Proxies of a disposed bridge no longer reach the office.
+    m_keptAlive.clear();
 }
 
 } // namespace statusmill::office

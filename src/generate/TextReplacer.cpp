@@ -30,21 +30,27 @@ struct Paragraph
 
 // The paragraphs of a text, table cells included, collected before anything
 // changes so that paragraphs made by a replacement are not visited.
-void collectParagraphs(const Reference<XText>& text, std::vector<Paragraph>& out)
+void collectParagraphs(const Reference<XText>& text, std::vector<Paragraph>& out,
+                       const KeepAlive& keep)
 {
     Reference<css::container::XEnumerationAccess> access(text, UNO_QUERY);
+    keep(css::uno::Any(access));
     if (!access.is())
         return;
     const auto items = access->createEnumeration();
+    keep(css::uno::Any(items));
     while (items->hasMoreElements()) {
         const css::uno::Any item = items->nextElement();
+        keep(item);
         Reference<css::text::XTextTable> table(item, UNO_QUERY);
         if (table.is()) {
             for (const rtl::OUString& name : table->getCellNames())
-                collectParagraphs(Reference<XText>(table->getCellByName(name), UNO_QUERY), out);
+                collectParagraphs(Reference<XText>(table->getCellByName(name), UNO_QUERY), out,
+                                  keep);
             continue;
         }
         Reference<XTextRange> range(item, UNO_QUERY);
+        keep(css::uno::Any(range));
         if (range.is())
             out.push_back({text, range});
     }
@@ -93,31 +99,41 @@ struct Run
     Reference<XTextRange> start;
 };
 
-std::vector<Run> runsOf(const Reference<XTextRange>& paragraph)
+std::vector<Run> runsOf(const Reference<XTextRange>& paragraph, const KeepAlive& keep)
 {
     std::vector<Run> runs;
     Reference<css::container::XEnumerationAccess> access(paragraph, UNO_QUERY);
+    keep(css::uno::Any(access));
     if (!access.is()) {
         runs.push_back({toQString(paragraph->getString()), paragraph->getStart()});
+        keep(css::uno::Any(runs.back().start));
         return runs;
     }
     bool open = false;
     const auto portions = access->createEnumeration();
+    keep(css::uno::Any(portions));
     while (portions->hasMoreElements()) {
-        Reference<XTextRange> portion(portions->nextElement(), UNO_QUERY);
+        const css::uno::Any item = portions->nextElement();
+        keep(item);
+        Reference<XTextRange> portion(item, UNO_QUERY);
+        keep(css::uno::Any(portion));
         if (!portion.is())
             continue;
         QString type = QStringLiteral("Text");
         Reference<css::beans::XPropertySet> properties(portion, UNO_QUERY);
-        if (properties.is() &&
-            properties->getPropertySetInfo()->hasPropertyByName("TextPortionType")) {
+        keep(css::uno::Any(properties));
+        const auto info = properties.is() ? properties->getPropertySetInfo() : nullptr;
+        keep(css::uno::Any(info));
+        if (info.is() && info->hasPropertyByName("TextPortionType")) {
             rtl::OUString value;
             properties->getPropertyValue("TextPortionType") >>= value;
             type = toQString(value);
         }
         if (type == QLatin1String("Text")) {
-            if (!open)
+            if (!open) {
                 runs.push_back({QString(), portion->getStart()});
+                keep(css::uno::Any(runs.back().start));
+            }
             runs.back().text += toQString(portion->getString());
             open = true;
         } else if (!isZeroWidth(type)) {
@@ -148,14 +164,16 @@ QList<qsizetype> occurrences(const QString& text, const SearchRequest& request)
 
 } // namespace
 
-int replaceInText(const Reference<XText>& text, CursorUnits units, const SearchRequest& request)
+int replaceInText(const Reference<XText>& text, CursorUnits units, const SearchRequest& request,
+                  const KeepAlive& keepAlive)
 {
+    const KeepAlive keep = keepAlive ? keepAlive : [](const auto&) {};
     if (!text.is() || request.findText.isEmpty() || request.limit == 0)
         return 0;
     const auto sensitivity = request.matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive;
 
     std::vector<Paragraph> paragraphs;
-    collectParagraphs(text, paragraphs);
+    collectParagraphs(text, paragraphs, keep);
 
     struct Match
     {
@@ -171,7 +189,7 @@ int replaceInText(const Reference<XText>& text, CursorUnits units, const SearchR
         if (full() ||
             !toQString(paragraph.range->getString()).contains(request.findText, sensitivity))
             continue;
-        for (const Run& run : runsOf(paragraph.range)) {
+        for (const Run& run : runsOf(paragraph.range, keep)) {
             for (qsizetype at : occurrences(run.text, request)) {
                 if (full())
                     break;
@@ -185,11 +203,16 @@ int replaceInText(const Reference<XText>& text, CursorUnits units, const SearchR
     // paragraph) then never moves a position still to be used.
     std::vector<Reference<css::text::XTextCursor>> anchors;
     anchors.reserve(matches.size());
-    for (const Match& match : matches)
+    for (const Match& match : matches) {
         anchors.push_back(match.text->createTextCursorByRange(match.runStart));
+        keep(css::uno::Any(anchors.back()));
+    }
     for (size_t i = matches.size(); i-- > 0;) {
         const Match& match = matches[i];
-        const auto cursor = match.text->createTextCursorByRange(anchors[i]->getStart());
+        const auto start = anchors[i]->getStart();
+        const auto cursor = match.text->createTextCursorByRange(start);
+        keep(css::uno::Any(start));
+        keep(css::uno::Any(cursor));
         moveRight(cursor, cursorLength(QStringView(match.runText).first(match.at), units), false);
         moveRight(
             cursor,
@@ -200,10 +223,11 @@ int replaceInText(const Reference<XText>& text, CursorUnits units, const SearchR
     return int(matches.size());
 }
 
-QString readText(const Reference<XText>& text)
+QString readText(const Reference<XText>& text, const KeepAlive& keepAlive)
 {
+    const KeepAlive keep = keepAlive ? keepAlive : [](const auto&) {};
     std::vector<Paragraph> paragraphs;
-    collectParagraphs(text, paragraphs);
+    collectParagraphs(text, paragraphs, keep);
     QStringList lines;
     for (const Paragraph& paragraph : paragraphs)
         lines << toQString(paragraph.range->getString());

@@ -7,6 +7,8 @@
 
 #include <com/sun/star/text/XText.hpp>
 
+#include <functional>
+
 namespace statusmill::office {
 
 // How the text's cursors count: Writer's text steps over whole characters, the
@@ -26,10 +28,14 @@ struct SearchRequest
 // Replaces the occurrences of the request in the text, its tables included, and
 // returns how many were replaced. All occurrences are found before any is
 // replaced, so a replacement is never searched again.
+// Receives every office object the call made, for callers that must not release them.
+using KeepAlive = std::function<void(const uno::css::uno::Any&)>;
+
 int replaceInText(const uno::Reference<uno::css::text::XText>& text, CursorUnits units,
-                  const SearchRequest& request);
+                  const SearchRequest& request, const KeepAlive& keepAlive = {});
 
 // The text's paragraphs (table cells included), one per line.
-QString readText(const uno::Reference<uno::css::text::XText>& text);
+QString readText(const uno::Reference<uno::css::text::XText>& text,
+                 const KeepAlive& keepAlive = {});
 
 } // namespace statusmill::office
