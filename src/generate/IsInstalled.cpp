@@ -1,0 +1,88 @@
+#include "IsInstalled.h"
+
+#include "Automation.h"
+#include "OfficeLocation.h"
+#include "common/Dialogs.h"
+#include "common/Failure.h"
+#include "common/WorkFolder.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+namespace statusmill::IsInstalled {
+namespace {
+
+Terminator& terminator()
+{
+    static Terminator current;
+    return current;
+}
+
+void endProgram()
+{
+    if (terminator()) {
+        terminator()();
+        return;
+    }
+    WorkFolder::remove();
+    std::fflush(nullptr);
+    std::_Exit(1);
+}
+
+QString notInstalledText()
+{
+    return QStringList{
+        QStringLiteral("Error 842001. A normal instance of Word could not be created."),
+        QStringLiteral("1. Please make sure Word is installed on this computer."),
+        QStringLiteral("2. Please open Word normally and make sure a blank document opens "
+                       "immediately without any interrupting window (such as an Word file "
+                       "recovery window)."),
+        QStringLiteral("3. Please make sure that when you double-click on a DOC or DOCX file that "
+                       "Word opens normally without any interrupting messages."),
+        QStringLiteral("4. All versions of Word are supported by this software except for the rare "
+                       "Word Starter and Student editions.")}
+        .join(QStringLiteral("\r\n\r\n"));
+}
+
+} // namespace
+
+void setTerminator(Terminator replacement)
+{
+    terminator() = std::move(replacement);
+}
+
+void CheckWordInstalled()
+{
+    std::unique_ptr<automation::Application> application;
+    QString failure;
+    try {
+        application = automation::engine().createApplication();
+    } catch (const Failure& f) {
+        failure = f.description();
+    } catch (const std::exception& e) {
+        failure = QString::fromLocal8Bit(e.what());
+    }
+    if (application) {
+        try {
+            application->quit();
+        } catch (...) {
+            // A session that started is all the check asks for.
+        }
+        return;
+    }
+
+    // The message speaks of Word; the log line says what was really looked for.
+    const QString line =
+        QStringLiteral("%1: the document engine could not be started (%2): %3\n")
+            .arg(QCoreApplication::applicationName(), office::searchDescription(), failure);
+    std::fputs(line.toLocal8Bit().constData(), stderr);
+    Dialogs::message(QCoreApplication::applicationName(), notInstalledText(), Dialogs::Icon::None,
+                     Dialogs::Buttons::Ok);
+    endProgram();
+}
+
+} // namespace statusmill::IsInstalled

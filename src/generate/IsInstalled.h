@@ -1,0 +1,16 @@
+#pragma once
+
+#include <functional>
+
+namespace statusmill::IsInstalled {
+
+// Starts a session and quits it. When no session can be made, tells the user
+// what to check and ends the program through the terminator.
+void CheckWordInstalled();
+
+// What ends the program after the message; by default the working folder is
+// removed and the process exits at once with code 1. Tests install their own.
+using Terminator = std::function<void()>;
+void setTerminator(Terminator terminator);
+
+} // namespace statusmill::IsInstalled

@@ -1,0 +1,87 @@
+#include "Snapshot.h"
+
+#include "Automation.h"
+#include "ClipboardPicture.h"
+#include "common/Failure.h"
+#include "common/FileHelpers.h"
+#include "common/Procedure.h"
+#include "common/WorkFolder.h"
+
+#include <QFile>
+#include <QImage>
+#include <QRandomGenerator>
+
+#include <cstdio>
+#include <memory>
+
+namespace statusmill {
+namespace {
+
+// Writes the picture under a new name beside the target and renames it over the
+// target, so a link planted at the target's name is replaced, never followed.
+void writeBitmap(const QImage& picture, const QString& target)
+{
+    const QString fresh =
+        target + QStringLiteral(".%1.new").arg(QRandomGenerator::global()->generate64(), 0, 16);
+    QFile file(fresh);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        throw Failure(QStringLiteral("Cannot create %1: %2").arg(fresh, file.errorString()));
+    const bool saved = picture.save(&file, "BMP") && file.flush();
+    file.close();
+    if (!saved) {
+        QFile::remove(fresh);
+        throw Failure(QStringLiteral("Cannot write %1.").arg(target));
+    }
+    // rename(2) replaces the name itself, whatever it pointed to.
+    if (::rename(QFile::encodeName(fresh).constData(), QFile::encodeName(target).constData()) !=
+        0) {
+        QFile::remove(fresh);
+        throw Failure(QStringLiteral("Cannot write %1.").arg(target));
+    }
+}
+
+} // namespace
+
+void SaveDocAsJPG(const QString& path)
+{
+    using namespace automation;
+    Procedure proc(QStringLiteral("Form1.SaveDocAsJPG"));
+
+    std::unique_ptr<Application> application;
+    proc.run(116, [&] { application = engine().createApplication(); });
+
+    std::shared_ptr<Document> document;
+    proc.run(118, [&] {
+        if (!application)
+            throw Failure(QStringLiteral("The document engine is not running."));
+        document = application->Documents().Open(path);
+    });
+
+    const bool copied = proc.run(120, [&] {
+        if (!document)
+            throw Failure(QStringLiteral("No document is open."));
+        document->Range()->CopyAsPicture();
+    });
+
+    proc.run(122, [&] {
+        // Whatever was on the clipboard before is not this document's picture.
+        std::optional<QImage> picture = copied ? GetClipboardPicture(0) : std::nullopt;
+        if (!picture)
+            throw Failure(QStringLiteral("No picture of the document could be fetched."));
+        writeBitmap(*picture, WorkFolder::file(QStringLiteral("temp.bmp")));
+    });
+
+    proc.run(124, [&] {
+        if (!application)
+            throw Failure(QStringLiteral("The document engine is not running."));
+        application->ActiveDocument()->Close(0);
+    });
+
+    proc.run(126, [&] {
+        if (!application)
+            throw Failure(QStringLiteral("The document engine is not running."));
+        application->quit();
+    });
+}
+
+} // namespace statusmill

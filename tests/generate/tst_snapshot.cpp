@@ -1,0 +1,170 @@
+#include "OfficeProcesses.h"
+#include "SampleDocuments.h"
+#include "common/Dialogs.h"
+#include "common/WorkFolder.h"
+#include "generate/IsInstalled.h"
+#include "generate/OfficeLocation.h"
+#include "generate/Snapshot.h"
+#include "generate/testing/FaultyEngine.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace statusmill;
+using namespace statusmill::automation::testing;
+
+namespace {
+
+QList<int> reportedLines()
+{
+    QList<int> lines;
+    for (const auto& shown : Dialogs::shown()) {
+        const auto match = QRegularExpression(QStringLiteral("at line (\\d+)")).match(shown.text);
+        lines.append(match.captured(1).toInt());
+    }
+    return lines;
+}
+
+QString bitmapPath()
+{
+    return WorkFolder::file(QStringLiteral("temp.bmp"));
+}
+
+} // namespace
+
+class TestSnapshot : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_folder;
+
+    QString threePages()
+    {
+        const QString path = m_folder.filePath(QStringLiteral("three pages.fodt"));
+        statusmill::testing::writeFile(path, statusmill::testing::pagedDocument(3));
+        return path;
+    }
+
+private slots:
+    void init()
+    {
+        Dialogs::startRecording();
+        QFile::remove(bitmapPath());
+    }
+    void cleanup()
+    {
+        Dialogs::stopRecording();
+        QCOMPARE(statusmill::testing::ourOfficeProcesses(), QList<pid_t>());
+    }
+    void cleanupTestCase() { WorkFolder::remove(); }
+
+    void snapshotShowsEveryPage()
+    {
+        // A link planted at the picture's name is replaced, not written through.
+        const QString elsewhere = m_folder.filePath(QStringLiteral("elsewhere.txt"));
+        statusmill::testing::writeFile(elsewhere, QStringLiteral("keep me"));
+        QVERIFY(QFile::link(elsewhere, bitmapPath()));
+
+        SaveDocAsJPG(threePages());
+        QCOMPARE(reportedLines(), QList<int>());
+
+        QImage picture(bitmapPath(), "BMP");
+        QVERIFY(!picture.isNull());
+        QVERIFY2(qAbs(picture.width() - 816) <= 2, qPrintable(QString::number(picture.width())));
+        QVERIFY2(qAbs(picture.height() - 3 * 1056) <= 6,
+                 qPrintable(QString::number(picture.height())));
+        // Each page carries its text near the top, so none of them is blank.
+        for (int page = 0; page < 3; ++page) {
+            const QImage band = picture.copy(0, page * 1056, picture.width(), 200);
+            int dark = 0;
+            for (int y = 0; y < band.height(); ++y)
+                for (int x = 0; x < band.width(); ++x)
+                    dark += qGray(band.pixel(x, y)) < 128;
+            QVERIFY2(dark > 50, qPrintable(QStringLiteral("page %1 blank").arg(page + 1)));
+        }
+        QFile kept(elsewhere);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), QByteArray("keep me"));
+    }
+
+    void failedCopyNeverSavesAnOldPicture()
+    {
+        QImage old(10, 10, QImage::Format_RGB32);
+        old.fill(Qt::red);
+        QGuiApplication::clipboard()->setImage(old);
+
+        FaultyEngine faulty;
+        faulty.failAt(QStringLiteral("CopyAsPicture"), 1, QStringLiteral("Copy failed"));
+        EngineOverride override(faulty);
+        SaveDocAsJPG(threePages());
+
+        QCOMPARE(reportedLines(), QList<int>({120, 122}));
+        QVERIFY(Dialogs::shown()[0].text.startsWith(QStringLiteral("Copy failed\r\n")));
+        QVERIFY(Dialogs::shown()[1].text.startsWith(
+            QStringLiteral("No picture of the document could be fetched.\r\n")));
+        QVERIFY(!QFile::exists(bitmapPath()));
+    }
+
+    void everyStepReportsWhenNoSessionStarts()
+    {
+        FaultyEngine faulty;
+        faulty.failAt(QStringLiteral("createApplication"), 1, QStringLiteral("No engine"));
+        EngineOverride override(faulty);
+        SaveDocAsJPG(threePages());
+        QCOMPARE(reportedLines(), QList<int>({116, 118, 120, 122, 124, 126}));
+        QVERIFY(!QFile::exists(bitmapPath()));
+    }
+
+    void availabilityCheck_data()
+    {
+        QTest::addColumn<bool>("officePresent");
+        QTest::newRow("office present") << true;
+        QTest::newRow("office missing") << false;
+    }
+
+    void availabilityCheck()
+    {
+        QFETCH(bool, officePresent);
+        const QByteArray path = qgetenv("PATH");
+        if (!officePresent) {
+            qputenv("PATH", "");
+            office::setInstallFolders(QStringList{m_folder.filePath(QStringLiteral("nothing"))});
+        }
+        int ended = 0;
+        IsInstalled::setTerminator([&] { ++ended; });
+        IsInstalled::CheckWordInstalled();
+        IsInstalled::setTerminator(nullptr);
+        office::setInstallFolders(std::nullopt);
+        qputenv("PATH", path);
+
+        if (officePresent) {
+            QCOMPARE(ended, 0);
+            QCOMPARE(Dialogs::shown().size(), 0);
+            return;
+        }
+        QCOMPARE(ended, 1);
+        QCOMPARE(Dialogs::shown().size(), 1);
+        const auto shown = Dialogs::shown().constFirst();
+        QCOMPARE(shown.title, QCoreApplication::applicationName());
+        QCOMPARE(shown.icon, Dialogs::Icon::None);
+        QCOMPARE(shown.buttons, Dialogs::Buttons::Ok);
+        QCOMPARE(shown.text,
+                 QStringLiteral(
+                     "Error 842001. A normal instance of Word could not be created.\r\n\r\n"
+                     "1. Please make sure Word is installed on this computer.\r\n\r\n"
+                     "2. Please open Word normally and make sure a blank document opens "
+                     "immediately without any interrupting window (such as an Word file recovery "
+                     "window).\r\n\r\n"
+                     "3. Please make sure that when you double-click on a DOC or DOCX file that "
+                     "Word opens normally without any interrupting messages.\r\n\r\n"
+                     "4. All versions of Word are supported by this software except for the rare "
+                     "Word Starter and Student editions."));
+    }
+};
+
+QTEST_MAIN(TestSnapshot)
+#include "tst_snapshot.moc"
