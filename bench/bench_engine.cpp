@@ -1,0 +1,140 @@
+// Times the document engine against a one-shot office conversion of the same file.
+// Usage: bench_engine [document] (default: the report template, else a sample).
+
+#include "common/WorkFolder.h"
+#include "generate/Automation.h"
+#include "generate/Snapshot.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+using namespace statusmill;
+using namespace statusmill::automation;
+
+namespace {
+
+constexpr int kRepetitions = 5;
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+double timeIt(const std::function<void()>& work)
+{
+    std::vector<double> runs;
+    for (int i = 0; i < kRepetitions; ++i) {
+        QElapsedTimer clock;
+        clock.start();
+        work();
+        runs.push_back(double(clock.nsecsElapsed()) / 1e6);
+    }
+    return median(runs);
+}
+
+long peakResidentKilobytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    return -1;
+}
+
+void replaceAll(Document& document)
+{
+    const QStringList tags{QStringLiteral("[ProjectName]"), QStringLiteral("[Department]"),
+                           QStringLiteral("[FocusArea]"), QStringLiteral("[Product]")};
+    const QStringList values{QStringLiteral("Apollo"), QStringLiteral("Research"),
+                             QStringLiteral("Quality"), QStringLiteral("Widget")};
+    for (int field = 0; field < 4; ++field) {
+        auto stories = document.StoryRanges();
+        while (auto story = stories.next())
+            (*story)->Find().Execute(tags[field], values[field], Find::kReplaceAll);
+    }
+    auto shapes = document.Shapes();
+    while (auto shape = shapes.next()) {
+        auto frame = (*shape)->TextFrame();
+        if (frame->HasText())
+            for (int field = 0; field < 4; ++field)
+                frame->TextRange()->Find().Execute(tags[field], values[field], Find::kReplaceAll);
+    }
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QGuiApplication app(argc, argv);
+    QTemporaryDir folder;
+    QString source = argc > 1
+                         ? QString::fromLocal8Bit(argv[1])
+                         : QStringLiteral(STATUSMILL_SOURCE_DIR "/resources/template/template.dot");
+    if (!QFile::exists(source)) {
+        // Six pages with placeholders, for a run before the template exists.
+        source = folder.filePath(QStringLiteral("sample.fodt"));
+        QFile file(source);
+        file.open(QIODevice::WriteOnly);
+        QByteArray body;
+        for (int page = 1; page <= 6; ++page)
+            body += "<text:p" + QByteArray(page > 1 ? " text:style-name=\"P\"" : "") +
+                    ">Page [ProjectName] [Department] [FocusArea] [Product]</text:p>";
+        file.write(
+            "<?xml version=\"1.0\"?><office:document xmlns:office=\"urn:oasis:names:tc:"
+            "opendocument:xmlns:office:1.0\" xmlns:style=\"urn:oasis:names:tc:opendocument:"
+            "xmlns:style:1.0\" xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
+            "xmlns:fo=\"urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0\" "
+            "office:mimetype=\"application/vnd.oasis.opendocument.text\"><office:automatic-"
+            "styles><style:style style:name=\"P\" style:family=\"paragraph\"><style:paragraph-"
+            "properties fo:break-before=\"page\"/></style:style></office:automatic-styles>"
+            "<office:body><office:text>" +
+            body + "</office:text></office:body></office:document>");
+    }
+    std::printf("document: %s, median of %d runs\n", qPrintable(source), kRepetitions);
+
+    const double baseline = timeIt([&] {
+        QTemporaryDir profile;
+        QProcess::execute(QStringLiteral("soffice"),
+                          {QStringLiteral("-env:UserInstallation=file://") + profile.path(),
+                           QStringLiteral("--headless"), QStringLiteral("--convert-to"),
+                           QStringLiteral("doc"), QStringLiteral("--outdir"), folder.path(),
+                           source});
+    });
+    const double session = timeIt([] { engine().createApplication()->quit(); });
+
+    auto application = engine().createApplication();
+    const double generate = timeIt([&] {
+        auto document = application->Documents().Open(source);
+        replaceAll(*document);
+        document->SaveAs(folder.filePath(QStringLiteral("out.doc")));
+        document->Close(0);
+    });
+    auto document = application->Documents().Open(source);
+    const double render = timeIt([&] { document->Range()->CopyAsPicture(); });
+    document->Close(0);
+    application->quit();
+    const double snapshot = timeIt([&] { SaveDocAsJPG(source); });
+    WorkFolder::remove();
+
+    std::printf("one-shot conversion (baseline)  %8.1f ms\n", baseline);
+    std::printf("session create + quit           %8.1f ms  (%.2f x baseline)\n", session,
+                session / baseline);
+    std::printf("open + replace + save           %8.1f ms  (within a running session)\n", generate);
+    std::printf("render all pages to clipboard   %8.1f ms\n", render);
+    std::printf("SaveDocAsJPG (own session)      %8.1f ms  (%.2f x baseline)\n", snapshot,
+                snapshot / baseline);
+    std::printf("peak resident memory (VmHWM)    %8ld kB\n", peakResidentKilobytes());
+    return 0;
+}
