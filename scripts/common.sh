@@ -7,7 +7,7 @@ BUILD_DIR="$ROOT/build"
 PACKAGES=(
     cmake g++ make pkg-config
     qt6-base-dev libgl-dev
-    libreoffice-writer-nogui libreoffice-dev
+    libreoffice-writer libreoffice-dev catdoc
     libpoppler-qt6-dev
     fonts-liberation2 fonts-dejavu-core
 )
