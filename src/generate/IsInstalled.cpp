@@ -80,7 +80,7 @@ void CheckWordInstalled()
         QStringLiteral("%1: the document engine could not be started (%2): %3\n")
             .arg(QCoreApplication::applicationName(), office::searchDescription(), failure);
     std::fputs(line.toLocal8Bit().constData(), stderr);
-    Dialogs::message(QCoreApplication::applicationName(), notInstalledText(), Dialogs::Icon::None,
+    Dialogs::message(Dialogs::applicationTitle(), notInstalledText(), Dialogs::Icon::None,
                      Dialogs::Buttons::Ok);
     endProgram();
 }

@@ -1,9 +1,9 @@
 #include "Application.h"
 
 #include "Form1.h"
-#include "common/Appearance.h"
 #include "common/FixedWindow.h"
 #include "common/Product.h"
+#include "common/WorkFolder.h"
 
 #include <QApplication>
 
@@ -13,16 +13,17 @@ int runApplication(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(kProductName));
-    QApplication::setWindowIcon(programIcon());
 
-    Form1 form;
-    form.setWindowTitle(QString::fromLatin1(kProductName));
-    form.setWindowIcon(programIcon());
-    for (int i = 0; i < Form1::kFieldCount; ++i)
-        form.restoreField(i);
-    centreOnScreen(&form);
-    form.show();
-    return QApplication::exec();
+    int result = 0;
+    {
+        Form1 form;
+        form.Form_Load();
+        centreOnScreen(&form);
+        form.show();
+        result = QApplication::exec();
+    }
+    WorkFolder::remove();
+    return result;
 }
 
 } // namespace statusmill

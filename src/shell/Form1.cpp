@@ -8,6 +8,7 @@
 #include "common/Procedure.h"
 #include "common/Product.h"
 #include "common/Settings.h"
+#include "preview/Form2.h"
 
 #include <QEvent>
 #include <QGroupBox>
@@ -84,7 +85,10 @@ Form1::Form1(QWidget* parent) : QWidget(parent)
 
     connect(m_pushButton3, &QPushButton::clicked, this, &Form1::PushButton3_Click);
     connect(m_pushButton4, &QPushButton::clicked, this, &Form1::PushButton4_Click);
+    connect(m_pushButton6, &QPushButton::clicked, this, &Form1::PushButton6_Click);
 }
+
+Form1::~Form1() = default;
 
 QString Form1::Tag(int index)
 {

@@ -4,6 +4,7 @@
 
 #include <QWidget>
 #include <array>
+#include <memory>
 
 class QGroupBox;
 class QLabel;
@@ -11,6 +12,8 @@ class QLineEdit;
 class QPushButton;
 
 namespace statusmill {
+
+class Form2;
 
 // The main window: the four report fields, stored as they change, and the buttons.
 class Form1 : public QWidget
@@ -21,6 +24,11 @@ public:
     static constexpr int kFieldCount = 4;
 
     explicit Form1(QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // Prepares the program and the window before it is first shown: skin, caption,
+    // icon, application title, hand cursor, the stored fields, and the engine check.
+    void Form_Load();
 
     QLineEdit* Text1(int index) const { return m_text1[index]; }
     // The placeholder that field `index` replaces in the template.
@@ -45,6 +53,17 @@ public:
     void Text1_GotFocus(int index);
     void PushButton3_Click();
     void PushButton4_Click();
+    // "Start Creating Template": fills, saves and renders the report, then hands
+    // it to the preview window.
+    void PushButton6_Click();
+    // Renders the document at `path` to the working folder's temp.bmp.
+    void SaveDocAsJPG(const QString& path);
+
+    bool mBusy = false;
+
+    // The preview window, made on first use.
+    Form2& form2();
+    Form2* existingForm2() const { return m_form2.get(); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -59,6 +78,7 @@ private:
     WindowPointer m_pointer{this};
     SkinFramework m_skin;
     bool m_storeFailureShown = false;
+    std::unique_ptr<Form2> m_form2;
 };
 
 } // namespace statusmill

@@ -1,0 +1,147 @@
+// The generation run behind "Start Creating Template": fills the template with
+// the four fields, saves the document, renders it and hands it to the preview.
+
+#include "Form1.h"
+
+#include "TemplateResource.h"
+#include "common/FileHelpers.h"
+#include "common/ObjectRef.h"
+#include "common/Procedure.h"
+#include "common/Random.h"
+#include "common/WorkFolder.h"
+#include "generate/Automation.h"
+#include "generate/Snapshot.h"
+#include "preview/Form2.h"
+
+#include <QImage>
+#include <QLineEdit>
+
+#include <cmath>
+
+namespace statusmill {
+
+using namespace automation;
+
+namespace {
+
+QImage loadPicture(const QString& path)
+{
+    if (!FileExists(path))
+        throw Failure(QStringLiteral("File not found: %1").arg(path));
+    QImage picture(path);
+    if (picture.isNull())
+        throw Failure(QStringLiteral("Invalid picture: %1").arg(path));
+    return picture;
+}
+
+} // namespace
+
+void Form1::PushButton6_Click()
+{
+    Procedure proc(QStringLiteral("Form1.PushButton6_Click"));
+
+    if (proc.jumpWhen(100, [&] { return mBusy; }))
+        return;
+    proc.run(102, [&] { mBusy = true; });
+    proc.run(104, [&] { m_pointer.set(WindowPointer::Hourglass); });
+
+    QByteArray templateBytes;
+    proc.run(106, [&] { templateBytes = TemplateResource::bytes(); });
+    if (proc.when(108,
+                  [&] { return !FileExists(WorkFolder::file(QStringLiteral("template.dot"))); }))
+        proc.run(108, [&] {
+            WriteBytesIfAbsent(templateBytes, WorkFolder::file(QStringLiteral("template.dot")));
+        });
+
+    std::unique_ptr<Application> app;
+    proc.run(110, [&] { app = engine().createApplication(); });
+    QString templatePath;
+    proc.run(112, [&] { templatePath = WorkFolder::file(QStringLiteral("template.dot")); });
+    std::shared_ptr<Document> doc;
+    proc.run(114, [&] { doc = use(app).Documents().Open(templatePath, /*readOnly=*/true); });
+
+    // The stories pass: every story for field 0, then every story for field 1, ...
+    for (int i = 0; i < kFieldCount; ++i) {
+        proc.forEach(
+            118, 150, [&] { return use(doc).StoryRanges(); },
+            [&](const std::optional<std::shared_ptr<Range>>& story) {
+                proc.run(122, [&] { use(story).Find().ClearFormatting(); });
+                proc.run(124, [&] { use(story).Find().Replacement().ClearFormatting(); });
+                automation::Find* find = nullptr;
+                proc.run(126, [&] { find = &use(story).Find(); });
+                proc.run(128, [&] { use(find).setText(Tag(i)); });
+                proc.run(130, [&] { use(find).Replacement().setText(Text1(i)->text()); });
+                proc.run(132, [&] { use(find).setForward(true); });
+                proc.run(134, [&] { use(find).setWrap(1); });
+                proc.run(136, [&] { use(find).setFormat(false); });
+                proc.run(138, [&] { use(find).setMatchCase(false); });
+                proc.run(140, [&] { use(find).setMatchWholeWord(false); });
+                proc.run(142, [&] { use(find).setMatchWildcards(false); });
+                proc.run(144, [&] { use(find).setMatchSoundsLike(false); });
+                proc.run(146, [&] { use(find).setMatchAllWordForms(false); });
+                proc.run(148, [&] { use(find).Execute(automation::Find::kReplaceAll); });
+            });
+    }
+
+    // The shapes pass: all four fields in one shape before the next shape.
+    proc.forEach(
+        154, 164, [&] { return use(doc).Shapes(); },
+        [&](const std::optional<std::shared_ptr<Shape>>& shape) {
+            if (!proc.when(156, [&] { return use(use(shape).TextFrame()).HasText(); }))
+                return;
+            for (int i = 0; i < kFieldCount; ++i)
+                proc.run(160, [&] {
+                    use(use(use(shape).TextFrame()).TextRange())
+                        .Find()
+                        .Execute(Tag(i), Text1(i)->text(), automation::Find::kReplaceAll);
+                });
+        });
+
+    QString name;
+    do {
+        proc.run(166, [&] { name = QStringLiteral("qorvex"); });
+        for (int k = 1; k <= 8; ++k) {
+            double r = 0;
+            proc.run(170, [&] { r = Random::reseededNext(); });
+            int d = 0;
+            proc.run(172, [&] { d = int(std::floor(r * 9)) + 1; });
+            proc.run(174, [&] { name += QString::number(d); });
+        }
+        proc.run(178, [&] { name = WorkFolder::file(name + QStringLiteral(".doc")); });
+    } while (proc.jumpWhen(180, [&] { return FileExists(name); }));
+
+    proc.run(182, [&] { use(doc).SaveAs(name); });
+    proc.run(184, [&] { use(app).setDisplayAlerts(false); });
+    proc.run(186, [&] { use(doc).Close(); });
+    proc.run(188, [&] { use(app).quit(); });
+    proc.run(190, [&] { doc.reset(); });
+    proc.run(192, [&] { app.reset(); });
+    proc.run(194, [&] { DeleteFileQuietly(templatePath); });
+
+    proc.run(196, [&] { SaveDocAsJPG(name); });
+    proc.run(198, [&] { m_pointer.set(WindowPointer::Default); });
+
+    const QString picturePath = WorkFolder::file(QStringLiteral("temp.bmp"));
+    proc.run(200, [&] { form2().setPicture(loadPicture(picturePath)); });
+    proc.run(202, [&] { form2().setWordFile(name); });
+    proc.run(204, [&] { form2().show(); });
+    proc.run(206, [&] { hide(); });
+    proc.run(208, [&] { DeleteFileQuietly(picturePath); });
+    proc.run(210, [&] { mBusy = false; });
+}
+
+void Form1::SaveDocAsJPG(const QString& path)
+{
+    statusmill::SaveDocAsJPG(path);
+}
+
+Form2& Form1::form2()
+{
+    if (!m_form2) {
+        m_form2 = std::make_unique<Form2>();
+        m_form2->setMainWindow(this);
+    }
+    return *m_form2;
+}
+
+} // namespace statusmill

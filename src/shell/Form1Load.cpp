@@ -1,0 +1,30 @@
+// Start-up of the main window, and with it of the program.
+
+#include "Form1.h"
+
+#include "StartUp.h"
+#include "common/Appearance.h"
+#include "common/FileHelpers.h"
+#include "common/Procedure.h"
+#include "common/Product.h"
+#include "generate/IsInstalled.h"
+
+namespace statusmill {
+
+void Form1::Form_Load()
+{
+    Procedure proc(QStringLiteral("Form1.Form_Load"));
+
+    proc.run(100, [&] { ApplySkinIfPresent(this, m_skin); });
+    proc.run(104, [&] { setWindowTitle(QString::fromLatin1(kProductName)); });
+    proc.run(104, [&] { setWindowIcon(programIcon()); });
+    proc.run(104, [&] { SetAppTitle(); });
+    if (proc.when(122, [&] { return FileExists(handCursorPath()); }))
+        proc.run(124, [&] { m_pointer.setCustomCursor(loadCursorFile(handCursorPath())); });
+    proc.run(126, [&] { VisitSiteSometimes(); });
+    for (int i = 0; i < kFieldCount; ++i)
+        proc.run(130, [&] { restoreField(i); });
+    proc.run(134, [&] { IsInstalled::CheckWordInstalled(); });
+}
+
+} // namespace statusmill
