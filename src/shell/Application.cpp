@@ -1,6 +1,7 @@
 #include "Application.h"
 
 #include "Form1.h"
+#include "TerminationSignals.h"
 #include "common/FixedWindow.h"
 #include "common/Product.h"
 #include "common/WorkFolder.h"
@@ -13,6 +14,7 @@ int runApplication(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(kProductName));
+    TerminationSignals stopRequests;
 
     int result = 0;
     {

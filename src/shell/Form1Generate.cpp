@@ -5,6 +5,7 @@
 
 #include "TemplateResource.h"
 #include "common/FileHelpers.h"
+#include "common/FixedWindow.h"
 #include "common/ObjectRef.h"
 #include "common/Procedure.h"
 #include "common/Random.h"
@@ -140,6 +141,7 @@ Form2& Form1::form2()
     if (!m_form2) {
         m_form2 = std::make_unique<Form2>();
         m_form2->setMainWindow(this);
+        centreOnScreen(m_form2.get());
     }
     return *m_form2;
 }
