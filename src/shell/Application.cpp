@@ -7,6 +7,7 @@
 #include "common/WorkFolder.h"
 
 #include <QApplication>
+#include <QTimer>
 
 namespace statusmill {
 
@@ -14,14 +15,20 @@ int runApplication(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(kProductName));
-    TerminationSignals stopRequests;
+    return runProgram();
+}
 
+int runProgram(const std::function<void(Form1&)>& whenShown)
+{
+    TerminationSignals stopRequests;
     int result = 0;
     {
         Form1 form;
         form.Form_Load();
         centreOnScreen(&form);
         form.show();
+        if (whenShown)
+            QTimer::singleShot(0, &form, [&] { whenShown(form); });
         result = QApplication::exec();
     }
     WorkFolder::remove();

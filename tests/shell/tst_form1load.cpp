@@ -1,0 +1,178 @@
+#include "common/Appearance.h"
+#include "common/Dialogs.h"
+#include "common/Procedure.h"
+#include "common/Random.h"
+#include "common/Settings.h"
+#include "common/WorkFolder.h"
+#include "generate/IsInstalled.h"
+#include "generate/OfficeLocation.h"
+#include "generate/OfficeProcesses.h"
+#include "shell/Form1.h"
+#include "shell/StartUp.h"
+
+#include "common/CursorFile.h"
+
+#include <QLineEdit>
+#include <QtTest>
+
+using namespace statusmill;
+
+namespace {
+
+const QStringList kStored{"  Apollo «Ωmega»  ", "Finance & Ops", "", "Ledger \"v2\""};
+
+void store(int index, const QString& value)
+{
+    Settings::SaveSetting(QStringLiteral("Brightfern"), QStringLiteral("Statusmill"),
+                          QStringLiteral("Text1_%1").arg(index), value);
+}
+
+QList<int> reportedLines()
+{
+    QList<int> lines;
+    for (const auto& shown : Dialogs::shown()) {
+        const auto match = QRegularExpression(QStringLiteral("Form1\\.Form_Load at line (\\d+)"))
+                               .match(shown.text);
+        if (match.hasMatch())
+            lines.append(match.captured(1).toInt());
+    }
+    return lines;
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+} // namespace
+
+class TestForm1Load : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_config;
+    QList<QUrl> m_opened;
+    int m_terminations = 0;
+
+private slots:
+    void init()
+    {
+        m_config = std::make_unique<QTemporaryDir>();
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config->path()));
+        Dialogs::startRecording();
+        m_opened.clear();
+        m_terminations = 0;
+        setSiteOpenerForTests([this](const QUrl& url) { m_opened << url; });
+        IsInstalled::setTerminator([this] { ++m_terminations; });
+    }
+
+    void cleanup()
+    {
+        Procedure::clearInjectedFailures();
+        Random::setSourceForTests({});
+        setSiteOpenerForTests({});
+        IsInstalled::setTerminator({});
+        Dialogs::stopRecording();
+        QFile::remove(handCursorPath());
+        QDir(programFolder() + QStringLiteral("/x")).removeRecursively();
+        QVERIFY(testing::ourOfficeProcesses().isEmpty());
+        WorkFolder::remove();
+    }
+
+    // A failure in any step is reported with its label, and every later step still runs.
+    void everyStepIsGuarded_data()
+    {
+        QTest::addColumn<int>("label");
+        QTest::addColumn<QList<int>>("reported");
+        QTest::newRow("skin") << 100 << QList<int>{100};
+        QTest::newRow("caption, icon, title") << 104 << QList<int>{104, 104, 104};
+        QTest::newRow("cursor test") << 122 << QList<int>{122};
+        QTest::newRow("cursor load") << 124 << QList<int>{124};
+        QTest::newRow("site visit") << 126 << QList<int>{126};
+        QTest::newRow("each restore") << 130 << QList<int>{130, 130, 130, 130};
+        QTest::newRow("engine check") << 134 << QList<int>{134};
+        QTest::newRow("nothing fails") << 0 << QList<int>{};
+    }
+
+    void everyStepIsGuarded()
+    {
+        QFETCH(int, label);
+        QFETCH(QList<int>, reported);
+        for (int i = 0; i < 4; ++i)
+            store(i, kStored[i]);
+        writeFile(skinFilePath(), "QPushButton { font-weight: bold; }");
+        writeFile(handCursorPath(), makeCursorFile(4, 2));
+        Random::setSourceForTests([] { return 0.065; }); // d = 7: the visit is due
+        Procedure::injectFailureForTests(QStringLiteral("Form1.Form_Load"), label);
+
+        Form1 form;
+        form.Form_Load();
+
+        QCOMPARE(reportedLines(), reported);
+        QCOMPARE(Dialogs::shown().size(), reported.size()); // the engine check said nothing
+        QCOMPARE(form.styleSheet().isEmpty(), label == 100);
+        QCOMPARE(form.windowTitle() == QStringLiteral("Statusmill"), label != 104);
+        // A failed test of the cursor's presence still tries to load it.
+        QCOMPARE(form.pointer().customCursor().has_value(), label != 124);
+        QCOMPARE(m_opened.size(), label == 126 ? 0 : 1);
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(form.Text1(i)->text(), label == 130 ? QString() : kStored[i]);
+        QCOMPARE(m_terminations, 0);
+        QVERIFY(!form.isVisible());
+    }
+
+    void aFirstStartWritesNoKey()
+    {
+        Random::setSourceForTests([] { return 0.5; });
+        Form1 form;
+        form.Form_Load();
+        QVERIFY(Dialogs::shown().isEmpty());
+        QVERIFY(!QFile::exists(Settings::storeFile(QStringLiteral("Brightfern"))));
+        QVERIFY(!form.pointer().customCursor().has_value()); // no cursor file beside us
+    }
+
+    // With LibreOffice out of reach the values are still restored, the message
+    // is shown once with the application title, and the program ends.
+    void withoutTheEngineTheProgramExplainsAndEnds()
+    {
+        for (int i = 0; i < 4; ++i)
+            store(i, kStored[i]);
+        Random::setSourceForTests([] { return 0.5; });
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", "");
+        office::setInstallFolders(QStringList{m_config->filePath(QStringLiteral("no-office"))});
+
+        Form1 form;
+        form.Form_Load();
+
+        qputenv("PATH", path);
+        office::setInstallFolders(std::nullopt);
+
+        QCOMPARE(m_terminations, 1);
+        QCOMPARE(Dialogs::shown().size(), 1);
+        const auto message = Dialogs::shown().constFirst();
+        QCOMPARE(message.title, QStringLiteral("Statusmill"));
+        QCOMPARE(message.icon, Dialogs::Icon::None);
+        QCOMPARE(message.buttons, Dialogs::Buttons::Ok);
+        QCOMPARE(message.text,
+                 QStringLiteral(
+                     "Error 842001. A normal instance of Word could not be created.\r\n\r\n"
+                     "1. Please make sure Word is installed on this computer.\r\n\r\n"
+                     "2. Please open Word normally and make sure a blank document opens "
+                     "immediately without any interrupting window (such as an Word file "
+                     "recovery window).\r\n\r\n"
+                     "3. Please make sure that when you double-click on a DOC or DOCX file that "
+                     "Word opens normally without any interrupting messages.\r\n\r\n"
+                     "4. All versions of Word are supported by this software except for the "
+                     "rare Word Starter and Student editions."));
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(form.Text1(i)->text(), kStored[i]);
+        QVERIFY(!form.isVisible());
+    }
+};
+
+QTEST_MAIN(TestForm1Load)
+#include "tst_form1load.moc"
