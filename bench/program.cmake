@@ -1,0 +1,3 @@
+add_executable(bench_program bench_program.cpp BenchSupport.h)
+target_link_libraries(bench_program PRIVATE statusmill_shell)
+target_compile_definitions(bench_program PRIVATE STATUSMILL_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
