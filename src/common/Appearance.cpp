@@ -12,11 +12,14 @@
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QRadioButton>
 #include <QStyle>
 #include <QWidget>
 #include <QtEndian>
+
+#include <algorithm>
 
 namespace statusmill {
 
@@ -199,6 +202,25 @@ void WindowPointer::hoverBackground()
 {
     if (m_state != Hourglass)
         set(Default);
+}
+
+void WindowPointer::followMouseMove(const QObject* watched, const QEvent* event,
+                                    std::initializer_list<const QObject*> buttons,
+                                    std::initializer_list<const QWidget*> backgrounds)
+{
+    if (event->type() != QEvent::MouseMove)
+        return;
+    if (std::find(buttons.begin(), buttons.end(), watched) != buttons.end()) {
+        hoverButton();
+        return;
+    }
+    for (const QWidget* background : backgrounds) {
+        if (background != watched)
+            continue;
+        const auto* move = static_cast<const QMouseEvent*>(event);
+        if (!background->childAt(move->position().toPoint()))
+            hoverBackground();
+    }
 }
 
 void WindowPointer::apply()

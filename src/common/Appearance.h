@@ -6,8 +6,11 @@
 #include <QPointer>
 #include <QString>
 
+#include <initializer_list>
 #include <optional>
 
+class QEvent;
+class QObject;
 class QWidget;
 
 namespace statusmill {
@@ -88,6 +91,13 @@ public:
     // the frame the default one; never while the hourglass is up.
     void hoverButton();
     void hoverBackground();
+
+    // The hover rules for a mouse move that the window's event filter saw on
+    // `watched`. For the background widgets only their own area counts, not a
+    // child (a field, a label) whose move was passed up to them.
+    void followMouseMove(const QObject* watched, const QEvent* event,
+                         std::initializer_list<const QObject*> buttons,
+                         std::initializer_list<const QWidget*> backgrounds);
 
 private:
     void apply();

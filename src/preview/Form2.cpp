@@ -190,19 +190,9 @@ bool Form2::eventFilter(QObject* watched, QEvent* event)
     if (watched == m_picture1)
         return canvasMouseEvent(event) || QWidget::eventFilter(watched, event);
 
-    if (event->type() == QEvent::MouseMove) {
-        if (watched == m_pushButton1 || watched == m_pushButton2 || watched == m_pushButton6 ||
-            watched == m_pushButton8) {
-            m_pointer.hoverButton();
-        } else if (watched == this || watched == m_frame1) {
-            // Only the window's or the frame's own area counts, not a control whose
-            // move event was passed up to it.
-            auto* widget = static_cast<QWidget*>(watched);
-            const auto* move = static_cast<QMouseEvent*>(event);
-            if (!widget->childAt(move->position().toPoint()))
-                m_pointer.hoverBackground();
-        }
-    }
+    m_pointer.followMouseMove(watched, event,
+                              {m_pushButton1, m_pushButton2, m_pushButton6, m_pushButton8},
+                              {this, m_frame1});
     return QWidget::eventFilter(watched, event);
 }
 

@@ -158,18 +158,9 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
             if (watched == m_text1[i])
                 Text1_GotFocus(i);
         }
-    } else if (event->type() == QEvent::MouseMove) {
-        if (watched == m_pushButton6 || watched == m_pushButton3 || watched == m_pushButton4) {
-            m_pointer.hoverButton();
-        } else if (watched == this || watched == m_frame1) {
-            // Only the window's or the frame's own area counts, not a field or a
-            // label whose move event was passed up to it.
-            auto* widget = static_cast<QWidget*>(watched);
-            const auto* move = static_cast<QMouseEvent*>(event);
-            if (!widget->childAt(move->position().toPoint()))
-                m_pointer.hoverBackground();
-        }
     }
+    m_pointer.followMouseMove(watched, event, {m_pushButton6, m_pushButton3, m_pushButton4},
+                              {this, m_frame1});
     return QWidget::eventFilter(watched, event);
 }
 

@@ -5,12 +5,13 @@
 #include "common/Settings.h"
 #include "common/WorkFolder.h"
 #include "generate/Automation.h"
-#include "generate/DocumentText.h"
 #include "generate/OfficeProcesses.h"
 #include "preview/Form2.h"
 #include "shell/Application.h"
 #include "shell/Form1.h"
 #include "shell/StartUp.h"
+#include "support/SavedDocument.h"
+#include "support/TestFiles.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -19,25 +20,7 @@
 
 using namespace statusmill;
 
-namespace {
-
-QString documentText(const QString& path)
-{
-    auto app = automation::engine().createApplication();
-    auto document = app->Documents().Open(path, /*readOnly=*/true);
-    const QString text = automation::readDocumentText(*document).all();
-    document->Close(0);
-    app->quit();
-    return text;
-}
-
-QByteArray contents(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-} // namespace
+namespace {} // namespace
 
 class TestAcceptance : public QObject
 {
@@ -71,7 +54,7 @@ class TestAcceptance : public QObject
         generate(form);
         Form2& preview = *form.existingForm2();
         const QString document = preview.wordFile();
-        const QString text = documentText(document);
+        const QString text = testing::savedDocumentText(document);
         for (const QString& value :
              {QStringLiteral("Harbour Bridge"), QStringLiteral("Civil Works"),
               QStringLiteral("Maintenance"), QStringLiteral("Cable Survey")})
@@ -94,9 +77,10 @@ class TestAcceptance : public QObject
         Dialogs::setNextFileName(saved);
         preview.PushButton6()->click();
         QCOMPARE(Dialogs::shown().last().text, QStringLiteral("Done."));
-        QCOMPARE(contents(saved), contents(document));
-        QVERIFY(contents(saved).startsWith(QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8)));
-        QVERIFY(documentText(saved).contains(QStringLiteral("Civil Works")));
+        QCOMPARE(testing::readFile(saved), testing::readFile(document));
+        QVERIFY(
+            testing::readFile(saved).startsWith(QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8)));
+        QVERIFY(testing::savedDocumentText(saved).contains(QStringLiteral("Civil Works")));
         Dialogs::clearShown();
 
         // 7. Back: the working document goes, the main window returns as it was.
@@ -113,7 +97,8 @@ class TestAcceptance : public QObject
         QCOMPARE(preview.VScroll1()->value(), 0);
         QCOMPARE(canvas->pos(), QPoint(0, 0));
         QVERIFY(preview.wordFile() != document);
-        QVERIFY(documentText(preview.wordFile()).contains(QStringLiteral("Brightfern Project")));
+        QVERIFY(testing::savedDocumentText(preview.wordFile())
+                    .contains(QStringLiteral("Brightfern Project")));
 
         // 9. Close the preview: the program ends.
         m_walked = true;

@@ -2,6 +2,7 @@
 #include "common/Appearance.h"
 #include "common/Failure.h"
 #include "common/PictureBox.h"
+#include "support/TestFiles.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -36,14 +37,6 @@ struct SampleWindow
 QColor background(const QWidget* w)
 {
     return w->palette().color(QPalette::Window);
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
 }
 
 } // namespace
@@ -95,7 +88,7 @@ private slots:
     void aSkinFileRecoloursAndStyles()
     {
         const QByteArray sheet = "QPushButton { border: 2px solid #336; }";
-        writeFile(skinFilePath(), sheet);
+        QVERIFY(testing::writeFile(skinFilePath(), sheet));
         SampleWindow s;
         SkinFramework skin;
         ApplySkinIfPresent(&s.window, skin);
@@ -119,7 +112,7 @@ private slots:
 
     void theCursorKeepsItsHotspot()
     {
-        writeFile(handCursorPath(), makeCursorFile(5, 3));
+        QVERIFY(testing::writeFile(handCursorPath(), makeCursorFile(5, 3)));
         const auto cursor = loadHandCursor();
         QVERIFY(cursor.has_value());
         QCOMPARE(cursor->hotSpot(), QPoint(5, 3));
@@ -128,7 +121,7 @@ private slots:
 
     void aBrokenCursorFileIsAFailure()
     {
-        writeFile(handCursorPath(), "not a cursor at all");
+        QVERIFY(testing::writeFile(handCursorPath(), "not a cursor at all"));
         QVERIFY_THROWS_EXCEPTION(Failure, loadHandCursor());
     }
 
@@ -167,17 +160,11 @@ private slots:
     {
         QWidget window;
         WindowPointer pointer(&window);
-        pointer.setCustomCursor(loadCursorFile(writeCursor()));
+        QVERIFY(testing::writeFile(handCursorPath(), makeCursorFile(7, 1)));
+        pointer.setCustomCursor(loadCursorFile(handCursorPath()));
         pointer.hoverButton();
         QCOMPARE(window.cursor().shape(), Qt::BitmapCursor);
         QCOMPARE(window.cursor().hotSpot(), QPoint(7, 1));
-    }
-
-private:
-    QString writeCursor()
-    {
-        writeFile(handCursorPath(), makeCursorFile(7, 1));
-        return handCursorPath();
     }
 };
 

@@ -11,6 +11,7 @@
 #include "shell/StartUp.h"
 
 #include "common/CursorFile.h"
+#include "support/TestFiles.h"
 
 #include <QLineEdit>
 #include <QtTest>
@@ -37,14 +38,6 @@ QList<int> reportedLines()
             lines.append(match.captured(1).toInt());
     }
     return lines;
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
 }
 
 } // namespace
@@ -103,8 +96,8 @@ private slots:
         QFETCH(QList<int>, reported);
         for (int i = 0; i < 4; ++i)
             store(i, kStored[i]);
-        writeFile(skinFilePath(), "QPushButton { font-weight: bold; }");
-        writeFile(handCursorPath(), makeCursorFile(4, 2));
+        QVERIFY(testing::writeFile(skinFilePath(), "QPushButton { font-weight: bold; }"));
+        QVERIFY(testing::writeFile(handCursorPath(), makeCursorFile(4, 2)));
         Random::setSourceForTests([] { return 0.065; }); // d = 7: the visit is due
         Procedure::injectFailureForTests(QStringLiteral("Form1.Form_Load"), label);
 

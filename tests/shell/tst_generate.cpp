@@ -4,11 +4,11 @@
 #include "common/Random.h"
 #include "common/WorkFolder.h"
 #include "generate/Automation.h"
-#include "generate/DocumentText.h"
 #include "generate/OfficeProcesses.h"
 #include "generate/testing/FaultyEngine.h"
 #include "preview/Form2.h"
 #include "shell/Form1.h"
+#include "support/SavedDocument.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -45,17 +45,6 @@ bool hasInk(const QImage& picture)
             if (qGray(rgb.pixel(x, y)) < 128)
                 return true;
     return false;
-}
-
-// Every story's text of a saved document, read back through the office.
-QString documentText(const QString& path)
-{
-    auto app = automation::engine().createApplication();
-    auto document = app->Documents().Open(path, /*readOnly=*/true);
-    const QString text = automation::readDocumentText(*document).all();
-    document->Close(0);
-    app->quit();
-    return text;
 }
 
 } // namespace
@@ -106,7 +95,7 @@ private slots:
         QCOMPARE(file.read(8), QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8));
         file.close();
 
-        const QString text = documentText(document);
+        const QString text = testing::savedDocumentText(document);
         for (const char* value : {"Apollo Upgrade", "Engineering", "Reliability", "Telemetry Hub"})
             QCOMPARE(text.count(QString::fromUtf8(value)), 1);
         for (const QString& tag : kTags)
@@ -143,7 +132,7 @@ private slots:
         fill(form, values);
         form.PushButton6_Click();
         QVERIFY2(Dialogs::shown().isEmpty(), qPrintable(Dialogs::shown().value(0).text));
-        const QString text = documentText(form.existingForm2()->wordFile());
+        const QString text = testing::savedDocumentText(form.existingForm2()->wordFile());
         for (const QString& value : expected) {
             if (!value.isEmpty())
                 QVERIFY2(text.contains(value), qPrintable(value.left(60)));
