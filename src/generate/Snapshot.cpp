@@ -4,6 +4,7 @@
 #include "ClipboardPicture.h"
 #include "common/Failure.h"
 #include "common/FileHelpers.h"
+#include "common/ObjectRef.h"
 #include "common/Procedure.h"
 #include "common/WorkFolder.h"
 
@@ -51,17 +52,8 @@ void SaveDocAsJPG(const QString& path)
     proc.run(116, [&] { application = engine().createApplication(); });
 
     std::shared_ptr<Document> document;
-    proc.run(118, [&] {
-        if (!application)
-            throw Failure(QStringLiteral("The document engine is not running."));
-        document = application->Documents().Open(path);
-    });
-
-    const bool copied = proc.run(120, [&] {
-        if (!document)
-            throw Failure(QStringLiteral("No document is open."));
-        document->Range()->CopyAsPicture();
-    });
+    proc.run(118, [&] { document = use(application).Documents().Open(path); });
+    const bool copied = proc.run(120, [&] { use(use(document).Range()).CopyAsPicture(); });
 
     proc.run(122, [&] {
         // Whatever was on the clipboard before is not this document's picture.
@@ -71,17 +63,8 @@ void SaveDocAsJPG(const QString& path)
         writeBitmap(*picture, WorkFolder::file(QStringLiteral("temp.bmp")));
     });
 
-    proc.run(124, [&] {
-        if (!application)
-            throw Failure(QStringLiteral("The document engine is not running."));
-        application->ActiveDocument()->Close(0);
-    });
-
-    proc.run(126, [&] {
-        if (!application)
-            throw Failure(QStringLiteral("The document engine is not running."));
-        application->quit();
-    });
+    proc.run(124, [&] { use(use(application).ActiveDocument()).Close(0); });
+    proc.run(126, [&] { use(application).quit(); });
 }
 
 } // namespace statusmill
