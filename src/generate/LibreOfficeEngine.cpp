@@ -1,5 +1,6 @@
 #include "LibreOfficeEngine.h"
 
+#include "DocumentReplace.h"
 #include "PageRenderer.h"
 #include "common/FileHelpers.h"
 #include "common/WorkFolder.h"
@@ -10,24 +11,12 @@
 #include <QRandomGenerator>
 
 #include <com/sun/star/beans/XPropertySet.hpp>
-#include <com/sun/star/beans/XPropertySetInfo.hpp>
-#include <com/sun/star/container/XEnumeration.hpp>
-#include <com/sun/star/container/XEnumerationAccess.hpp>
-#include <com/sun/star/container/XIndexAccess.hpp>
-#include <com/sun/star/container/XNameAccess.hpp>
 #include <com/sun/star/document/MacroExecMode.hpp>
 #include <com/sun/star/document/UpdateDocMode.hpp>
-#include <com/sun/star/drawing/XDrawPageSupplier.hpp>
-#include <com/sun/star/drawing/XShapes.hpp>
+#include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/lang/XServiceInfo.hpp>
-#include <com/sun/star/style/XStyle.hpp>
-#include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
-#include <com/sun/star/text/XEndnotesSupplier.hpp>
-#include <com/sun/star/text/XFootnotesSupplier.hpp>
 #include <com/sun/star/text/XTextDocument.hpp>
-#include <com/sun/star/text/XTextFieldsSupplier.hpp>
-#include <com/sun/star/text/XTextFramesSupplier.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 
 namespace statusmill::office {
@@ -39,17 +28,6 @@ namespace {
 
 // Word's value for "save the changes" when closing.
 constexpr int kSaveChanges = -1;
-
-template <class T>
-T property(const Reference<css::beans::XPropertySet>& object, const char* name, T fallback)
-{
-    const rtl::OUString key = rtl::OUString::createFromAscii(name);
-    if (!object.is() || !object->getPropertySetInfo()->hasPropertyByName(key))
-        return fallback;
-    T value = fallback;
-    object->getPropertyValue(key) >>= value;
-    return value;
-}
 
 bool supports(const Reference<css::uno::XInterface>& object, const char* service)
 {
@@ -142,7 +120,7 @@ private:
         request.matchCase = m_matchCase;
         request.matchWholeWord = m_matchWholeWord;
         request.limit = replace == kReplaceAll ? -1 : (replace == 1 ? 1 : 0);
-        m_range.m_session->call([&] { replaceInText(m_range.m_text, m_range.m_units, request); });
+        m_range.m_session->call([&] { m_range.m_search(request); });
     }
 
     OfficeRange& m_range;
@@ -161,11 +139,13 @@ private:
 
 // ---------------------------------------------------------------- Range
 
-OfficeRange::OfficeRange(std::shared_ptr<OfficeSession> session, Reference<XText> text,
-                         CursorUnits units, std::shared_ptr<OfficeDocument> wholeDocument)
-    : m_session(std::move(session)), m_text(std::move(text)), m_units(units),
+OfficeRange::OfficeRange(std::shared_ptr<OfficeSession> session, Search search,
+                         std::shared_ptr<OfficeDocument> wholeDocument)
+    : m_session(std::move(session)), m_search(std::move(search)),
       m_wholeDocument(std::move(wholeDocument)), m_find(std::make_unique<RangeFind>(*this))
 {}
+
+OfficeRange::~OfficeRange() = default;
 
 automation::Find& OfficeRange::Find()
 {
@@ -184,112 +164,66 @@ void OfficeRange::CopyAsPicture()
     QGuiApplication::clipboard()->setImage(picture);
 }
 
-QString OfficeRange::text()
-{
-    return m_session->call([&] { return office::readText(m_text, keeper()); });
-}
-
-KeepAlive OfficeRange::keeper() const
-{
-    // Writer's own text objects are released as usual; the drawing layer's are not.
-    if (m_units == CursorUnits::Characters)
-        return {};
-    return [session = m_session](const css::uno::Any& object) { session->keepAlive(object); };
-}
-
 // ---------------------------------------------------------------- Shapes
 
 namespace {
 
+// A shape's text and what it last read, so that the fields a shape does not hold
+// cost no call into the office.
+struct ShapeText
+{
+    Reference<XText> text;
+    KeepAlive keep;
+    std::optional<QString> known;
+
+    const QString& current()
+    {
+        if (!known)
+            known = toQString(text->getString());
+        return *known;
+    }
+};
+
 class OfficeTextFrame : public automation::TextFrame
 {
 public:
-    OfficeTextFrame(std::shared_ptr<OfficeSession> session, Reference<XText> text)
-        : m_session(std::move(session)), m_text(std::move(text))
+    OfficeTextFrame(std::shared_ptr<OfficeSession> session, std::shared_ptr<ShapeText> shape)
+        : m_session(std::move(session)), m_shape(std::move(shape))
     {}
 
     bool HasText() override
     {
-        return m_text.is() && m_session->call([&] { return !m_text->getString().isEmpty(); });
+        return m_shape->text.is() && m_session->call([&] { return !m_shape->current().isEmpty(); });
     }
 
     std::shared_ptr<automation::Range> TextRange() override
     {
-        if (!m_text.is())
+        if (!m_shape->text.is())
             throw Failure(QStringLiteral("This shape holds no text."));
-        return std::make_shared<OfficeRange>(m_session, m_text, CursorUnits::Utf16);
+        return std::make_shared<OfficeRange>(m_session, [shape = m_shape](const SearchRequest& r) {
+            if (findOccurrences(shape->current(), r).isEmpty())
+                return;
+            shape->known.reset();
+            replaceInDrawingText(shape->text, r, shape->keep);
+        });
     }
 
 private:
     std::shared_ptr<OfficeSession> m_session;
-    Reference<XText> m_text;
+    std::shared_ptr<ShapeText> m_shape;
 };
 
 class OfficeShape : public automation::Shape
 {
 public:
-    OfficeShape(std::shared_ptr<OfficeSession> session, Reference<XText> text)
-        : m_frame(std::make_shared<OfficeTextFrame>(std::move(session), std::move(text)))
+    OfficeShape(std::shared_ptr<OfficeSession> session, std::shared_ptr<ShapeText> shape)
+        : m_frame(std::make_shared<OfficeTextFrame>(std::move(session), std::move(shape)))
     {}
     std::shared_ptr<automation::TextFrame> TextFrame() override { return m_frame; }
 
 private:
     std::shared_ptr<OfficeTextFrame> m_frame;
 };
-
-// The drawing shapes whose text lives outside Writer's own text: groups are
-// opened, Writer frames and shapes whose text is held by a frame are left to the
-// stories, which already cover them.
-void collectShapes(OfficeSession& session, const Reference<css::drawing::XShapes>& shapes,
-                   std::vector<Reference<XText>>& out)
-{
-    // Every interface of a shape is a proxy of its own; none may be released.
-    session.keepAlive(shapes);
-    for (sal_Int32 i = 0; i < shapes->getCount(); ++i) {
-        const css::uno::Any item = shapes->getByIndex(i);
-        session.keepAlive(item);
-        Reference<css::uno::XInterface> shape(item, UNO_QUERY);
-        Reference<css::lang::XServiceInfo> info(shape, UNO_QUERY);
-        Reference<css::drawing::XShapes> group(shape, UNO_QUERY);
-        Reference<css::beans::XPropertySet> properties(shape, UNO_QUERY);
-        Reference<XText> text(shape, UNO_QUERY);
-        for (const Reference<css::uno::XInterface>& object :
-             {shape, Reference<css::uno::XInterface>(info), Reference<css::uno::XInterface>(group),
-              Reference<css::uno::XInterface>(properties), Reference<css::uno::XInterface>(text)})
-            session.keepAlive(object);
-        if (!shape.is() || (info.is() && info->supportsService("com.sun.star.text.TextFrame")))
-            continue;
-        if (group.is()) {
-            collectShapes(session, group, out);
-            continue;
-        }
-        if (properties.is()) {
-            const auto propertyInfo = properties->getPropertySetInfo();
-            session.keepAlive(propertyInfo);
-            bool textBox = false;
-            if (propertyInfo->hasPropertyByName("TextBox"))
-                properties->getPropertyValue("TextBox") >>= textBox;
-            if (textBox)
-                continue;
-        }
-        out.push_back(text);
-    }
-}
-
-// Writer keeps its drawing shapes on one draw page; the supplier interface is
-// marked deprecated, but Writer offers nothing else.
-Reference<css::drawing::XShapes> drawPageOf(OfficeSession& session,
-                                            const Reference<css::lang::XComponent>& component)
-{
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    Reference<css::drawing::XDrawPageSupplier> supplier(component, UNO_QUERY_THROW);
-    const auto page = supplier->getDrawPage();
-    session.keepAlive(supplier);
-    session.keepAlive(page);
-    return Reference<css::drawing::XShapes>(page, UNO_QUERY_THROW);
-#pragma GCC diagnostic pop
-}
 
 } // namespace
 
@@ -298,132 +232,98 @@ Reference<css::drawing::XShapes> drawPageOf(OfficeSession& session,
 OfficeDocument::OfficeDocument(std::shared_ptr<OfficeSession> session,
                                Reference<css::lang::XComponent> component)
     : m_session(std::move(session)), m_component(std::move(component))
-{}
+{
+    m_held->hold(m_component);
+}
+
+OfficeDocument::~OfficeDocument()
+{
+    // Still open in a running office: its objects may not be released before the
+    // office has closed it, which happens at the session's end at the latest.
+    if (!m_closed && !m_session->ended())
+        m_session->adopt(std::move(*m_held));
+}
 
 void OfficeDocument::ensureOpen() const
 {
     if (m_closed)
         throw Failure(QStringLiteral("The document has been closed."));
+    if (m_session->ended())
+        throw Failure(QStringLiteral("The document engine is no longer running."));
 }
 
-std::vector<std::shared_ptr<OfficeRange>> OfficeDocument::storyRanges()
+KeepAlive OfficeDocument::keeper() const
 {
-    ensureOpen();
-    return m_session->call([&] {
-        std::vector<Reference<XText>> writerTexts;
-        std::vector<Reference<XText>> commentTexts;
-        auto add = [&](const Reference<XText>& text) {
-            if (!text.is())
-                return;
-            // A shared header is one text under several names.
-            for (const auto& known : writerTexts)
-                if (known == text)
-                    return;
-            writerTexts.push_back(text);
-        };
+    return [held = m_held](const css::uno::Any& object) { held->hold(object); };
+}
 
-        Reference<css::text::XTextDocument> document(m_component, UNO_QUERY_THROW);
-        add(document->getText());
+const TextList& OfficeDocument::headerFooters()
+{
+    if (!m_headerFooters)
+        m_headerFooters = headerFooterTexts(m_component, keeper());
+    return *m_headerFooters;
+}
 
-        // Headers and footers of every page style in use, shown on a page or not:
-        // a longer text can bring a first-page or left-page variant into view.
-        Reference<css::style::XStyleFamiliesSupplier> families(m_component, UNO_QUERY_THROW);
-        Reference<css::container::XNameAccess> pageStyles(
-            families->getStyleFamilies()->getByName("PageStyles"), UNO_QUERY_THROW);
-        for (const rtl::OUString& name : pageStyles->getElementNames()) {
-            Reference<css::style::XStyle> style(pageStyles->getByName(name), UNO_QUERY);
-            if (!style.is() || !style->isInUse())
-                continue;
-            Reference<css::beans::XPropertySet> page(style, UNO_QUERY_THROW);
-            for (const char* kind : {"Header", "Footer"}) {
-                const QByteArray prefix(kind);
-                if (!property(page, prefix + "IsOn", false))
-                    continue;
-                add(property(page, prefix + "Text", Reference<XText>()));
-                if (!property(page, prefix + "IsShared", true))
-                    add(property(page, prefix + "TextLeft", Reference<XText>()));
-                if (!property(page, "FirstIsShared", true))
-                    add(property(page, prefix + "TextFirst", Reference<XText>()));
-            }
-        }
-
-        auto addIndexed = [&](const Reference<css::container::XIndexAccess>& notes) {
-            for (sal_Int32 i = 0; notes.is() && i < notes->getCount(); ++i)
-                add(Reference<XText>(notes->getByIndex(i), UNO_QUERY));
-        };
-        addIndexed(
-            Reference<css::text::XFootnotesSupplier>(m_component, UNO_QUERY_THROW)->getFootnotes());
-        addIndexed(
-            Reference<css::text::XEndnotesSupplier>(m_component, UNO_QUERY_THROW)->getEndnotes());
-
-        // Text frames, the frames that hold a shape's text box among them.
-        const auto frames = Reference<css::text::XTextFramesSupplier>(m_component, UNO_QUERY_THROW)
-                                ->getTextFrames();
-        for (const rtl::OUString& name : frames->getElementNames())
-            add(Reference<XText>(frames->getByName(name), UNO_QUERY));
-
-        const auto fields = Reference<css::text::XTextFieldsSupplier>(m_component, UNO_QUERY_THROW)
-                                ->getTextFields()
-                                ->createEnumeration();
-        while (fields->hasMoreElements()) {
-            const css::uno::Any item = fields->nextElement();
-            Reference<css::beans::XPropertySet> field(item, UNO_QUERY);
-            Reference<css::lang::XServiceInfo> info(item, UNO_QUERY);
-            m_session->keepAlive(item);
-            m_session->keepAlive(field);
-            m_session->keepAlive(info);
-            if (!info.is() || !info->supportsService("com.sun.star.text.textfield.Annotation"))
-                continue;
-            if (const auto text = property(field, "TextRange", Reference<XText>()); text.is()) {
-                m_session->keepAlive(text);
-                commentTexts.push_back(text);
-            }
-        }
-
-        std::vector<std::shared_ptr<OfficeRange>> ranges;
-        for (const auto& text : writerTexts)
-            ranges.push_back(
-                std::make_shared<OfficeRange>(m_session, text, CursorUnits::Characters));
-        for (const auto& text : commentTexts)
-            ranges.push_back(std::make_shared<OfficeRange>(m_session, text, CursorUnits::Utf16));
-        return ranges;
-    });
+const std::vector<Reference<css::beans::XPropertySet>>& OfficeDocument::comments()
+{
+    if (!m_comments)
+        m_comments = commentFields(m_component, keeper());
+    return *m_comments;
 }
 
 automation::Enumerator<automation::Range> OfficeDocument::StoryRanges()
 {
-    std::vector<std::shared_ptr<automation::Range>> ranges;
-    for (auto& range : storyRanges())
-        ranges.push_back(range);
-    return enumerate(std::move(ranges));
-}
-
-std::vector<std::shared_ptr<automation::Shape>> OfficeDocument::shapes()
-{
     ensureOpen();
-    return m_session->call([&] {
-        std::vector<Reference<XText>> texts;
-        collectShapes(*m_session, drawPageOf(*m_session, m_component), texts);
-        std::vector<std::shared_ptr<automation::Shape>> shapes;
-        for (const auto& text : texts)
-            shapes.push_back(std::make_shared<OfficeShape>(m_session, text));
-        return shapes;
+    std::vector<std::shared_ptr<automation::Range>> ranges;
+    auto self = shared_from_this();
+    ranges.push_back(std::make_shared<OfficeRange>(m_session, [self](const SearchRequest& r) {
+        self->ensureOpen();
+        const auto body =
+            Reference<css::text::XTextDocument>(self->m_component, UNO_QUERY_THROW)->getText();
+        self->m_held->hold(body);
+        // "Replace one" stays the main text's affair, as it would in the first story.
+        if (r.limit >= 0)
+            replaceInText(body, CursorUnits::Characters, r, self->keeper());
+        else
+            replaceInDocument(self->m_component, self->headerFooters(), r, self->keeper());
+    }));
+    m_session->call([&] {
+        for (const auto& comment : comments())
+            ranges.push_back(
+                std::make_shared<OfficeRange>(m_session, [self, comment](const SearchRequest& r) {
+                    self->ensureOpen();
+                    replaceInComment(comment, r);
+                }));
     });
+    return enumerate(std::move(ranges));
 }
 
 automation::Enumerator<automation::Shape> OfficeDocument::Shapes()
 {
-    return enumerate(shapes());
+    ensureOpen();
+    return enumerate(m_session->call([&] {
+        std::vector<std::shared_ptr<automation::Shape>> shapes;
+        for (const auto& text : drawingShapeTexts(m_component, keeper()))
+            shapes.push_back(std::make_shared<OfficeShape>(
+                m_session, std::make_shared<ShapeText>(ShapeText{text, keeper(), std::nullopt})));
+        return shapes;
+    }));
 }
 
 std::shared_ptr<automation::Range> OfficeDocument::Range()
 {
     ensureOpen();
-    const auto body = m_session->call([&] {
-        return Reference<css::text::XTextDocument>(m_component, UNO_QUERY_THROW)->getText();
-    });
-    return std::make_shared<OfficeRange>(m_session, body, CursorUnits::Characters,
-                                         shared_from_this());
+    auto self = shared_from_this();
+    return std::make_shared<OfficeRange>(
+        m_session,
+        [self](const SearchRequest& r) {
+            self->ensureOpen();
+            const auto body =
+                Reference<css::text::XTextDocument>(self->m_component, UNO_QUERY_THROW)->getText();
+            self->m_held->hold(body);
+            replaceInText(body, CursorUnits::Characters, r, self->keeper());
+        },
+        self);
 }
 
 void OfficeDocument::SaveAs(const QString& path)
@@ -453,6 +353,10 @@ void OfficeDocument::Close(std::optional<int> saveChanges)
             m_component->dispose();
     });
     m_closed = true;
+    // Closed: nothing in the office works on these objects any more.
+    m_headerFooters.reset();
+    m_comments.reset();
+    m_held->release();
 }
 
 QImage OfficeDocument::renderPages()
@@ -478,16 +382,20 @@ QImage OfficeDocument::renderPages()
 
 automation::DocumentText OfficeDocument::readText()
 {
+    ensureOpen();
     automation::DocumentText result;
-    for (const auto& range : storyRanges())
-        result.stories << range->text();
     m_session->call([&] {
-        std::vector<Reference<XText>> texts;
-        collectShapes(*m_session, drawPageOf(*m_session, m_component), texts);
-        for (const auto& text : texts)
-            if (text.is())
-                result.shapes << office::readText(
-                    text, [this](const css::uno::Any& object) { m_session->keepAlive(object); });
+        for (const auto& text : writerStoryTexts(m_component, keeper()))
+            result.stories << office::readText(text, keeper());
+        for (const auto& comment : commentFields(m_component, keeper()))
+            result.stories << commentText(comment);
+        // The whole text's own string: the paragraphs of a shape may still report
+        // themselves as they were before a replacement.
+        for (const auto& text : drawingShapeTexts(m_component, keeper())) {
+            QString shape = toQString(text->getString());
+            shape.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+            result.shapes << shape.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        }
     });
     return result;
 }

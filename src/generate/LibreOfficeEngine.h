@@ -4,39 +4,44 @@
 // engine: the rest of the program reaches it through automation::engine().
 
 #include "Automation.h"
+#include "DocumentStories.h"
 #include "DocumentText.h"
+#include "HeldReferences.h"
 #include "OfficeSession.h"
 #include "TextReplacer.h"
 
+#include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/text/XText.hpp>
 
 #include <QImage>
 
+#include <functional>
+#include <optional>
 #include <vector>
 
 namespace statusmill::office {
 
 class OfficeDocument;
 
-// One searchable text: a story, a shape's text, or the whole main text.
+// One searchable part of a document: the document itself (its first story), a
+// comment, a shape's text, or the main text alone. What a search reaches is
+// decided by whoever made the range.
 class OfficeRange : public automation::Range
 {
 public:
-    OfficeRange(std::shared_ptr<OfficeSession> session, uno::Reference<uno::css::text::XText> text,
-                CursorUnits units, std::shared_ptr<OfficeDocument> wholeDocument = nullptr);
+    using Search = std::function<void(const SearchRequest&)>;
+    OfficeRange(std::shared_ptr<OfficeSession> session, Search search,
+                std::shared_ptr<OfficeDocument> wholeDocument = nullptr);
+    ~OfficeRange() override;
 
     automation::Find& Find() override;
     void CopyAsPicture() override;
 
-    QString text();
-
 private:
     class RangeFind;
-    KeepAlive keeper() const;
     std::shared_ptr<OfficeSession> m_session;
-    uno::Reference<uno::css::text::XText> m_text;
-    CursorUnits m_units;
+    Search m_search;
     std::shared_ptr<OfficeDocument> m_wholeDocument;
     std::unique_ptr<RangeFind> m_find;
 };
@@ -47,7 +52,11 @@ class OfficeDocument : public automation::Document,
 public:
     OfficeDocument(std::shared_ptr<OfficeSession> session,
                    uno::Reference<uno::css::lang::XComponent> component);
+    ~OfficeDocument() override;
 
+    // The first story stands for every story of Writer's own text: one
+    // replaceAll reaches them (see DocumentReplace.h). Each comment follows as a
+    // story of its own, since replaceAll does not reach comments.
     automation::Enumerator<automation::Range> StoryRanges() override;
     automation::Enumerator<automation::Shape> Shapes() override;
     std::shared_ptr<automation::Range> Range() override;
@@ -60,12 +69,17 @@ public:
     automation::DocumentText readText();
 
 private:
-    std::vector<std::shared_ptr<OfficeRange>> storyRanges();
-    std::vector<std::shared_ptr<automation::Shape>> shapes();
     void ensureOpen() const;
+    KeepAlive keeper() const;
+    const TextList& headerFooters();
+    const std::vector<uno::Reference<uno::css::beans::XPropertySet>>& comments();
 
     std::shared_ptr<OfficeSession> m_session;
     uno::Reference<uno::css::lang::XComponent> m_component;
+    std::shared_ptr<HeldReferences> m_held = std::make_shared<HeldReferences>();
+    // Neither changes while fields are replaced, so each is looked up once.
+    std::optional<TextList> m_headerFooters;
+    std::optional<std::vector<uno::Reference<uno::css::beans::XPropertySet>>> m_comments;
     bool m_closed = false;
 };
 

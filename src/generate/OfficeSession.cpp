@@ -262,7 +262,7 @@ void OfficeSession::releaseEverything()
         m_bridge.clear();
     }
     // Proxies of a disposed bridge no longer reach the office.
-    m_keptAlive.clear();
+    m_adopted.clear();
 }
 
 } // namespace statusmill::office

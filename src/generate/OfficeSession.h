@@ -4,6 +4,7 @@
 // watchdog that keeps a hung office from freezing the program. Internal to the
 // engine.
 
+#include "HeldReferences.h"
 #include "OfficeProcess.h"
 #include "UnoSupport.h"
 #include "Watchdog.h"
@@ -47,20 +48,9 @@ public:
     pid_t pid() const { return m_process.pid(); }
     const QString& profileFolder() const { return m_profileFolder; }
 
-    // Keeps a reference until the session has ended. The office (7.4) may crash when
-    // the drawing layer's text objects (shape text, comment text, their cursors and
-    // ranges) are released remotely, so those are released only with the bridge.
-    void keepAlive(const uno::Reference<uno::css::uno::XInterface>& object)
-    {
-        if (object.is())
-            m_keptAlive.push_back(uno::css::uno::Any(object));
-    }
-    // An answer as it came: the reference inside is a proxy of its own.
-    void keepAlive(const uno::css::uno::Any& answer)
-    {
-        if (answer.hasValue())
-            m_keptAlive.push_back(answer);
-    }
+    // Holds the objects of a document that was dropped while still open, until the
+    // office has ended (see HeldReferences.h for why they may not go earlier).
+    void adopt(HeldReferences&& held) { m_adopted.push_back(std::move(held)); }
 
     // Ends the office: terminate, wait, kill if it lingers; removes the profile.
     // Safe to call more than once; never throws.
@@ -95,7 +85,7 @@ private:
     uno::Reference<uno::css::bridge::XBridge> m_bridge;
     uno::Reference<uno::css::uno::XComponentContext> m_context;
     uno::Reference<uno::css::frame::XDesktop2> m_desktop;
-    std::vector<uno::css::uno::Any> m_keptAlive;
+    std::vector<HeldReferences> m_adopted;
 };
 
 } // namespace statusmill::office

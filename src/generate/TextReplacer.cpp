@@ -164,10 +164,14 @@ QList<qsizetype> occurrences(const QString& text, const SearchRequest& request)
 
 } // namespace
 
-int replaceInText(const Reference<XText>& text, CursorUnits units, const SearchRequest& request,
-                  const KeepAlive& keepAlive)
+QList<qsizetype> findOccurrences(const QString& text, const SearchRequest& request)
 {
-    const KeepAlive keep = keepAlive ? keepAlive : [](const auto&) {};
+    return occurrences(text, request);
+}
+
+int replaceInText(const Reference<XText>& text, CursorUnits units, const SearchRequest& request,
+                  const KeepAlive& keep)
+{
     if (!text.is() || request.findText.isEmpty() || request.limit == 0)
         return 0;
     const auto sensitivity = request.matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive;
@@ -223,9 +227,40 @@ int replaceInText(const Reference<XText>& text, CursorUnits units, const SearchR
     return int(matches.size());
 }
 
-QString readText(const Reference<XText>& text, const KeepAlive& keepAlive)
+int replaceInDrawingText(const Reference<XText>& text, const SearchRequest& request,
+                         const KeepAlive& keep)
 {
-    const KeepAlive keep = keepAlive ? keepAlive : [](const auto&) {};
+    if (!text.is() || request.findText.isEmpty() || request.limit == 0)
+        return 0;
+    const QString whole = toQString(text->getString());
+    QList<qsizetype> found = occurrences(whole, request);
+    if (request.limit > 0 && found.size() > request.limit)
+        found.resize(request.limit);
+    if (found.isEmpty())
+        return 0;
+
+    // Every selection is made and checked before anything changes; then they are
+    // replaced from the last to the first, so no position moves under another.
+    std::vector<Reference<css::text::XTextCursor>> selections;
+    for (qsizetype at : std::as_const(found)) {
+        const auto cursor = text->createTextCursor();
+        keep(css::uno::Any(cursor));
+        cursor->gotoStart(false);
+        moveRight(cursor, int(at), false);
+        moveRight(cursor, int(request.findText.size()), true);
+        const QString selected = toQString(cursor->getString());
+        const auto sensitivity = request.matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive;
+        if (selected.compare(request.findText, sensitivity) != 0)
+            return replaceInText(text, CursorUnits::Utf16, request, keep);
+        selections.push_back(cursor);
+    }
+    for (auto cursor = selections.rbegin(); cursor != selections.rend(); ++cursor)
+        (*cursor)->setString(toOUString(request.replacement));
+    return int(selections.size());
+}
+
+QString readText(const Reference<XText>& text, const KeepAlive& keep)
+{
     std::vector<Paragraph> paragraphs;
     collectParagraphs(text, paragraphs, keep);
     QStringList lines;
