@@ -20,7 +20,7 @@ set(_uno_type_libraries
     "${STATUSMILL_OFFICE_PROGRAM}/types/offapi.rdb")
 foreach(_rdb IN LISTS _uno_type_libraries)
     if(NOT EXISTS "${_rdb}")
-        message(FATAL_ERROR "UNO type library not found: ${_rdb} (install libreoffice-writer-nogui)")
+        message(FATAL_ERROR "UNO type library not found: ${_rdb} (install libreoffice-writer)")
     endif()
 endforeach()
 

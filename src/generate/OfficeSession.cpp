@@ -198,7 +198,7 @@ void OfficeSession::ensureRunning()
         throw Failure(QStringLiteral("The document engine is no longer running."));
 }
 
-Failure OfficeSession::failureFor(const css::uno::Exception& e)
+Failure OfficeSession::failureFor(const css::uno::Exception& e, bool disconnected)
 {
     if (m_watchdog.fired() || m_timedOut) {
         m_timedOut = true;
@@ -207,7 +207,8 @@ Failure OfficeSession::failureFor(const css::uno::Exception& e)
             QStringLiteral("The document engine did not answer within %1 and was stopped.")
                 .arg(secondsText(automation::callTimeLimit())));
     }
-    if (!m_process.running()) {
+    // A broken connection can be noticed before the ended process can be reaped.
+    if (!m_process.running() || (disconnected && m_process.waitForExit(500))) {
         shutDown();
         return Failure(QStringLiteral("The document engine stopped unexpectedly."));
     }

@@ -12,6 +12,7 @@
 
 #include <com/sun/star/bridge/XBridge.hpp>
 #include <com/sun/star/frame/XDesktop2.hpp>
+#include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/uno/Exception.hpp>
 
 #include <memory>
@@ -38,8 +39,10 @@ public:
         Armed armed(*this);
         try {
             return exchange();
+        } catch (const uno::css::lang::DisposedException& e) {
+            throw failureFor(e, true);
         } catch (const uno::css::uno::Exception& e) {
-            throw failureFor(e);
+            throw failureFor(e, false);
         }
     }
 
@@ -61,7 +64,9 @@ private:
     OfficeSession(const QString& program);
     void launchAndConnect();
     void ensureRunning();
-    Failure failureFor(const uno::css::uno::Exception& e);
+    // `disconnected`: the bridge or an object reported itself disposed, which is
+    // also what a call into an office that has just died reports.
+    Failure failureFor(const uno::css::uno::Exception& e, bool disconnected);
     void releaseEverything();
 
     // Arms the watchdog for the outermost call only.
