@@ -3,13 +3,13 @@
 // The office objects obtained while working on one document, held until that
 // document is closed. Internal to the engine.
 //
-// Why: the office runs a remote release on one of its bridge threads without
-// taking its global lock. When that release destroys one of the drawing layer's
-// text objects (a shape's text, a cursor or paragraph in it, a comment's text)
-// while the office's main thread is laying out or notifying the same text, the
-// office's heap is corrupted and it aborts ("free(): invalid pointer" in
-// OWeakAggObject::release). Once the document is closed nothing in the office
-// touches those objects any more, so releasing them then is safe.
+// Why: the office destroys an object when its last remote reference goes, on
+// one of its bridge threads and without its global lock. The aborts we saw
+// ("free(): invalid pointer" in OWeakAggObject::release) came from destroying a
+// comment's text object after writing through its cursor, which we no longer
+// do; releasing only once the document is closed, when nothing in the office
+// works on those objects any more, keeps such destruction away from live
+// documents altogether.
 
 #include "UnoSupport.h"
 
