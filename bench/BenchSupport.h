@@ -48,10 +48,14 @@ inline long peakResidentKilobytes()
 inline void oneShotConversion(const QString& source, const QString& outputFolder)
 {
     QTemporaryDir profile;
-    QProcess::execute(QStringLiteral("soffice"),
-                      {QStringLiteral("-env:UserInstallation=file://") + profile.path(),
-                       QStringLiteral("--headless"), QStringLiteral("--convert-to"),
-                       QStringLiteral("doc"), QStringLiteral("--outdir"), outputFolder, source});
+    QProcess office;
+    office.setStandardOutputFile(QProcess::nullDevice());
+    office.setStandardErrorFile(QProcess::nullDevice());
+    office.start(QStringLiteral("soffice"),
+                 {QStringLiteral("-env:UserInstallation=file://") + profile.path(),
+                  QStringLiteral("--headless"), QStringLiteral("--convert-to"),
+                  QStringLiteral("doc"), QStringLiteral("--outdir"), outputFolder, source});
+    office.waitForFinished(120000);
 }
 
 } // namespace statusmill::bench

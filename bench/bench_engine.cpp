@@ -2,6 +2,7 @@
 // and prints each figure beside its target.
 // Usage: bench_engine [document] (default: the report template, else a sample).
 
+#include "BenchSupport.h"
 #include "common/WorkFolder.h"
 #include "generate/Automation.h"
 #include "generate/Snapshot.h"
@@ -15,10 +16,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include <algorithm>
 #include <cstdio>
 #include <functional>
-#include <vector>
 
 using namespace statusmill;
 using namespace statusmill::automation;
@@ -27,34 +26,12 @@ namespace {
 
 constexpr int kRepetitions = 5;
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 double timeIt(const std::function<void()>& work)
 {
-    std::vector<double> runs;
-    for (int i = 0; i < kRepetitions; ++i) {
-        QElapsedTimer clock;
-        clock.start();
-        work();
-        runs.push_back(double(clock.nsecsElapsed()) / 1e6);
-    }
-    return median(runs);
+    return bench::medianMs(kRepetitions, work);
 }
 
-long peakResidentKilobytes()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    return -1;
-}
+using bench::peakResidentKilobytes;
 
 // The generation run's two passes: every story for each field, then each shape
 // that has text, all fields.
@@ -90,6 +67,7 @@ void replaceAll(Document& document)
 
 int main(int argc, char* argv[])
 {
+    qputenv("QT_QPA_PLATFORM", "offscreen"); // the clipboard is all it needs of a display
     QGuiApplication app(argc, argv);
     QTemporaryDir folder;
     QString source = argc > 1
@@ -117,14 +95,7 @@ int main(int argc, char* argv[])
     }
     std::printf("document: %s, median of %d runs\n", qPrintable(source), kRepetitions);
 
-    const double baseline = timeIt([&] {
-        QTemporaryDir profile;
-        QProcess::execute(QStringLiteral("soffice"),
-                          {QStringLiteral("-env:UserInstallation=file://") + profile.path(),
-                           QStringLiteral("--headless"), QStringLiteral("--convert-to"),
-                           QStringLiteral("doc"), QStringLiteral("--outdir"), folder.path(),
-                           source});
-    });
+    const double baseline = timeIt([&] { bench::oneShotConversion(source, folder.path()); });
     const double session = timeIt([] { engine().createApplication()->quit(); });
 
     auto application = engine().createApplication();

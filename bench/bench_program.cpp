@@ -74,7 +74,8 @@ int main(int argc, char* argv[])
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(scratch.filePath(QStringLiteral("config"))));
     Dialogs::startRecording();
     const QString self = QCoreApplication::applicationFilePath();
-    const QString templateFile = QStringLiteral(STATUSMILL_SOURCE_DIR "/resources/template/template.dot");
+    const QString templateFile =
+        QStringLiteral(STATUSMILL_SOURCE_DIR "/resources/template/template.dot");
 
     std::printf("median of %d runs\n\n", kRepetitions);
 
@@ -106,8 +107,8 @@ int main(int argc, char* argv[])
     for (int i = 0; i < 2; ++i)
         form.existingForm2()->PushButton1()->click(); // zoom in, as a user would
     std::printf("two one-shot conversions (baseline)           %8.1f ms\n", twoConversions);
-    std::printf("press to preview shown                        %8.1f ms  (%.2f x baseline)\n",
-                run, run / twoConversions);
+    std::printf("press to preview shown                        %8.1f ms  (%.2f x baseline)\n", run,
+                run / twoConversions);
     std::printf("errors reported during the runs               %8lld\n",
                 static_cast<long long>(Dialogs::shown().size()));
     std::printf("peak resident memory (VmHWM)                  %8ld kB\n",
