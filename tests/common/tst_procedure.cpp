@@ -3,6 +3,8 @@
 #include "common/Failure.h"
 #include "common/Procedure.h"
 
+#include "support/Reports.h"
+
 #include <QtTest>
 #include <optional>
 #include <vector>
@@ -27,16 +29,6 @@ struct Items
         return values[position++];
     }
 };
-
-QList<int> reportedLines()
-{
-    QList<int> lines;
-    for (const auto& shown : Dialogs::shown()) {
-        const auto match = QRegularExpression(QStringLiteral("at line (\\d+)")).match(shown.text);
-        lines.append(match.captured(1).toInt());
-    }
-    return lines;
-}
 
 } // namespace
 
@@ -105,7 +97,7 @@ private slots:
         proc.run(106, [&] { ran << "106"; });
         proc.run(108, fail); // the last statement
         QCOMPARE(ran, QStringList({"102", "106"}));
-        QCOMPARE(reportedLines(), QList<int>({100, 104, 108}));
+        QCOMPARE(testing::reportedLines(), QList<int>({100, 104, 108}));
         QCOMPARE(proc.failures(), 3);
         for (const auto& shown : Dialogs::shown())
             QVERIFY(
@@ -120,7 +112,7 @@ private slots:
         QVERIFY(!proc.jumpWhen(102, failingTest)); // the jump is not taken
         QVERIFY(!proc.when(104, [] { return false; }));
         QVERIFY(proc.jumpWhen(106, [] { return true; }));
-        QCOMPARE(reportedLines(), QList<int>({100, 102}));
+        QCOMPARE(testing::reportedLines(), QList<int>({100, 102}));
     }
 
     void valueIsEmptyWhenTheStatementFailed()
@@ -143,7 +135,7 @@ private slots:
         Procedure::clearInjectedFailures();
         proc.run(102, [&] { ran << "102 again"; });
         QCOMPARE(ran, QStringList({"100", "other 102", "102 again"}));
-        QCOMPARE(reportedLines(), QList<int>({102}));
+        QCOMPARE(testing::reportedLines(), QList<int>({102}));
     }
 
     void collectionLoops_data()
@@ -178,7 +170,7 @@ private slots:
             },
             [&](const std::optional<int>& item) { seen.append(item.value_or(-1)); });
         QCOMPARE(seen, bodyItems);
-        QCOMPARE(reportedLines(), lines);
+        QCOMPARE(testing::reportedLines(), lines);
     }
 };
 

@@ -7,26 +7,18 @@
 #include "generate/Snapshot.h"
 #include "generate/testing/FaultyEngine.h"
 
+#include "support/Reports.h"
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QImage>
 #include <QTemporaryDir>
+
 #include <QtTest>
 
 using namespace statusmill;
 using namespace statusmill::automation::testing;
 
 namespace {
-
-QList<int> reportedLines()
-{
-    QList<int> lines;
-    for (const auto& shown : Dialogs::shown()) {
-        const auto match = QRegularExpression(QStringLiteral("at line (\\d+)")).match(shown.text);
-        lines.append(match.captured(1).toInt());
-    }
-    return lines;
-}
 
 QString bitmapPath()
 {
@@ -70,7 +62,7 @@ private slots:
         QVERIFY(QFile::link(elsewhere, bitmapPath()));
 
         SaveDocAsJPG(threePages());
-        QCOMPARE(reportedLines(), QList<int>());
+        QCOMPARE(testing::reportedLines(), QList<int>());
 
         QImage picture(bitmapPath(), "BMP");
         QVERIFY(!picture.isNull());
@@ -102,7 +94,7 @@ private slots:
         EngineOverride override(faulty);
         SaveDocAsJPG(threePages());
 
-        QCOMPARE(reportedLines(), QList<int>({120, 122}));
+        QCOMPARE(testing::reportedLines(), QList<int>({120, 122}));
         QVERIFY(Dialogs::shown()[0].text.startsWith(QStringLiteral("Copy failed\r\n")));
         QVERIFY(Dialogs::shown()[1].text.startsWith(
             QStringLiteral("No picture of the document could be fetched.\r\n")));
@@ -115,7 +107,7 @@ private slots:
         faulty.failAt(QStringLiteral("createApplication"), 1, QStringLiteral("No engine"));
         EngineOverride override(faulty);
         SaveDocAsJPG(threePages());
-        QCOMPARE(reportedLines(), QList<int>({116, 118, 120, 122, 124, 126}));
+        QCOMPARE(testing::reportedLines(), QList<int>({116, 118, 120, 122, 124, 126}));
         QVERIFY(!QFile::exists(bitmapPath()));
     }
 

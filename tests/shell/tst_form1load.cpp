@@ -13,7 +13,9 @@
 #include "common/CursorFile.h"
 #include "support/TestFiles.h"
 
+#include "support/Reports.h"
 #include <QLineEdit>
+
 #include <QtTest>
 
 using namespace statusmill;
@@ -26,18 +28,6 @@ void store(int index, const QString& value)
 {
     Settings::SaveSetting(QStringLiteral("Brightfern"), QStringLiteral("Statusmill"),
                           QStringLiteral("Text1_%1").arg(index), value);
-}
-
-QList<int> reportedLines()
-{
-    QList<int> lines;
-    for (const auto& shown : Dialogs::shown()) {
-        const auto match = QRegularExpression(QStringLiteral("Form1\\.Form_Load at line (\\d+)"))
-                               .match(shown.text);
-        if (match.hasMatch())
-            lines.append(match.captured(1).toInt());
-    }
-    return lines;
 }
 
 } // namespace
@@ -104,7 +94,7 @@ private slots:
         Form1 form;
         form.Form_Load();
 
-        QCOMPARE(reportedLines(), reported);
+        QCOMPARE(testing::reportedLines(QStringLiteral("Form1.Form_Load")), reported);
         QCOMPARE(Dialogs::shown().size(), reported.size()); // the engine check said nothing
         QCOMPARE(form.styleSheet().isEmpty(), label == 100);
         QCOMPARE(form.windowTitle() == QStringLiteral("Statusmill"), label != 104);
@@ -150,17 +140,9 @@ private slots:
         QCOMPARE(message.title, QStringLiteral("Statusmill"));
         QCOMPARE(message.icon, Dialogs::Icon::None);
         QCOMPARE(message.buttons, Dialogs::Buttons::Ok);
-        QCOMPARE(message.text,
-                 QStringLiteral(
-                     "Error 842001. A normal instance of Word could not be created.\r\n\r\n"
-                     "1. Please make sure Word is installed on this computer.\r\n\r\n"
-                     "2. Please open Word normally and make sure a blank document opens "
-                     "immediately without any interrupting window (such as an Word file "
-                     "recovery window).\r\n\r\n"
-                     "3. Please make sure that when you double-click on a DOC or DOCX file that "
-                     "Word opens normally without any interrupting messages.\r\n\r\n"
-                     "4. All versions of Word are supported by this software except for the "
-                     "rare Word Starter and Student editions."));
+        // The exact wording is checked with the engine check itself; here, that it is that one.
+        QVERIFY(message.text.startsWith(QStringLiteral("Error 842001. ")));
+        QCOMPARE(message.text.split(QStringLiteral("\r\n\r\n")).size(), 5);
         for (int i = 0; i < 4; ++i)
             QCOMPARE(form.Text1(i)->text(), kStored[i]);
         QVERIFY(!form.isVisible());

@@ -10,8 +10,10 @@
 #include "shell/Form1.h"
 #include "support/SavedDocument.h"
 
+#include "support/Reports.h"
 #include <QLineEdit>
 #include <QPushButton>
+
 #include <QtTest>
 
 using namespace statusmill;
@@ -19,18 +21,6 @@ using namespace statusmill;
 namespace {
 
 const QStringList kTags{"[ProjectName]", "[Department]", "[FocusArea]", "[Product]"};
-
-QList<int> reportedLines(const QString& location)
-{
-    QList<int> lines;
-    for (const auto& shown : Dialogs::shown()) {
-        if (!shown.text.contains(QStringLiteral("in Reportwright2021/08/31.") + location + ' '))
-            continue;
-        const auto match = QRegularExpression(QStringLiteral("at line (\\d+)")).match(shown.text);
-        lines.append(match.captured(1).toInt());
-    }
-    return lines;
-}
 
 QStringList workFiles()
 {
@@ -162,8 +152,8 @@ private slots:
                 expected << line;
         }
         expected << 154 << 156 << 160 << 160 << 160 << 160 << 182 << 184 << 186 << 188 << 200;
-        QCOMPARE(reportedLines(QStringLiteral("Form1.PushButton6_Click")), expected);
-        QCOMPARE(reportedLines(QStringLiteral("Form1.SaveDocAsJPG")),
+        QCOMPARE(testing::reportedLines(QStringLiteral("Form1.PushButton6_Click")), expected);
+        QCOMPARE(testing::reportedLines(QStringLiteral("Form1.SaveDocAsJPG")),
                  QList<int>({116, 118, 120, 122, 124, 126}));
         QVERIFY(Dialogs::shown().constFirst().text.startsWith(QStringLiteral("No office\r\n")));
 
@@ -183,8 +173,9 @@ private slots:
         fill(form, {"A", "B", "C", "D"});
         form.PushButton6_Click();
 
-        QCOMPARE(reportedLines(QStringLiteral("Form1.PushButton6_Click")), QList<int>({182, 200}));
-        QCOMPARE(reportedLines(QStringLiteral("Form1.SaveDocAsJPG")).value(0), 118);
+        QCOMPARE(testing::reportedLines(QStringLiteral("Form1.PushButton6_Click")),
+                 QList<int>({182, 200}));
+        QCOMPARE(testing::reportedLines(QStringLiteral("Form1.SaveDocAsJPG")).value(0), 118);
         QVERIFY(!form.mBusy);
         QVERIFY(!FileExists(form.existingForm2()->wordFile()));
         QVERIFY(workFiles().isEmpty());
@@ -200,8 +191,10 @@ private slots:
         fill(form, {"A", "B", "C", "D"});
         form.PushButton6_Click();
 
-        QCOMPARE(reportedLines(QStringLiteral("Form1.SaveDocAsJPG")), QList<int>({120, 122}));
-        QCOMPARE(reportedLines(QStringLiteral("Form1.PushButton6_Click")), QList<int>({200}));
+        QCOMPARE(testing::reportedLines(QStringLiteral("Form1.SaveDocAsJPG")),
+                 QList<int>({120, 122}));
+        QCOMPARE(testing::reportedLines(QStringLiteral("Form1.PushButton6_Click")),
+                 QList<int>({200}));
         QVERIFY(!form.mBusy);
         // The report itself was made; only its picture is missing.
         QVERIFY(FileExists(form.existingForm2()->wordFile()));
