@@ -31,6 +31,19 @@ void giveUsualPermissions(int handle)
     ::fchmod(handle, 0666 & ~mask);
 }
 
+// A replacement must not open up a file its owner had kept private, so it takes
+// over the old file's owner, group and rights as far as we may give them. A group
+// we cannot give keeps no rights: they were meant for that group, not for ours.
+void keepPermissionsOf(const struct stat& old, int handle)
+{
+    const bool groupKept = ::fchown(handle, old.st_uid, old.st_gid) == 0 ||
+                           ::fchown(handle, static_cast<uid_t>(-1), old.st_gid) == 0;
+    mode_t mode = old.st_mode & 0777;
+    if (!groupKept)
+        mode &= ~mode_t(0070);
+    ::fchmod(handle, mode);
+}
+
 int renameWithoutReplacing(const QByteArray& from, const QByteArray& to)
 {
     if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
@@ -76,7 +89,13 @@ void copyFileIntoPlace(const QString& source, const QString& target, bool replac
     // On disk before it takes the name, so a crash cannot swap the old file for an empty one.
     if (::fsync(out.handle()) != 0)
         throw writeFailed(systemReason(errno));
-    giveUsualPermissions(out.handle());
+    // Through a link, the file the user sees replaced is the one it points to.
+    struct stat old;
+    if (replaceExisting && ::stat(QFile::encodeName(target).constData(), &old) == 0 &&
+        S_ISREG(old.st_mode))
+        keepPermissionsOf(old, out.handle());
+    else
+        giveUsualPermissions(out.handle());
     out.close();
 
     const QByteArray from = QFile::encodeName(out.fileName());

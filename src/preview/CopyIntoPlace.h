@@ -9,6 +9,8 @@ namespace statusmill {
 // disk, so a failed copy leaves no partial file and an existing target as it was.
 // An existing target is replaced only when `replaceExisting` is set; otherwise a
 // file that appeared there in the meantime makes the copy fail rather than vanish.
+// A replaced file's owner, group and rights carry over to the copy; a new file gets
+// the usual rights for a new file.
 // Throws Failure, with the system's reason, when anything goes wrong.
 void copyFileIntoPlace(const QString& source, const QString& target, bool replaceExisting);
 

@@ -3,8 +3,10 @@
 
 #include "CopyIntoPlace.h"
 #include "common/Dialogs.h"
+#include "common/Failure.h"
 #include "common/FileHelpers.h"
 #include "common/Procedure.h"
+#include "common/WorkFolder.h"
 
 #include <QFileInfo>
 
@@ -17,6 +19,22 @@ bool sameExistingFile(const QString& a, const QString& b)
 {
     const QString first = QFileInfo(a).canonicalFilePath();
     return !first.isEmpty() && first == QFileInfo(b).canonicalFilePath();
+}
+
+// Judged by the folder the copy would land in, after resolving links and relative
+// paths, since the file itself is usually new.
+bool insideWorkFolder(const QString& target)
+{
+    const QString folder = QFileInfo(QFileInfo(target).absolutePath()).canonicalFilePath();
+    if (folder.isEmpty())
+        return false;
+    QString work;
+    try {
+        work = QFileInfo(WorkFolder::path()).canonicalFilePath();
+    } catch (const Failure&) {
+        return false; // with no working folder, nothing can be inside it
+    }
+    return !work.isEmpty() && (folder == work || folder.startsWith(work + QLatin1Char('/')));
 }
 
 } // namespace
@@ -51,6 +69,18 @@ void Form2::PushButton6_Click()
                                  QStringLiteral(" is the program's working copy of this report "
                                                 "and is deleted when you leave this window. "
                                                 "Please save under another name."),
+                             Dialogs::Icon::Warning, Dialogs::Buttons::Ok);
+        });
+        return;
+    }
+    // Anything else kept there goes with the working folder when the program ends.
+    if (proc.when(116, [&] { return insideWorkFolder(target); })) {
+        proc.run(116, [&] {
+            Dialogs::message(Dialogs::applicationTitle(),
+                             target +
+                                 QStringLiteral(" is in the program's working folder, which is "
+                                                "deleted when the program ends. "
+                                                "Please save in another folder."),
                              Dialogs::Icon::Warning, Dialogs::Buttons::Ok);
         });
         return;

@@ -2,8 +2,12 @@
 
 #include <QPushButton>
 
+#include "common/WorkFolder.h"
+
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace statusmill;
 using namespace statusmill::testing;
@@ -30,6 +34,15 @@ void write(const QString& path, const QByteArray& bytes)
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write(bytes);
+}
+
+struct stat statusOf(const QString& path)
+{
+    struct stat info
+    {
+    };
+    ::lstat(QFile::encodeName(path).constData(), &info);
+    return info;
 }
 
 QStringList whatWasShown()
@@ -59,6 +72,9 @@ private slots:
     {
         Dialogs::startRecording();
         m_dir = std::make_unique<QTemporaryDir>();
+        // The working folder, made on demand, then lives and goes with this test's folder.
+        QDir().mkpath(path(QStringLiteral("temp")));
+        qputenv("TEMP", QFile::encodeName(path(QStringLiteral("temp"))));
         QDir().mkpath(path(QStringLiteral("work")));
         m_document = path(QStringLiteral("work/qorvex12345678.doc"));
         write(m_document, documentBytes());
@@ -69,6 +85,7 @@ private slots:
     void cleanup()
     {
         m_form.reset();
+        WorkFolder::remove();
         Dialogs::stopRecording();
     }
 
@@ -186,6 +203,103 @@ private slots:
         QCOMPARE(shown.size(), 2);
         QCOMPARE(shown[1].icon, Dialogs::Icon::Warning);
         QVERIFY(shown[1].text.contains(QStringLiteral("another name")));
+        QCOMPARE(contents(m_document), documentBytes());
+    }
+
+    void replacingKeepsTheOldFilesRights_data()
+    {
+        QTest::addColumn<int>("mode");  // -1: no file there yet
+        QTest::addColumn<bool>("link"); // the chosen name is a link to the old file
+        QTest::addColumn<bool>("foreignOwner");
+        QTest::newRow("private") << 0600 << false << false;
+        QTest::newRow("group may read") << 0640 << false << false;
+        QTest::newRow("read-only for all") << 0444 << false << false;
+        QTest::newRow("private, through a link") << 0600 << true << false;
+        QTest::newRow("private, another owner") << 0600 << false << true;
+        QTest::newRow("new file") << -1 << false << false;
+    }
+
+    void replacingKeepsTheOldFilesRights()
+    {
+        QFETCH(int, mode);
+        QFETCH(bool, link);
+        QFETCH(bool, foreignOwner);
+        if (foreignOwner && ::geteuid() != 0)
+            QSKIP("Only root can give a file to another owner");
+        const QString old = path(QStringLiteral("old.doc"));
+        const QString target = link ? path(QStringLiteral("shortcut.doc")) : old;
+        const uid_t owner = foreignOwner ? 4321 : ::geteuid();
+        const gid_t group = foreignOwner ? 4322 : ::getegid();
+        if (mode >= 0) {
+            write(old, "the user's old report");
+            QCOMPARE(::chmod(QFile::encodeName(old).constData(), mode_t(mode)), 0);
+            QCOMPARE(::chown(QFile::encodeName(old).constData(), owner, group), 0);
+        }
+        if (link)
+            QVERIFY(QFile::link(old, target));
+        Dialogs::setNextFileName(target);
+        Dialogs::setNextAnswer(Dialogs::Yes);
+
+        m_form->PushButton6()->click();
+
+        QCOMPARE(whatWasShown().last(), QStringLiteral("Done."));
+        QCOMPARE(contents(target), documentBytes());
+        const struct stat copy = statusOf(target);
+        QVERIFY(S_ISREG(copy.st_mode));
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        QCOMPARE(copy.st_mode & 07777, mode >= 0 ? mode_t(mode) : 0666 & ~mask);
+        QCOMPARE(copy.st_uid, owner);
+        QCOMPARE(copy.st_gid, group);
+    }
+
+    void theWorkingFolderIsRefused_data()
+    {
+        // %w is the working folder, %t this test's folder; "linked" links to %w.
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("new name there") << "%w/report.doc" << true;
+        QTest::newRow("a folder inside it") << "%w/inner/report.doc" << true;
+        QTest::newRow("relative") << "report.doc" << true;
+        QTest::newRow("with dots") << "%w/inner/../report.doc" << true;
+        QTest::newRow("through a linked folder") << "%t/linked/report.doc" << true;
+        QTest::newRow("a folder that only starts alike") << "%w-old/report.doc" << false;
+    }
+
+    void theWorkingFolderIsRefused()
+    {
+        QFETCH(QString, target);
+        QFETCH(bool, refused);
+        const QString work = WorkFolder::path();
+        QVERIFY(QDir(work).mkdir(QStringLiteral("inner")));
+        QVERIFY(QDir().mkdir(work + QStringLiteral("-old")));
+        QVERIFY(QFile::link(work, path(QStringLiteral("linked"))));
+        target.replace(QStringLiteral("%w"), work).replace(QStringLiteral("%t"), m_dir->path());
+        const QString landing = QFileInfo(QDir(work), target).absoluteFilePath();
+        const QString home = QDir::currentPath();
+        QDir::setCurrent(work);
+        Dialogs::setNextFileName(target);
+        Dialogs::setNextAnswer(Dialogs::Yes);
+        m_form->PushButton6()->click();
+        QDir::setCurrent(home);
+
+        const auto shown = Dialogs::shown();
+        QCOMPARE(shown.size(), 2);
+        QCOMPARE(reportedAt(), QStringList());
+        if (refused) {
+            QCOMPARE(shown[1].icon, Dialogs::Icon::Warning);
+            QVERIFY(shown[1].text.contains(QStringLiteral("working folder")));
+            QVERIFY(shown[1].text.contains(QStringLiteral("another folder")));
+            QVERIFY(!QFile::exists(landing));
+            QCOMPARE(QDir(work).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                     QStringList{"inner"});
+            QCOMPARE(QDir(work + QStringLiteral("/inner"))
+                         .isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                     true);
+        } else {
+            QCOMPARE(shown[1].text, QStringLiteral("Done."));
+            QCOMPARE(contents(landing), documentBytes());
+        }
         QCOMPARE(contents(m_document), documentBytes());
     }
 };
