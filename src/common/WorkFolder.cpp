@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace statusmill::WorkFolder {
 namespace {
@@ -16,6 +18,16 @@ QString& current()
 {
     static QString folder;
     return folder;
+}
+
+// The folder we made may have been removed (a temp cleaner) and made again under
+// the same name by someone else: reuse it only while it is still a real folder of
+// ours that nobody else can enter.
+bool isStillOurs(const QString& folder)
+{
+    struct stat info;
+    return ::lstat(QFile::encodeName(folder).constData(), &info) == 0 && S_ISDIR(info.st_mode) &&
+           info.st_uid == ::getuid() && (info.st_mode & 0777) == 0700;
 }
 
 } // namespace
@@ -29,7 +41,7 @@ QString baseFolder()
 QString path()
 {
     QString& folder = current();
-    if (!folder.isEmpty() && QDir(folder).exists())
+    if (!folder.isEmpty() && isStillOurs(folder))
         return folder;
 
     // mkdtemp makes the folder with mode 0700 and a name nobody can predict.

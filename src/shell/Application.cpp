@@ -25,11 +25,14 @@ int runProgram(const std::function<void(Form1&)>& whenShown)
     {
         Form1 form;
         form.Form_Load();
-        centreOnScreen(&form);
-        form.show();
-        if (whenShown)
-            QTimer::singleShot(0, &form, [&] { whenShown(form); });
-        result = QApplication::exec();
+        // A stop asked for during start-up ends the program before its window shows.
+        if (!TerminationSignals::requested()) {
+            centreOnScreen(&form);
+            form.show();
+            if (whenShown)
+                QTimer::singleShot(0, &form, [&] { whenShown(form); });
+            result = QApplication::exec();
+        }
     }
     WorkFolder::remove();
     return result;

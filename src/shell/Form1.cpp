@@ -10,6 +10,8 @@
 #include "common/Settings.h"
 #include "preview/Form2.h"
 
+#include <QCloseEvent>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
@@ -89,6 +91,13 @@ Form1::Form1(QWidget* parent) : QWidget(parent)
 }
 
 Form1::~Form1() = default;
+
+void Form1::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    // exit(), not quit(): quit() would first ask every other window to close.
+    QCoreApplication::exit(0);
+}
 
 QString Form1::Tag(int index)
 {

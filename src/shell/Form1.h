@@ -67,6 +67,9 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Closing the main window ends the program at once; the preview, shown or
+    // hidden, goes with it without running its own closing steps.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     std::array<QLineEdit*, kFieldCount> m_text1{};

@@ -122,12 +122,13 @@ void Form1::PushButton6_Click()
     proc.run(196, [&] { SaveDocAsJPG(name); });
     proc.run(198, [&] { m_pointer.set(WindowPointer::Default); });
 
-    const QString picturePath = WorkFolder::file(QStringLiteral("temp.bmp"));
-    proc.run(200, [&] { form2().setPicture(loadPicture(picturePath)); });
+    proc.run(200, [&] {
+        form2().setPicture(loadPicture(WorkFolder::file(QStringLiteral("temp.bmp"))));
+    });
     proc.run(202, [&] { form2().setWordFile(name); });
     proc.run(204, [&] { form2().show(); });
     proc.run(206, [&] { hide(); });
-    proc.run(208, [&] { DeleteFileQuietly(picturePath); });
+    proc.run(208, [&] { DeleteFileQuietly(WorkFolder::file(QStringLiteral("temp.bmp"))); });
     proc.run(210, [&] { mBusy = false; });
 }
 

@@ -12,11 +12,13 @@ namespace statusmill {
 namespace {
 
 int g_pair[2] = {-1, -1};
+volatile std::sig_atomic_t g_requested = 0;
 constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
 
 void onSignal(int)
 {
-    // Only async-signal-safe work here: wake the event loop.
+    // Only async-signal-safe work here: note it and wake the event loop.
+    g_requested = 1;
     const char byte = 1;
     [[maybe_unused]] const auto written = ::write(g_pair[0], &byte, 1);
 }
@@ -40,6 +42,11 @@ TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent)
     action.sa_flags = SA_RESTART;
     for (int signal : kSignals)
         ::sigaction(signal, &action, nullptr);
+}
+
+bool TerminationSignals::requested()
+{
+    return g_requested != 0;
 }
 
 TerminationSignals::~TerminationSignals()

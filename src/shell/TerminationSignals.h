@@ -17,6 +17,9 @@ public:
     explicit TerminationSignals(QObject* parent = nullptr);
     ~TerminationSignals() override;
 
+    // Whether a stop was asked for, also one that came before the event loop ran.
+    static bool requested();
+
 private:
     QSocketNotifier* m_notifier = nullptr;
 };

@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QtTest>
+#include <csignal>
 
 using namespace statusmill;
 
@@ -142,6 +143,38 @@ private slots:
         QCOMPARE(Settings::GetSetting(QStringLiteral("Brightfern"), QStringLiteral("Statusmill"),
                                       QStringLiteral("Text1_1")),
                  QStringLiteral("Information Technology"));
+    }
+
+    // Closing the main window ends the program at once; the preview's own closing
+    // steps do not run.
+    void closingTheMainWindowEndsTheProgram()
+    {
+        bool previewClosed = false;
+        bool reached = false;
+        const int result = runProgram([&](Form1& form) {
+            m_workFolder = WorkFolder::path();
+            form.form2().setEndProgram([&] { previewClosed = true; });
+            form.form2().show();
+            reached = true;
+            form.close();
+        });
+        QVERIFY(reached);
+        QCOMPARE(result, 0);
+        QVERIFY(!previewClosed);
+        QVERIFY(!QFileInfo::exists(m_workFolder));
+        QVERIFY(testing::ourOfficeProcesses().isEmpty());
+    }
+
+    // Stopped from outside (logout, kill): the program still ends in order and
+    // takes its working folder with it.
+    void aStopSignalEndsTheProgramInOrder()
+    {
+        const int result = runProgram([&](Form1&) {
+            m_workFolder = WorkFolder::path();
+            ::raise(SIGTERM);
+        });
+        QCOMPARE(result, 0);
+        QVERIFY(!QFileInfo::exists(m_workFolder));
     }
 };
 

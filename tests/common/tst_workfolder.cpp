@@ -77,6 +77,33 @@ private slots:
         QVERIFY(QFileInfo(second).isDir());
     }
 
+    // Our folder removed and made again under its name by someone else (here: with
+    // other permissions, or as a link) is never taken for ours.
+    void aFolderRemadeUnderOurNameIsNotReused_data()
+    {
+        QTest::addColumn<bool>("asLink");
+        QTest::newRow("open folder") << false;
+        QTest::newRow("link to elsewhere") << true;
+    }
+
+    void aFolderRemadeUnderOurNameIsNotReused()
+    {
+        QFETCH(bool, asLink);
+        qputenv("TEMP", QFile::encodeName(m_base.path()));
+        const QString first = WorkFolder::path();
+        QVERIFY(QDir(first).removeRecursively());
+        if (asLink) {
+            QVERIFY(QDir(m_base.path()).mkdir(QStringLiteral("elsewhere")));
+            QVERIFY(QFile::link(m_base.filePath(QStringLiteral("elsewhere")), first));
+        } else {
+            QVERIFY(QDir(m_base.path()).mkdir(QFileInfo(first).fileName()));
+            QFile::setPermissions(first, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                             QFileDevice::ExeOwner | QFileDevice::ReadOther |
+                                             QFileDevice::WriteOther | QFileDevice::ExeOther);
+        }
+        QVERIFY(WorkFolder::path() != first);
+    }
+
     void anUnusableBaseIsAFailure()
     {
         qputenv("TEMP", QFile::encodeName(m_base.filePath(QStringLiteral("missing/deeper"))));
