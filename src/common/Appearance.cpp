@@ -1,7 +1,6 @@
 #include "Appearance.h"
 
 #include "Failure.h"
-#include "FileHelpers.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -171,13 +170,6 @@ QCursor loadCursorFile(const QString& path)
         }
     }
     return QCursor(QPixmap::fromImage(image), hotX, hotY);
-}
-
-std::optional<QCursor> loadHandCursor()
-{
-    if (!FileExists(handCursorPath()))
-        return std::nullopt;
-    return loadCursorFile(handCursorPath());
 }
 
 void WindowPointer::set(State state)

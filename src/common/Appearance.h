@@ -68,9 +68,8 @@ void ApplySkinIfPresent(QWidget* window, SkinFramework& skin);
 // Button face for the window, its frames, labels, option buttons and check boxes.
 void ApplyFormColors(QWidget* window);
 
-// The hand cursor beside the program, or nothing when the file is absent. Throws
-// Failure when the file exists but is not a readable cursor.
-std::optional<QCursor> loadHandCursor();
+// A Windows cursor file as a pointer, hotspot included. Throws Failure when the
+// file cannot be read or is no cursor.
 QCursor loadCursorFile(const QString& path);
 
 // A window's mouse pointer: default (0), hourglass (11) or custom (99).

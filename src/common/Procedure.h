@@ -29,15 +29,6 @@ public:
         return guarded(line, [&] { std::invoke(statement); });
     }
 
-    // A statement that yields a value; empty when it failed.
-    template <class Statement>
-    auto value(int line, Statement&& statement) -> std::optional<std::invoke_result_t<Statement>>
-    {
-        std::optional<std::invoke_result_t<Statement>> result;
-        guarded(line, [&] { result.emplace(std::invoke(statement)); });
-        return result;
-    }
-
     // The test of a conditional whose then-branch does work: a failed test enters
     // the branch.
     template <class Test> bool when(int line, Test&& test)

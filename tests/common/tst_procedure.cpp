@@ -115,14 +115,6 @@ private slots:
         QCOMPARE(testing::reportedLines(), QList<int>({100, 102}));
     }
 
-    void valueIsEmptyWhenTheStatementFailed()
-    {
-        Procedure proc(QStringLiteral("A.B"));
-        QCOMPARE(proc.value(100, [] { return 7; }), std::optional<int>(7));
-        QCOMPARE(proc.value(102, []() -> int { throw Failure(QStringLiteral("x")); }),
-                 std::optional<int>());
-    }
-
     void injectedFailuresHitOnlyTheirStatement()
     {
         Procedure::injectFailureForTests(QStringLiteral("A.B"), 102);
