@@ -34,10 +34,6 @@ public:
         if (object.is())
             m_held.push_back(uno::css::uno::Any(object));
     }
-    KeepAlive keeper()
-    {
-        return [this](const uno::css::uno::Any& answer) { hold(answer); };
-    }
     // To be called once the document is closed, or its office has ended.
     void release() { std::vector<uno::css::uno::Any>().swap(m_held); }
     size_t size() const { return m_held.size(); }

@@ -63,9 +63,11 @@ public:
     void ClearFormatting() override {}
     Find& Replacement() override { return m_replacement; }
     void setText(const QString& text) override { m_text = text; }
-    void setForward(bool on) override { m_forward = on; }
-    void setWrap(int wrap) override { m_wrap = wrap; }
-    void setFormat(bool on) override { m_format = on; }
+    // Every search covers its whole story, and formatting is never searched for,
+    // so direction, wrapping and format settings change nothing.
+    void setForward(bool) override {}
+    void setWrap(int) override {}
+    void setFormat(bool) override {}
     void setMatchCase(bool on) override { m_matchCase = on; }
     void setMatchWholeWord(bool on) override { m_matchWholeWord = on; }
     void setMatchWildcards(bool on) override { m_matchWildcards = on; }
@@ -127,9 +129,6 @@ private:
     ReplacementSide m_replacement;
     QString m_text;
     QString m_replacementText;
-    bool m_forward = true;
-    int m_wrap = 0;
-    bool m_format = false;
     bool m_matchCase = false;
     bool m_matchWholeWord = false;
     bool m_matchWildcards = false;

@@ -103,17 +103,14 @@ public:
     ~OfficeApplication() override;
 
     automation::Documents& Documents() override { return m_documents; }
-    void setDisplayAlerts(bool on) override { m_displayAlerts = on; }
+    // The office never prompts in a session of ours, so there is nothing to silence.
+    void setDisplayAlerts(bool) override {}
     std::shared_ptr<automation::Document> ActiveDocument() override;
     void quit() override;
-
-    pid_t processId() const { return m_session->pid(); }
 
 private:
     std::shared_ptr<OfficeSession> m_session;
     OfficeDocuments m_documents;
-    // The office never prompts in a session of ours, so there is nothing to silence.
-    bool m_displayAlerts = true;
 };
 
 class LibreOfficeEngine : public automation::Engine
