@@ -65,6 +65,9 @@ void CheckWordInstalled()
         failure = f.description();
     } catch (const std::exception& e) {
         failure = QString::fromLocal8Bit(e.what());
+    } catch (...) {
+        // Whatever went wrong, the program cannot go on without a session.
+        failure = QStringLiteral("an unexpected error");
     }
     if (application) {
         try {

@@ -2,6 +2,7 @@
 
 #include "EngineLimits.h"
 #include "OfficeLocation.h"
+#include "PipeFiles.h"
 #include "common/WorkFolder.h"
 
 #include <QDir>
@@ -105,6 +106,15 @@ QString typeName(const css::uno::Exception& e)
     return result;
 }
 
+// The office's own message, or its type where it gave none.
+QString describe(const css::uno::Exception& e)
+{
+    const QString message = toQString(e.Message).trimmed();
+    if (!message.isEmpty())
+        return message;
+    return QStringLiteral("The document engine reported an error (%1).").arg(typeName(e));
+}
+
 QString uniqueSuffix()
 {
     return QStringLiteral("%1-%2")
@@ -123,6 +133,9 @@ std::shared_ptr<OfficeSession> OfficeSession::start()
     std::shared_ptr<OfficeSession> session(new OfficeSession(program));
     try {
         session->launchAndConnect();
+    } catch (const css::uno::Exception& e) {
+        session->shutDown();
+        throw Failure(describe(e));
     } catch (...) {
         session->shutDown();
         throw;
@@ -133,7 +146,7 @@ std::shared_ptr<OfficeSession> OfficeSession::start()
 OfficeSession::OfficeSession(const QString& program)
     : m_profileFolder(WorkFolder::file(QStringLiteral("office-") + uniqueSuffix())),
       m_pipeName(QStringLiteral("statusmill-") + uniqueSuffix()),
-      m_process(program, m_profileFolder, m_pipeName)
+      m_process(program, m_profileFolder, m_pipeName), m_pipeFiles(pipeFilesNamed(m_pipeName))
 {}
 
 OfficeSession::~OfficeSession()
@@ -149,8 +162,9 @@ void OfficeSession::launchAndConnect()
     const auto limit = automation::startTimeLimit();
     const auto deadline = std::chrono::steady_clock::now() + limit;
     int restarts = 0;
+    // The watchdog gets the pid only once the loop below, which reaps a process
+    // that ended while starting, is done.
     m_process.start();
-    m_watchdog.setPid(m_process.pid());
 
     const auto connector = css::connection::Connector::create(local);
     const rtl::OUString description = toOUString(QStringLiteral("pipe,name=") + m_pipeName);
@@ -159,7 +173,6 @@ void OfficeSession::launchAndConnect()
             const auto code = m_process.exitCode();
             if (code == kProfileCreatedExitCode && restarts++ < 2) {
                 m_process.start();
-                m_watchdog.setPid(m_process.pid());
                 continue;
             }
             throw Failure(code ? QStringLiteral("The document engine (soffice.bin) ended with exit "
@@ -174,8 +187,6 @@ void OfficeSession::launchAndConnect()
                 rtl::OUString(), "urp", connection, nullptr);
             break;
         } catch (const css::connection::NoConnectException&) {
-        } catch (const css::uno::Exception& e) {
-            throw Failure(toQString(e.Message));
         }
         if (std::chrono::steady_clock::now() >= deadline)
             throw Failure(QStringLiteral("The document engine did not accept a connection within "
@@ -183,6 +194,11 @@ void OfficeSession::launchAndConnect()
                               .arg(secondsText(limit)));
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
+    m_watchdog.setPid(m_process.pid());
+    // Its profile's pipe is bound by now, under a name only the office knows.
+    for (const QString& path : pipeFilesBoundBy(m_process.pid()))
+        if (!m_pipeFiles.contains(path))
+            m_pipeFiles << path;
 
     call([&] {
         m_context.set(m_bridge->getInstance("StarOffice.ComponentContext"), UNO_QUERY_THROW);
@@ -200,6 +216,9 @@ void OfficeSession::ensureRunning()
 
 Failure OfficeSession::failureFor(const css::uno::Exception& e, bool disconnected)
 {
+    // Seeing whether the office still runs may reap it, and a reaped pid can be
+    // reused: the watchdog lets go of it first. Only then is fired() final.
+    m_watchdog.setPid(-1);
     if (m_watchdog.fired() || m_timedOut) {
         m_timedOut = true;
         shutDown();
@@ -212,10 +231,8 @@ Failure OfficeSession::failureFor(const css::uno::Exception& e, bool disconnecte
         shutDown();
         return Failure(QStringLiteral("The document engine stopped unexpectedly."));
     }
-    QString message = toQString(e.Message).trimmed();
-    if (message.isEmpty())
-        message = QStringLiteral("The document engine reported an error (%1).").arg(typeName(e));
-    return Failure(message);
+    m_watchdog.setPid(m_process.pid());
+    return Failure(describe(e));
 }
 
 OfficeSession::Armed::Armed(OfficeSession& session) : m_session(session)
@@ -235,18 +252,22 @@ void OfficeSession::shutDown()
     if (m_ended)
         return;
     m_ended = true;
+    m_watchdog.setPid(-1);
     if (m_desktop.is() && m_process.running()) {
+        m_watchdog.setPid(m_process.pid());
         m_watchdog.arm(std::chrono::seconds(10));
         try {
             m_desktop->terminate();
         } catch (const css::uno::Exception&) {
             // The office often goes before its answer does.
         }
+        m_watchdog.setPid(-1);
         m_watchdog.disarm();
         m_process.waitForExit(5000);
     }
     m_process.kill();
-    m_watchdog.setPid(-1);
+    // A killed office cannot remove its pipes; the names are unique to this session.
+    removePipeFiles(m_pipeFiles);
     releaseEverything();
     QDir(m_profileFolder).removeRecursively();
 }

@@ -10,6 +10,8 @@
 #include "Watchdog.h"
 #include "common/Failure.h"
 
+#include <QStringList>
+
 #include <com/sun/star/bridge/XBridge.hpp>
 #include <com/sun/star/frame/XDesktop2.hpp>
 #include <com/sun/star/lang/DisposedException.hpp>
@@ -46,10 +48,7 @@ public:
         }
     }
 
-    uno::Reference<uno::css::uno::XComponentContext> context() const { return m_context; }
     uno::Reference<uno::css::frame::XDesktop2> desktop() const { return m_desktop; }
-    pid_t pid() const { return m_process.pid(); }
-    const QString& profileFolder() const { return m_profileFolder; }
 
     // Holds the objects of a document that was dropped while still open, until the
     // office has ended (see HeldReferences.h for why they may not go earlier).
@@ -83,6 +82,8 @@ private:
     QString m_profileFolder;
     QString m_pipeName;
     OfficeProcess m_process;
+    // The socket files of the office's pipes, to remove should it be killed.
+    QStringList m_pipeFiles;
     Watchdog m_watchdog;
     int m_depth = 0;
     bool m_ended = false;

@@ -16,6 +16,15 @@ Watchdog::~Watchdog()
     m_thread.join();
 }
 
+void Watchdog::setPid(pid_t pid)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_pid = pid;
+    }
+    m_changed.notify_all();
+}
+
 void Watchdog::arm(std::chrono::milliseconds limit)
 {
     {
@@ -43,11 +52,14 @@ void Watchdog::watch()
             continue;
         }
         if (std::chrono::steady_clock::now() >= *m_deadline) {
-            // The process is still our unreaped child, so the pid cannot have been reused.
-            if (const pid_t pid = m_pid; pid > 0) {
-                m_fired = true;
-                ::kill(pid, SIGKILL);
+            // Killed under the lock: whoever reaps the process first takes its pid
+            // from us through setPid, so the pid cannot have been reused.
+            if (m_pid <= 0) {
+                m_changed.wait(lock);
+                continue;
             }
+            m_fired = true;
+            ::kill(m_pid, SIGKILL);
             m_deadline.reset();
             continue;
         }

@@ -21,8 +21,10 @@ public:
     Watchdog(const Watchdog&) = delete;
     Watchdog& operator=(const Watchdog&) = delete;
 
-    // The process to kill; -1 while there is none.
-    void setPid(pid_t pid) { m_pid = pid; }
+    // The process to kill; -1 while there is none. Once this returns, no kill of
+    // the previous pid is under way or can follow, so the caller may reap it.
+    // A deadline that passes while there is no pid fires when one is given again.
+    void setPid(pid_t pid);
     void arm(std::chrono::milliseconds limit);
     void disarm();
     // Whether the process was killed because a call ran too long.
@@ -31,7 +33,7 @@ public:
 private:
     void watch();
 
-    std::atomic<pid_t> m_pid = -1;
+    pid_t m_pid = -1;
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::optional<std::chrono::steady_clock::time_point> m_deadline;

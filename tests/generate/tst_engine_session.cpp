@@ -3,14 +3,17 @@
 #include "common/Failure.h"
 #include "common/WorkFolder.h"
 #include "generate/Automation.h"
+#include "generate/DocumentText.h"
 #include "generate/EngineLimits.h"
 #include "generate/OfficeLocation.h"
+#include "generate/PipeFiles.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <csignal>
+#include <unistd.h>
 
 using namespace statusmill;
 using namespace statusmill::automation;
@@ -35,6 +38,39 @@ private:
         return QDir(WorkFolder::path()).entryList({QStringLiteral("office-*")}, QDir::Dirs);
     }
 
+    // Socket files of the pipes our sessions listen on: every pipe name of ours
+    // starts with "statusmill-<our pid>-".
+    static QStringList ourPipeFiles()
+    {
+        const QString pattern =
+            QStringLiteral("OSL_PIPE_%1_statusmill-%2-*").arg(::getuid()).arg(::getpid());
+        QStringList found;
+        for (const QString& folder : {QStringLiteral("/tmp"), QStringLiteral("/var/tmp")})
+            for (const QString& name : QDir(folder).entryList({pattern}, QDir::System))
+                found << QDir(folder).filePath(name);
+        return found;
+    }
+
+    static QStringList stillThere(const QStringList& files)
+    {
+        QStringList remaining;
+        for (const QString& file : files)
+            if (QFileInfo(file).exists() || QFileInfo(file).isSymLink())
+                remaining << file;
+        return remaining;
+    }
+
+    // Whether the pipe files found for a running office are the pipe we connect
+    // through and its profile's own, so that an empty list cannot pass for a clean
+    // end later.
+    static bool bothPipes(const QStringList& files)
+    {
+        const QString ours = QStringLiteral("statusmill-%1-").arg(::getpid());
+        return files.size() == 2 && files.filter(ours).size() == 1 &&
+               files.filter(QStringLiteral("_SingleOfficeIPC_")).size() == 1 &&
+               stillThere(files) == files;
+    }
+
 private slots:
     void cleanupTestCase() { WorkFolder::remove(); }
 
@@ -44,6 +80,7 @@ private slots:
         // Whatever a test did, no office of ours may outlive it.
         QCOMPARE(ourOfficeProcesses(), QList<pid_t>());
         QCOMPARE(profileFolders(), QStringList());
+        QCOMPARE(ourPipeFiles(), QStringList());
     }
 
     void sessionRunsItsOwnOfficeUntilQuit()
@@ -107,6 +144,39 @@ private slots:
         application->quit();
     }
 
+    // Word's -1 ("save the changes") writes the document back; 0 and no argument
+    // leave the file as it was.
+    void closeSavesOnlyWhenAsked_data()
+    {
+        QTest::addColumn<int>("saveChanges"); // 1: no argument
+        QTest::addColumn<bool>("saved");
+        QTest::newRow("save changes") << -1 << true;
+        QTest::newRow("do not save") << 0 << false;
+        QTest::newRow("no argument") << 1 << false;
+    }
+
+    void closeSavesOnlyWhenAsked()
+    {
+        QFETCH(int, saveChanges);
+        QFETCH(bool, saved);
+        const QString path = sample(QStringLiteral("close %1.fodt").arg(saveChanges),
+                                    statusmill::testing::pagedDocument(1));
+        auto application = engine().createApplication();
+        auto document = application->Documents().Open(path);
+        document->Range()->Find().Execute(QStringLiteral("report"), QStringLiteral("changed"),
+                                          Find::kReplaceAll);
+        if (saveChanges == 1)
+            document->Close();
+        else
+            document->Close(saveChanges);
+        auto reopened = application->Documents().Open(path, true);
+        const QString text = readDocumentText(*reopened).all();
+        reopened->Close(0);
+        application->quit();
+        QCOMPARE(text.contains(QStringLiteral("Page 1 of the changed")), saved);
+        QCOMPARE(text.contains(QStringLiteral("Page 1 of the report")), !saved);
+    }
+
     void killedOfficeFailsWithinSeconds()
     {
         auto application = engine().createApplication();
@@ -114,6 +184,8 @@ private slots:
             sample(QStringLiteral("killed.fodt"), statusmill::testing::pagedDocument(1)));
         const auto pids = ourOfficeProcesses();
         QCOMPARE(pids.size(), 1);
+        const QStringList pipes = office::pipeFilesBoundBy(pids.first());
+        QVERIFY2(bothPipes(pipes), qPrintable(pipes.join(QLatin1Char(' '))));
         ::kill(pids.first(), SIGKILL);
 
         QElapsedTimer clock;
@@ -129,6 +201,8 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(Failure, document->Range());
         QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
         application->quit();
+        // The office could not remove its pipes itself.
+        QCOMPARE(stillThere(pipes), QStringList());
     }
 
     void hungOfficeIsStoppedAtTheTimeLimit()
@@ -139,6 +213,8 @@ private slots:
         setCallTimeLimit(std::chrono::seconds(2));
         const auto pids = ourOfficeProcesses();
         QCOMPARE(pids.size(), 1);
+        const QStringList pipes = office::pipeFilesBoundBy(pids.first());
+        QVERIFY2(bothPipes(pipes), qPrintable(pipes.join(QLatin1Char(' '))));
         ::kill(pids.first(), SIGSTOP);
 
         QElapsedTimer clock;
@@ -154,6 +230,7 @@ private slots:
         QVERIFY(clock.elapsed() >= 1900);
         QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
         QCOMPARE(ourOfficeProcesses(), QList<pid_t>());
+        QCOMPARE(stillThere(pipes), QStringList());
         QVERIFY_THROWS_EXCEPTION(Failure, document->Range());
     }
 

@@ -25,6 +25,17 @@ QString bitmapPath()
     return WorkFolder::file(QStringLiteral("temp.bmp"));
 }
 
+// An engine that fails with neither a Failure nor a standard exception, as a
+// foreign library's error would reach us.
+class ForeignErrorEngine : public automation::Engine
+{
+public:
+    struct ForeignError
+    {
+    };
+    std::unique_ptr<automation::Application> createApplication() override { throw ForeignError(); }
+};
+
 } // namespace
 
 class TestSnapshot : public QObject
@@ -114,13 +125,20 @@ private slots:
     void availabilityCheck_data()
     {
         QTest::addColumn<bool>("officePresent");
-        QTest::newRow("office present") << true;
-        QTest::newRow("office missing") << false;
+        QTest::addColumn<bool>("foreignError");
+        QTest::newRow("office present") << true << false;
+        QTest::newRow("office missing") << false << false;
+        QTest::newRow("engine fails with a foreign error") << true << true;
     }
 
     void availabilityCheck()
     {
         QFETCH(bool, officePresent);
+        QFETCH(bool, foreignError);
+        ForeignErrorEngine foreign;
+        std::optional<EngineOverride> override;
+        if (foreignError)
+            override.emplace(foreign);
         const QByteArray path = qgetenv("PATH");
         if (!officePresent) {
             qputenv("PATH", "");
@@ -133,7 +151,7 @@ private slots:
         office::setInstallFolders(std::nullopt);
         qputenv("PATH", path);
 
-        if (officePresent) {
+        if (officePresent && !foreignError) {
             QCOMPARE(ended, 0);
             QCOMPARE(Dialogs::shown().size(), 0);
             return;
