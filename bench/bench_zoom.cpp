@@ -4,11 +4,11 @@
 //
 // Several pictures are stacked top to bottom, as the snapshot stacks the pages.
 // Without any, a synthetic six-page picture of the snapshot's size is used.
+#include "BenchSupport.h"
 #include "common/Dialogs.h"
 #include "preview/Form2.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QPainter>
 #include <QPushButton>
@@ -73,15 +73,7 @@ QImage stacked(const QStringList& paths)
 
 template <class Work> double medianMs(Work&& work)
 {
-    std::vector<double> times;
-    for (int i = 0; i < kRepetitions; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        times.push_back(double(timer.nsecsElapsed()) / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
+    return bench::medianMs(kRepetitions, work);
 }
 
 QByteArray statusLine(const char* key)
