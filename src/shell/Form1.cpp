@@ -18,6 +18,10 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QShowEvent>
+
+#include <algorithm>
+#include <limits>
 
 namespace statusmill {
 
@@ -31,6 +35,31 @@ QPushButton* makeButton(QWidget* parent, const ControlLayout& layout, const char
     button->setFont(buttonFont());
     button->setMouseTracking(true);
     return button;
+}
+
+// The design boxes of the labels are cut to the pixel for the maker's own font;
+// with a metric twin a caption can need a pixel or two more, which it takes
+// from the free space before its field rather than losing its last letter.
+QRect widenedToFit(QRect box, const QLabel* label)
+{
+    const int needed = label->fontMetrics().horizontalAdvance(label->text());
+    box.setWidth(std::max(box.width(), needed));
+    return box;
+}
+
+bool selectsAllOnFocus(Qt::FocusReason reason)
+{
+    // Focus that comes back when a context menu closes or the window is activated
+    // again is no new visit: selecting everything then would make a right-click
+    // Paste replace the whole field.
+    switch (reason) {
+    case Qt::PopupFocusReason:
+    case Qt::ActiveWindowFocusReason:
+    case Qt::MenuBarFocusReason:
+        return false;
+    default:
+        return true;
+    }
 }
 
 } // namespace
@@ -51,19 +80,28 @@ Form1::Form1(QWidget* parent) : QWidget(parent)
     m_frame1 = new QGroupBox(QStringLiteral("Project Status Data"), this);
     m_frame1->setObjectName(QString::fromLatin1(form1::kFrame1.name));
     m_frame1->setGeometry(form1::kFrame1.pixels());
+    // Each control gets the design font itself: a skin's style sheet stops fonts
+    // from passing from the window down to its controls.
+    m_frame1->setFont(windowFont());
     m_frame1->setMouseTracking(true);
     setBackground(m_frame1, designBackground());
 
     for (int i = 0; i < kFieldCount; ++i) {
         auto* label = new QLabel(QString::fromUtf8(form1::kLabelCaptions[i]), m_frame1);
         label->setObjectName(QString::fromLatin1(form1::kLabel2[i].name));
-        label->setGeometry(form1::kLabel2[i].pixels());
+        label->setFont(windowFont());
+        label->setGeometry(widenedToFit(form1::kLabel2[i].pixels(), label));
         setBackground(label, designBackground());
         m_label2[i] = label;
 
         auto* field = new QLineEdit(m_frame1);
         field->setObjectName(QString::fromLatin1(form1::kText1[i].name));
         field->setGeometry(form1::kText1[i].pixels());
+        field->setFont(windowFont());
+        // Values are taken as they are, however long: Qt would cut them at 32,767.
+        field->setMaxLength(std::numeric_limits<int>::max());
+        // Screen readers announce the field by its label.
+        label->setBuddy(field);
         field->installEventFilter(this);
         connect(field, &QLineEdit::textChanged, this, [this, i] { Text1_Change(i); });
         m_text1[i] = field;
@@ -160,9 +198,22 @@ void Form1::PushButton4_Click()
         proc.run(100 + 2 * i, [&] { setFieldText(i, QString::fromUtf8(form1::kSampleTexts[i])); });
 }
 
+void Form1::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // Ready for typing: the first field has the focus and its whole text is
+    // selected, so typing replaces it (and Space does not start a run).
+    if (!m_shownBefore && !event->spontaneous()) {
+        m_shownBefore = true;
+        m_text1[0]->setFocus(Qt::OtherFocusReason);
+        Text1_GotFocus(0);
+    }
+}
+
 bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::FocusIn) {
+    if (event->type() == QEvent::FocusIn &&
+        selectsAllOnFocus(static_cast<QFocusEvent*>(event)->reason())) {
         for (int i = 0; i < kFieldCount; ++i) {
             if (watched == m_text1[i])
                 Text1_GotFocus(i);

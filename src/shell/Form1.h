@@ -67,6 +67,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     // Closing the main window ends the program at once; the preview, shown or
     // hidden, goes with it without running its own closing steps.
     void closeEvent(QCloseEvent* event) override;
@@ -81,6 +82,7 @@ private:
     WindowPointer m_pointer{this};
     SkinFramework m_skin;
     bool m_storeFailureShown = false;
+    bool m_shownBefore = false;
     std::unique_ptr<Form2> m_form2;
 };
 

@@ -113,7 +113,7 @@ private slots:
         qputenv("TEMP", QFile::encodeName(m_home.filePath(QStringLiteral("temp"))));
         QDir().mkpath(m_home.filePath(QStringLiteral("temp")));
         Random::setSourceForTests({});
-        setSiteOpenerForTests([](const QUrl&) {});
+        setSiteOpenerForTests([](const QUrl&) { return true; });
         Dialogs::startRecording();
     }
 
@@ -143,6 +143,25 @@ private slots:
         QCOMPARE(Settings::GetSetting(QStringLiteral("Brightfern"), QStringLiteral("Statusmill"),
                                       QStringLiteral("Text1_1")),
                  QStringLiteral("Information Technology"));
+    }
+
+    // Shown ready for typing: the first field has the keyboard with its text selected.
+    void theFirstFieldIsReadyForTyping()
+    {
+        Settings::SaveSetting(QStringLiteral("Brightfern"), QStringLiteral("Statusmill"),
+                              QStringLiteral("Text1_0"), QStringLiteral("Harbour Bridge"));
+        bool firstFieldFocused = false;
+        QString selected;
+        const int result = runProgram([&](Form1& form) {
+            if (QTest::qWaitForWindowActive(&form)) {
+                firstFieldFocused = QApplication::focusWidget() == form.Text1(0);
+                selected = form.Text1(0)->selectedText();
+            }
+            form.close();
+        });
+        QCOMPARE(result, 0);
+        QVERIFY(firstFieldFocused);
+        QCOMPARE(selected, QStringLiteral("Harbour Bridge"));
     }
 
     // Closing the main window ends the program at once; the preview's own closing
