@@ -44,7 +44,7 @@ int startOnce(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Statusmill"));
-    setSiteOpenerForTests([](const QUrl&) {});
+    setSiteOpenerForTests([](const QUrl&) { return true; });
     return runProgram([](Form1&) {
         std::printf("%.1f\n", msSinceProcessStart());
         std::fflush(stdout);

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QFileDialog>
-#include <QGuiApplication>
 #include <QMessageBox>
 #include <QQueue>
 
@@ -28,12 +27,23 @@ Answer defaultAnswer(Buttons buttons)
     return buttons == Buttons::Ok ? Ok : No;
 }
 
+QString& titleSetAtStart()
+{
+    static QString title;
+    return title;
+}
+
 } // namespace
 
 QString applicationTitle()
 {
-    // The display name once start-up has set one; Qt falls back to the application name.
-    return QGuiApplication::applicationDisplayName();
+    const QString& title = titleSetAtStart();
+    return title.isNull() ? QCoreApplication::applicationName() : title;
+}
+
+void setApplicationTitle(const QString& title)
+{
+    titleSetAtStart() = title;
 }
 
 Answer message(const QString& title, const QString& text, Icon icon, Buttons buttons)

@@ -28,7 +28,11 @@ struct Shown
 };
 
 // The title of message boxes that have none of their own: the application title.
+// Until start-up sets one it is the application's name. It is kept here rather
+// than as Qt's display name, which Qt appends to every window title on X11 and
+// Wayland ("Application Error — Statusmill").
 QString applicationTitle();
+void setApplicationTitle(const QString& title);
 
 Answer message(const QString& title, const QString& text, Icon icon, Buttons buttons);
 

@@ -1,19 +1,20 @@
 #include "StartUp.h"
 
+#include "common/Dialogs.h"
+#include "common/Failure.h"
 #include "common/Product.h"
 #include "common/Random.h"
 
 #include <QDesktopServices>
-#include <QGuiApplication>
 
 #include <cmath>
 
 namespace statusmill {
 namespace {
 
-std::function<void(const QUrl&)>& siteOpener()
+SiteOpener& siteOpener()
 {
-    static std::function<void(const QUrl&)> opener;
+    static SiteOpener opener;
     return opener;
 }
 
@@ -33,7 +34,7 @@ QString appTitleFor(const QString& productName)
 
 void SetAppTitle()
 {
-    QGuiApplication::setApplicationDisplayName(appTitleFor(QString::fromLatin1(kProductName)));
+    Dialogs::setApplicationTitle(appTitleFor(QString::fromLatin1(kProductName)));
 }
 
 void VisitSiteSometimes()
@@ -42,13 +43,14 @@ void VisitSiteSometimes()
     if (d != 7)
         return;
     const QUrl page(QString::fromLatin1(kHomePage));
-    if (siteOpener())
-        siteOpener()(page);
-    else
-        QDesktopServices::openUrl(page); // hands the address to the desktop and returns
+    // Hands the address to the desktop and returns at once; false means the
+    // desktop had nothing to open it with.
+    const bool opened = siteOpener() ? siteOpener()(page) : QDesktopServices::openUrl(page);
+    if (!opened)
+        throw Failure(QStringLiteral("The home page %1 could not be opened.").arg(page.toString()));
 }
 
-void setSiteOpenerForTests(std::function<void(const QUrl&)> opener)
+void setSiteOpenerForTests(SiteOpener opener)
 {
     siteOpener() = std::move(opener);
 }

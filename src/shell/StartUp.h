@@ -18,9 +18,12 @@ QString appTitleFor(const QString& productName);
 void SetAppTitle();
 
 // About one start in a hundred opens the maker's home page, without waiting for it.
+// Throws Failure when the desktop cannot open it.
 void VisitSiteSometimes();
 
-// Tests replace the browser launch, so no test run ever opens one.
-void setSiteOpenerForTests(std::function<void(const QUrl&)> opener);
+// Tests replace the browser launch, so no test run ever opens one. The opener
+// answers whether the desktop took the address.
+using SiteOpener = std::function<bool(const QUrl&)>;
+void setSiteOpenerForTests(SiteOpener opener);
 
 } // namespace statusmill

@@ -38,6 +38,7 @@ class TestForm1Load : public QObject
 
     std::unique_ptr<QTemporaryDir> m_config;
     QList<QUrl> m_opened;
+    bool m_desktopOpens = true;
     int m_terminations = 0;
 
 private slots:
@@ -47,8 +48,12 @@ private slots:
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config->path()));
         Dialogs::startRecording();
         m_opened.clear();
+        m_desktopOpens = true;
         m_terminations = 0;
-        setSiteOpenerForTests([this](const QUrl& url) { m_opened << url; });
+        setSiteOpenerForTests([this](const QUrl& url) {
+            m_opened << url;
+            return m_desktopOpens;
+        });
         IsInstalled::setTerminator([this] { ++m_terminations; });
     }
 
@@ -105,6 +110,21 @@ private slots:
             QCOMPARE(form.Text1(i)->text(), label == 130 ? QString() : kStored[i]);
         QCOMPARE(m_terminations, 0);
         QVERIFY(!form.isVisible());
+    }
+
+    // A desktop with nothing to open the home page with says so at the visit's
+    // label, and start-up goes on.
+    void aHomePageThatCannotBeOpenedIsReported()
+    {
+        store(0, kStored[0]);
+        Random::setSourceForTests([] { return 0.065; }); // d = 7
+        m_desktopOpens = false;
+        Form1 form;
+        form.Form_Load();
+        QCOMPARE(m_opened.size(), 1);
+        QCOMPARE(testing::reportedLines(QStringLiteral("Form1.Form_Load")), QList<int>{126});
+        QVERIFY(Dialogs::shown().constFirst().text.contains(QStringLiteral("could not be opened")));
+        QCOMPARE(form.Text1(0)->text(), kStored[0]);
     }
 
     void aFirstStartWritesNoKey()

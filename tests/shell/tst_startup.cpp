@@ -60,7 +60,10 @@ private slots:
         QFETCH(bool, opens);
         Random::setSourceForTests([r] { return r; });
         QList<QUrl> opened;
-        setSiteOpenerForTests([&](const QUrl& url) { opened << url; });
+        setSiteOpenerForTests([&](const QUrl& url) {
+            opened << url;
+            return true;
+        });
         VisitSiteSometimes();
         QCOMPARE(opened.size(), opens ? 1 : 0);
         if (opens)
@@ -70,7 +73,7 @@ private slots:
     void siteVisitIsRare()
     {
         int visits = 0;
-        setSiteOpenerForTests([&](const QUrl&) { ++visits; });
+        setSiteOpenerForTests([&](const QUrl&) { return ++visits > 0; });
         for (int i = 0; i < 2000; ++i)
             VisitSiteSometimes();
         // One in a hundred on average; far from never and far from often.

@@ -1,0 +1,139 @@
+// The program on a real X server with a window manager: what the offscreen
+// platform cannot show. Runs under tests/x11/with-display.
+
+#include "common/Dialogs.h"
+#include "common/ErrorReport.h"
+#include "common/Random.h"
+#include "common/Settings.h"
+#include "common/WorkFolder.h"
+#include "shell/Application.h"
+#include "shell/Form1.h"
+#include "shell/StartUp.h"
+
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QWindow>
+#include <QtTest>
+
+using namespace statusmill;
+
+namespace {
+
+// What the X server holds as the window's title: the name a window manager shows.
+QString serverTitle(const QWidget* window)
+{
+    QProcess xprop;
+    xprop.start(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(window->winId()),
+                                          QStringLiteral("_NET_WM_NAME")});
+    if (!xprop.waitForFinished(10000))
+        return QStringLiteral("<xprop did not answer>");
+    const QString out = QString::fromUtf8(xprop.readAllStandardOutput());
+    const auto match = QRegularExpression(QStringLiteral("= \"(.*)\"\\s*$")).match(out);
+    return match.hasMatch() ? match.captured(1) : out;
+}
+
+bool run(const QString& program, const QStringList& arguments)
+{
+    return QProcess::execute(program, arguments) == 0;
+}
+
+} // namespace
+
+class TestX11 : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_home;
+    bool m_checked = false;
+
+    struct Seen
+    {
+        QString widget;
+        QString window;
+        QString server;
+    };
+
+    // Shows a real message box through the program's seam and reads its title
+    // three ways while it is up, then dismisses it.
+    Seen titlesOf(const std::function<void()>& show)
+    {
+        Seen seen;
+        QTimer poll;
+        poll.setInterval(20);
+        connect(&poll, &QTimer::timeout, this, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || !box->windowHandle() || !box->windowHandle()->isExposed())
+                return;
+            poll.stop();
+            seen = {box->windowTitle(), box->windowHandle()->title(), serverTitle(box)};
+            box->done(QMessageBox::Ok);
+        });
+        poll.start();
+        show();
+        return seen;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY2(qgetenv("QT_QPA_PLATFORM") == "xcb", "run me under tests/x11/with-display");
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_home.filePath(QStringLiteral("config"))));
+        qputenv("TEMP", QFile::encodeName(m_home.filePath(QStringLiteral("temp"))));
+        QDir().mkpath(m_home.filePath(QStringLiteral("temp")));
+        Random::setSourceForTests([] { return 0.5; }); // no visit of the home page
+    }
+
+    // Every window title is exactly the one asked for: nothing of Qt's own is added.
+    void messageBoxesShowExactlyTheirTitle()
+    {
+        SetAppTitle();
+        const Seen report = titlesOf(
+            [] { ReportError(QStringLiteral("Form1.Form_Load"), 100, QStringLiteral("Test")); });
+        QCOMPARE(report.widget, QStringLiteral("Application Error"));
+        QCOMPARE(report.window, QStringLiteral("Application Error"));
+        QCOMPARE(report.server, QStringLiteral("Application Error"));
+
+        const Seen untitled = titlesOf([] {
+            Dialogs::message(Dialogs::applicationTitle(), QStringLiteral("Done."),
+                             Dialogs::Icon::None, Dialogs::Buttons::Ok);
+        });
+        QCOMPARE(untitled.server, QStringLiteral("Statusmill"));
+    }
+
+    void checkReadyForTyping(Form1& form)
+    {
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QCOMPARE(serverTitle(&form), QStringLiteral("Statusmill"));
+        QCOMPARE(QApplication::focusWidget(), form.Text1(0));
+        QCOMPARE(form.Text1(0)->selectedText(), QStringLiteral("Old Project"));
+        QVERIFY(run(QStringLiteral("xdotool"), {QStringLiteral("type"), QStringLiteral("--delay"),
+                                                QStringLiteral("30"), QStringLiteral("Zeppelin")}));
+        QTRY_COMPARE(form.Text1(0)->text(), QStringLiteral("Zeppelin"));
+        m_checked = true;
+    }
+
+    // Started as a user starts it: the first field has the keyboard, its text is
+    // selected, and typing replaces it.
+    void theFirstFieldIsReadyForTyping()
+    {
+        Settings::SaveSetting(QStringLiteral("Brightfern"), QStringLiteral("Statusmill"),
+                              QStringLiteral("Text1_0"), QStringLiteral("Old Project"));
+        Dialogs::startRecording();
+        m_checked = false;
+        const int result = runProgram([&](Form1& form) {
+            checkReadyForTyping(form);
+            QCoreApplication::exit(m_checked ? 0 : 1);
+        });
+        Dialogs::stopRecording();
+        QVERIFY(m_checked);
+        QCOMPARE(result, 0);
+        QCOMPARE(Settings::GetSetting(QStringLiteral("Brightfern"), QStringLiteral("Statusmill"),
+                                      QStringLiteral("Text1_0")),
+                 QStringLiteral("Zeppelin"));
+    }
+};
+
+QTEST_MAIN(TestX11)
+#include "tst_x11.moc"
