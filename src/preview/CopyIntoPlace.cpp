@@ -61,37 +61,125 @@ int renameWithoutReplacing(const QByteArray& from, const QByteArray& to)
 
 } // namespace
 
-void copyFileIntoPlace(const QString& source, const QString& target, bool replaceExisting)
+QString finalLinkTarget(const QString& path)
+{
+    QString current = QFileInfo(path).absoluteFilePath();
+    // As many hops as the system itself would follow before giving up.
+    for (int hops = 0; hops < 40; ++hops) {
+        const QFileInfo info(current);
+        if (!info.isSymLink())
+            return current;
+        const QString next = info.symLinkTarget();
+        if (next.isEmpty())
+            return current;
+        current = next;
+    }
+    throw Failure(QStringLiteral("Cannot write %1: %2").arg(path, systemReason(ELOOP)));
+}
+
+namespace {
+
+QByteArray readWhole(const QString& source)
 {
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly))
         throw Failure(QStringLiteral("Cannot read %1: %2").arg(source, in.errorString()));
+    QByteArray bytes = in.readAll();
+    if (in.error() != QFileDevice::NoError)
+        throw Failure(QStringLiteral("Cannot read %1: %2").arg(source, in.errorString()));
+    return bytes;
+}
 
-    const QString folder = QFileInfo(target).absolutePath();
+bool writeAllAt(int handle, const QByteArray& bytes)
+{
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t written =
+            ::pwrite(handle, bytes.constData() + done, size_t(bytes.size() - done), off_t(done));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        done += written;
+    }
+    return true;
+}
+
+bool replaceContents(int handle, const QByteArray& bytes)
+{
+    return writeAllAt(handle, bytes) && ::ftruncate(handle, off_t(bytes.size())) == 0 &&
+           ::fsync(handle) == 0;
+}
+
+// Where no new file can be made beside the target (a folder the user may not write
+// to, holding a file they may), the old file is written over where it stands. Its
+// bytes are kept until the new ones are on disk and put back should the write fail,
+// so the old report is still never lost.
+void overwriteInPlace(const QByteArray& bytes, const QString& destination, const QString& target)
+{
+    const QByteArray name = QFile::encodeName(destination);
+    const int handle = ::open(name.constData(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
+    if (handle < 0)
+        throw Failure(QStringLiteral("Cannot write %1: %2").arg(target, systemReason(errno)));
+    struct Close
+    {
+        int handle;
+        ~Close() { ::close(handle); }
+    } close{handle};
+
+    struct stat info;
+    if (::fstat(handle, &info) != 0 || !S_ISREG(info.st_mode))
+        throw Failure(QStringLiteral("Cannot write %1: not a regular file").arg(target));
+    QByteArray old(qsizetype(info.st_size), Qt::Uninitialized);
+    qsizetype got = 0;
+    while (got < old.size()) {
+        const ssize_t n = ::pread(handle, old.data() + got, size_t(old.size() - got), off_t(got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            throw Failure(QStringLiteral("Cannot write %1: its old contents could not be kept (%2)")
+                              .arg(target, systemReason(n < 0 ? errno : EIO)));
+        got += n;
+    }
+
+    if (replaceContents(handle, bytes))
+        return;
+    const QString reason = systemReason(errno);
+    replaceContents(handle, old);
+    throw Failure(QStringLiteral("Cannot write %1: %2").arg(target, reason));
+}
+
+} // namespace
+
+void copyFileIntoPlace(const QString& source, const QString& target, bool replaceExisting)
+{
+    const QByteArray bytes = readWhole(source);
+    // Over a link, the file it points to takes the copy and the link stays a link.
+    const QString destination = finalLinkTarget(target);
+
+    const QString folder = QFileInfo(destination).absolutePath();
     QTemporaryFile out(QDir(folder).filePath(QStringLiteral(".statusmill-copy-XXXXXX")));
-    if (!out.open())
+    if (!out.open()) {
+        struct stat old;
+        if (replaceExisting && ::stat(QFile::encodeName(destination).constData(), &old) == 0 &&
+            S_ISREG(old.st_mode)) {
+            overwriteInPlace(bytes, destination, target);
+            return;
+        }
         throw Failure(QStringLiteral("Cannot create a file in %1: %2")
                           .arg(QDir::toNativeSeparators(folder), out.errorString()));
+    }
 
     auto writeFailed = [&](const QString& reason) {
         return Failure(QStringLiteral("Cannot write %1: %2").arg(target, reason));
     };
-    QByteArray chunk;
-    while (!in.atEnd()) {
-        chunk = in.read(1 << 16);
-        if (chunk.isEmpty() && in.error() != QFileDevice::NoError)
-            throw Failure(QStringLiteral("Cannot read %1: %2").arg(source, in.errorString()));
-        if (out.write(chunk) != chunk.size())
-            throw writeFailed(out.errorString());
-    }
-    if (!out.flush())
+    if (out.write(bytes) != bytes.size() || !out.flush())
         throw writeFailed(out.errorString());
     // On disk before it takes the name, so a crash cannot swap the old file for an empty one.
     if (::fsync(out.handle()) != 0)
         throw writeFailed(systemReason(errno));
-    // Through a link, the file the user sees replaced is the one it points to.
     struct stat old;
-    if (replaceExisting && ::stat(QFile::encodeName(target).constData(), &old) == 0 &&
+    if (replaceExisting && ::stat(QFile::encodeName(destination).constData(), &old) == 0 &&
         S_ISREG(old.st_mode))
         keepPermissionsOf(old, out.handle());
     else
@@ -99,7 +187,7 @@ void copyFileIntoPlace(const QString& source, const QString& target, bool replac
     out.close();
 
     const QByteArray from = QFile::encodeName(out.fileName());
-    const QByteArray to = QFile::encodeName(target);
+    const QByteArray to = QFile::encodeName(destination);
     const int result = replaceExisting ? ::rename(from.constData(), to.constData())
                                        : renameWithoutReplacing(from, to);
     if (result != 0)

@@ -11,7 +11,15 @@ namespace statusmill {
 // file that appeared there in the meantime makes the copy fail rather than vanish.
 // A replaced file's owner, group and rights carry over to the copy; a new file gets
 // the usual rights for a new file.
+// A link is written through: the file it points to takes the copy (as QSaveFile
+// does), and the link stays. Where the target's folder takes no new file but an
+// existing target may be written, the old file is written over in place, and
+// put back as it was should that fail.
 // Throws Failure, with the system's reason, when anything goes wrong.
 void copyFileIntoPlace(const QString& source, const QString& target, bool replaceExisting);
+
+// The name a chain of symbolic links ends at (absolute), which need not exist;
+// `path` itself, made absolute, when it is no link. Throws Failure on a loop.
+QString finalLinkTarget(const QString& path);
 
 } // namespace statusmill

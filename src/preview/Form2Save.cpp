@@ -25,7 +25,13 @@ bool sameExistingFile(const QString& a, const QString& b)
 // paths, since the file itself is usually new.
 bool insideWorkFolder(const QString& target)
 {
-    const QString folder = QFileInfo(QFileInfo(target).absolutePath()).canonicalFilePath();
+    QString landing;
+    try {
+        landing = finalLinkTarget(target);
+    } catch (const Failure&) {
+        return false; // a loop of links: the copy itself will fail and say so
+    }
+    const QString folder = QFileInfo(QFileInfo(landing).absolutePath()).canonicalFilePath();
     if (folder.isEmpty())
         return false;
     QString work;

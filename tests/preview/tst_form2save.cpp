@@ -1,6 +1,8 @@
 #include "PreviewFixture.h"
 
+#include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
 
 #include "common/WorkFolder.h"
 
@@ -244,13 +246,127 @@ private slots:
 
         QCOMPARE(whatWasShown().last(), QStringLiteral("Done."));
         QCOMPARE(contents(target), documentBytes());
-        const struct stat copy = statusOf(target);
+        QCOMPARE(S_ISLNK(statusOf(target).st_mode), link);
+        const struct stat copy = statusOf(old);
         QVERIFY(S_ISREG(copy.st_mode));
         const mode_t mask = ::umask(0);
         ::umask(mask);
         QCOMPARE(copy.st_mode & 07777, mode >= 0 ? mode_t(mode) : 0666 & ~mask);
         QCOMPARE(copy.st_uid, owner);
         QCOMPARE(copy.st_gid, group);
+    }
+
+    // Saving over a link writes the file it points to; the link stays a link.
+    void savingOverALinkWritesWhereItPoints_data()
+    {
+        QTest::addColumn<QStringList>("links"); // each links to the next; the last to old.doc
+        QTest::addColumn<bool>("oldExists");
+        QTest::newRow("absolute") << QStringList{"%t/shortcut.doc"} << true;
+        QTest::newRow("relative") << QStringList{"shortcut.doc"} << true;
+        QTest::newRow("a chain of two") << QStringList{"%t/first.doc", "second.doc"} << true;
+        QTest::newRow("pointing at nothing yet") << QStringList{"%t/shortcut.doc"} << false;
+    }
+
+    void savingOverALinkWritesWhereItPoints()
+    {
+        QFETCH(QStringList, links);
+        QFETCH(bool, oldExists);
+        const QString old = path(QStringLiteral("sub/old.doc"));
+        QDir().mkpath(path(QStringLiteral("sub")));
+        if (oldExists)
+            write(old, "the user's old report");
+        // Relative link texts count from the link's own folder, the test's folder.
+        QString next = QStringLiteral("sub/old.doc");
+        for (auto it = links.crbegin(); it != links.crend(); ++it) {
+            const QString name = QFileInfo(QString(*it).remove(QStringLiteral("%t/"))).fileName();
+            const QByteArray text =
+                QFile::encodeName(it->startsWith(QLatin1String("%t/")) ? path(next) : next);
+            QCOMPARE(::symlink(text.constData(), QFile::encodeName(path(name)).constData()), 0);
+            next = name;
+        }
+        const QString chosen = path(next);
+        Dialogs::setNextFileName(chosen);
+        Dialogs::setNextAnswer(Dialogs::Yes);
+
+        m_form->PushButton6()->click();
+
+        QCOMPARE(whatWasShown().last(), QStringLiteral("Done."));
+        QCOMPARE(contents(old), documentBytes());
+        for (const QString& link : links) {
+            const QString name = QFileInfo(QString(link).remove(QStringLiteral("%t/"))).fileName();
+            QVERIFY2(S_ISLNK(statusOf(path(name)).st_mode), qPrintable(name));
+        }
+        QCOMPARE(QDir(path(QStringLiteral("sub"))).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{"old.doc"});
+    }
+
+    // A folder the user may not write to, holding a file they may: the old file is
+    // written over where it stands, and put back as it was when that fails. Run as
+    // an unprivileged user, since root passes every permission check.
+    void overwritingInAFolderThatTakesNoNewFile_data()
+    {
+        QTest::addColumn<bool>("exists");
+        QTest::addColumn<int>("sizeLimit"); // 0: none; else writes past it fail
+        QTest::addColumn<bool>("copied");
+        QTest::newRow("an existing file") << true << 0 << true;
+        QTest::newRow("an existing file, the disk fills up") << true << 4096 << false;
+        QTest::newRow("a new file") << false << 0 << false;
+    }
+
+    void overwritingInAFolderThatTakesNoNewFile()
+    {
+        QFETCH(bool, exists);
+        QFETCH(int, sizeLimit);
+        QFETCH(bool, copied);
+        const bool root = ::geteuid() == 0;
+        if (root && QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty())
+            QSKIP("setpriv is needed to drop to an unprivileged user");
+        const uid_t user = root ? 65534 : ::geteuid(); // nobody
+        const gid_t group = root ? 65534 : ::getegid();
+
+        const QString folder = path(QStringLiteral("locked"));
+        const QString target = folder + QStringLiteral("/old.doc");
+        QVERIFY(QDir().mkpath(folder));
+        if (exists) {
+            write(target, "the user's old report");
+            QCOMPARE(::chown(QFile::encodeName(target).constData(), user, group), 0);
+        }
+        const ino_t inode = statusOf(target).st_ino;
+        QCOMPARE(::chmod(QFile::encodeName(m_dir->path()).constData(), 0755), 0);
+        QCOMPARE(::chmod(QFile::encodeName(m_document).constData(), 0644), 0);
+        QCOMPARE(::chmod(QFile::encodeName(path(QStringLiteral("work"))).constData(), 0755), 0);
+        // Root's folder, or ours made read-only: either way no new file goes in.
+        if (!root)
+            QCOMPARE(::chmod(QFile::encodeName(folder).constData(), 0555), 0);
+
+        QStringList arguments{m_document, target, exists ? "1" : "0"};
+        if (sizeLimit > 0)
+            arguments << QString::number(sizeLimit);
+        QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/copy_probe");
+        if (root) {
+            arguments.prepend(program);
+            arguments =
+                QStringList{"--reuid=65534", "--regid=65534", "--clear-groups", "--"} + arguments;
+            program = QStringLiteral("setpriv");
+        }
+        QProcess probe;
+        probe.start(program, arguments);
+        QVERIFY(probe.waitForFinished(30000));
+        const QString said = QString::fromLocal8Bit(probe.readAllStandardError());
+        QCOMPARE(probe.exitCode() == 0, copied);
+        ::chmod(QFile::encodeName(folder).constData(), 0755);
+
+        if (copied) {
+            QCOMPARE(contents(target), documentBytes());
+            QCOMPARE(statusOf(target).st_ino, inode); // the same file, not a new one
+            QCOMPARE(statusOf(target).st_uid, user);
+        } else {
+            QVERIFY2(!said.isEmpty(), "a failed copy says why");
+            QCOMPARE(contents(target),
+                     exists ? QByteArray("the user's old report") : QByteArray("<absent>"));
+        }
+        QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 exists ? QStringList{"old.doc"} : QStringList());
     }
 
     void theWorkingFolderIsRefused_data()
