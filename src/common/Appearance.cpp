@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QImage>
+#include <QImageReader>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPixmap>
@@ -37,11 +38,22 @@ QString handCursorPath()
     return QDir(programFolder()).filePath(QStringLiteral("HAND-M.CUR"));
 }
 
+QString programIconFile()
+{
+    return QStringLiteral(":/icons/statusmill.ico");
+}
+
 QIcon programIcon()
 {
+    // Every image of the program's own icon file, so the windows show the same
+    // four images as the program file.
     QIcon icon;
-    for (int size : {32, 48, 128, 256})
-        icon.addFile(QStringLiteral(":/icons/statusmill-%1.png").arg(size), QSize(size, size));
+    QImageReader reader(programIconFile());
+    do {
+        const QImage image = reader.read();
+        if (!image.isNull())
+            icon.addPixmap(QPixmap::fromImage(image));
+    } while (reader.jumpToNextImage());
     return icon;
 }
 

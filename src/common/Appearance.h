@@ -20,6 +20,9 @@ QString programFolder();
 QString skinFilePath();
 QString handCursorPath();
 
+// The program's icon: four images, 32x32 at 24 bits and 48, 128 and 256 pixels
+// square at 32 bits, kept as one Windows icon file among the resources.
+QString programIconFile();
 QIcon programIcon();
 
 QColor designBackground(); // white

@@ -13,6 +13,7 @@ struct DocumentText
 {
     QStringList stories;
     QStringList shapes;
+    int pages = 0; // as the office lays the document out
     QString all() const { return (stories + shapes).join(QLatin1Char('\n')); }
 };
 

@@ -14,9 +14,12 @@
 #include <com/sun/star/document/MacroExecMode.hpp>
 #include <com/sun/star/document/UpdateDocMode.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
+#include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/lang/XServiceInfo.hpp>
+#include <com/sun/star/text/XPageCursor.hpp>
 #include <com/sun/star/text/XTextDocument.hpp>
+#include <com/sun/star/text/XTextViewCursorSupplier.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 
 namespace statusmill::office {
@@ -395,6 +398,13 @@ automation::DocumentText OfficeDocument::readText()
             shape.replace(QLatin1String("\r\n"), QLatin1String("\n"));
             result.shapes << shape.replace(QLatin1Char('\r'), QLatin1Char('\n'));
         }
+        // A hidden document still has a view, whose cursor knows the layout.
+        Reference<css::frame::XModel> model(m_component, UNO_QUERY_THROW);
+        Reference<css::text::XTextViewCursorSupplier> view(model->getCurrentController(),
+                                                           UNO_QUERY_THROW);
+        Reference<css::text::XPageCursor> pages(view->getViewCursor(), UNO_QUERY_THROW);
+        pages->jumpToLastPage();
+        result.pages = pages->getPage();
     });
     return result;
 }

@@ -9,7 +9,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QtEndian>
 #include <QtTest>
+
+#include <algorithm>
 
 using namespace statusmill;
 
@@ -122,11 +125,26 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(Failure, loadCursorFile(handCursorPath()));
     }
 
-    void programIconHasFourSizes()
+    // Four images, as in the program file's icon: Qt would scale a single image to
+    // any size asked, so the sizes are read from the icon and the depths from the file.
+    void programIconHasFourImages()
     {
-        const QIcon icon = programIcon();
-        for (int size : {32, 48, 128, 256})
-            QCOMPARE(icon.pixmap(QSize(size, size)).size(), QSize(size, size));
+        QList<QSize> sizes = programIcon().availableSizes();
+        std::sort(sizes.begin(), sizes.end(),
+                  [](QSize a, QSize b) { return a.width() < b.width(); });
+        QCOMPARE(sizes, QList<QSize>({{32, 32}, {48, 48}, {128, 128}, {256, 256}}));
+
+        QFile file(programIconFile());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray ico = file.readAll();
+        const auto* data = reinterpret_cast<const uchar*>(ico.constData());
+        QVERIFY(ico.size() > 6);
+        QMap<int, int> bitsBySize;
+        for (int i = 0; i < qFromLittleEndian<quint16>(data + 4); ++i) {
+            const uchar* entry = data + 6 + 16 * i;
+            bitsBySize[entry[0] == 0 ? 256 : entry[0]] = qFromLittleEndian<quint16>(entry + 6);
+        }
+        QCOMPARE(bitsBySize, (QMap<int, int>{{32, 24}, {48, 32}, {128, 32}, {256, 32}}));
     }
 
     void pointerRules_data()

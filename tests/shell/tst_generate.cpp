@@ -74,6 +74,12 @@ private slots:
         Form2* preview = form.existingForm2();
         QVERIFY(preview && preview->isVisible());
         QVERIFY(hasInk(preview->Picture1()->grab().toImage()));
+        const automation::DocumentText saved = testing::savedDocument(preview->wordFile());
+        // Every page of the report, stacked, in preview units: a Letter page is
+        // 8.5 x 11 inches at 96 units to the inch.
+        QVERIFY(saved.pages >= 1);
+        QCOMPARE(preview->Zoom_Ori()->picture().deviceIndependentSize().toSize(),
+                 QSize(816, 1056 * saved.pages));
 
         const QString document = preview->wordFile();
         QVERIFY(QRegularExpression(QStringLiteral("^qorvex[1-9]{8}\\.doc$"))
@@ -85,7 +91,7 @@ private slots:
         QCOMPARE(file.read(8), QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8));
         file.close();
 
-        const QString text = testing::savedDocumentText(document);
+        const QString text = saved.all();
         for (const char* value : {"Apollo Upgrade", "Engineering", "Reliability", "Telemetry Hub"})
             QCOMPARE(text.count(QString::fromUtf8(value)), 1);
         for (const QString& tag : kTags)
@@ -107,6 +113,13 @@ private slots:
                            "^p^t (.*)+?"}
             << QStringList{"Проект Ωμέγα 東京", QString(2000, QLatin1Char('x')), QString(),
                            "^p^t (.*)+?"};
+        // Far past Qt's default field length; the report runs to many pages.
+        QString longValue;
+        for (int i = 0; longValue.size() < 100000; ++i)
+            longValue += QStringLiteral("word%1 ").arg(i % 1000);
+        QTest::newRow("a hundred thousand characters")
+            << QStringList{"Short", "Dept", longValue, "Prod"}
+            << QStringList{"Short", "Dept", longValue, "Prod"};
         // Replaced in index order: a project name holding the department's
         // placeholder becomes the department text in the stories pass.
         QTest::newRow("a field holding another's placeholder")
@@ -208,8 +221,13 @@ private slots:
         Form1 form;
         fill(form, {"A", "B", "C", "D"});
         // The template write lets queued events run once: the second press lands then.
-        QTimer::singleShot(0, &form, [&] { form.PushButton6()->click(); });
+        bool pressedDuringTheRun = false;
+        QTimer::singleShot(0, &form, [&] {
+            pressedDuringTheRun = form.mBusy;
+            form.PushButton6()->click();
+        });
         form.PushButton6()->click();
+        QVERIFY(pressedDuringTheRun);
         QCOMPARE(counting.calls().count(QStringLiteral("createApplication")),
                  2); // one run: fill + render
         QVERIFY(!form.mBusy);

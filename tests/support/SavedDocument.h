@@ -7,15 +7,21 @@
 
 namespace statusmill::testing {
 
-// Every story's and shape's text of a saved document, read back through the office.
-inline QString savedDocumentText(const QString& path)
+// Every story's and shape's text of a saved document, and its page count, read
+// back through the office.
+inline automation::DocumentText savedDocument(const QString& path)
 {
     auto app = automation::engine().createApplication();
     auto document = app->Documents().Open(path, /*readOnly=*/true);
-    const QString text = automation::readDocumentText(*document).all();
+    const automation::DocumentText text = automation::readDocumentText(*document);
     document->Close(0);
     app->quit();
     return text;
+}
+
+inline QString savedDocumentText(const QString& path)
+{
+    return savedDocument(path).all();
 }
 
 } // namespace statusmill::testing
