@@ -1,18 +1,24 @@
 # Installs into a scratch prefix and checks that every piece landed.
-# Usage: cmake -DBUILD_DIR=... -DPREFIX=... -P check-install.cmake
+# Usage: cmake -DBUILD_DIR=... -DPREFIX=... -DAPP_ID=... -DICON_DIR=... -P check-install.cmake
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
                 RESULT_VARIABLE result OUTPUT_QUIET)
 if(NOT result EQUAL 0)
     message(FATAL_ERROR "cmake --install failed: ${result}")
 endif()
-file(GLOB libdir LIST_DIRECTORIES true "${PREFIX}/lib*/statusmill")
+set(libdir "${PREFIX}/lib/statusmill")
 set(expected
     "${libdir}/statusmill"
     "${libdir}/x"
     "${PREFIX}/bin/statusmill"
-    "${PREFIX}/share/applications/statusmill.desktop")
-foreach(size 32 48 128 256)
+    "${PREFIX}/share/applications/${APP_ID}.desktop"
+    "${PREFIX}/share/metainfo/${APP_ID}.metainfo.xml"
+    "${PREFIX}/share/man/man1/statusmill.1.gz"
+    "${PREFIX}/share/doc/statusmill/copyright"
+    "${PREFIX}/share/doc/statusmill/changelog.gz")
+file(GLOB icons "${ICON_DIR}/statusmill-*.png")
+foreach(icon IN LISTS icons)
+    string(REGEX REPLACE ".*-([0-9]+)\\.png$" "\\1" size "${icon}")
     list(APPEND expected "${PREFIX}/share/icons/hicolor/${size}x${size}/apps/statusmill.png")
 endforeach()
 foreach(path IN LISTS expected)
@@ -20,6 +26,10 @@ foreach(path IN LISTS expected)
         message(FATAL_ERROR "missing after install: ${path}")
     endif()
 endforeach()
+# Only the Debian package carries lintian's overrides.
+if(EXISTS "${PREFIX}/share/lintian")
+    message(FATAL_ERROR "cmake --install put Debian-only files in ${PREFIX}/share/lintian")
+endif()
 file(READ_SYMLINK "${PREFIX}/bin/statusmill" target)
 get_filename_component(resolved "${PREFIX}/bin/${target}" REALPATH)
 get_filename_component(program "${libdir}/statusmill" REALPATH)

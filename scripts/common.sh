@@ -1,4 +1,5 @@
-# Shared by scripts/run and scripts/test: install what is missing, then build.
+# Shared by scripts/run, scripts/test and scripts/package: install what is missing,
+# then build.
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -12,6 +13,12 @@ PACKAGES=(
     fonts-liberation2 fonts-dejavu-core
 )
 
+# What CPack's Debian generator runs: dpkg-shlibdeps, and file to find the binaries.
+PACKAGING_PACKAGES=(dpkg-dev file)
+
+# Checkers of the desktop entry, the AppStream metadata and the package.
+TEST_TOOL_PACKAGES=(desktop-file-utils appstream lintian)
+
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then
         "$@"
@@ -20,9 +27,11 @@ as_root() {
     fi
 }
 
+# install_missing_packages [PACKAGE...]: the given packages, by default PACKAGES.
 install_missing_packages() {
-    local missing=()
-    for package in "${PACKAGES[@]}"; do
+    local wanted=("$@") missing=()
+    [ "${#wanted[@]}" -gt 0 ] || wanted=("${PACKAGES[@]}")
+    for package in "${wanted[@]}"; do
         if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
             missing+=("$package")
         fi

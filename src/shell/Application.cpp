@@ -15,6 +15,9 @@ int runApplication(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(kProductName));
+    // X11 desktops match our windows to the installed desktop entry by the class,
+    // which is the application name; Wayland ones by this name.
+    QApplication::setDesktopFileName(QStringLiteral(STATUSMILL_APP_ID));
     return runProgram();
 }
 
