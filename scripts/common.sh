@@ -16,8 +16,13 @@ PACKAGES=(
 # What CPack's Debian generator runs: dpkg-shlibdeps, and file to find the binaries.
 PACKAGING_PACKAGES=(dpkg-dev file)
 
-# Checkers of the desktop entry, the AppStream metadata and the package.
-TEST_TOOL_PACKAGES=(desktop-file-utils appstream lintian)
+# Checkers of the desktop entry, the AppStream metadata and the package; a private
+# X server with a window manager, and the tools that type, click and read titles
+# and the clipboard there, for the tests a real display is needed for.
+TEST_TOOL_PACKAGES=(
+    desktop-file-utils appstream lintian
+    xvfb openbox xdotool x11-utils xclip
+)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then
