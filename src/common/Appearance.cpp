@@ -1,13 +1,13 @@
 #include "Appearance.h"
 
 #include "Failure.h"
+#include "FileHelpers.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QImage>
 #include <QImageReader>
@@ -118,10 +118,7 @@ void recolour(QWidget* window, bool pictureBoxesToo)
 void SkinFramework::LoadSkin(const QString& path, const QString& section)
 {
     Q_UNUSED(section);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw Failure(QStringLiteral("Cannot load skin %1: %2").arg(path, file.errorString()));
-    m_styleSheet = QString::fromUtf8(file.readAll());
+    m_styleSheet = QString::fromUtf8(readRegularFile(path, kMostAppearanceFileBytes));
 }
 
 void SkinFramework::ApplyWindow(QWidget* window) const
@@ -142,8 +139,8 @@ void SkinFramework::ApplyWindow(QWidget* window) const
 
 void ApplySkinIfPresent(QWidget* window, SkinFramework& skin)
 {
-    // Only a regular file counts: a folder of that name does not.
-    if (!QFileInfo(skinFilePath()).isFile())
+    // Only a regular file counts: a folder, a pipe or a device of that name does not.
+    if (!isRegularFile(skinFilePath()))
         return;
 
     recolour(window, true);
@@ -160,12 +157,14 @@ void ApplyFormColors(QWidget* window)
     recolour(window, false);
 }
 
+bool handCursorPresent()
+{
+    return FileExists(handCursorPath()) && isRegularFile(handCursorPath());
+}
+
 QCursor loadCursorFile(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw Failure(QStringLiteral("Cannot open cursor %1: %2").arg(path, file.errorString()));
-    const QByteArray bytes = file.readAll();
+    const QByteArray bytes = readRegularFile(path, kMostAppearanceFileBytes);
 
     QImage image;
     if (!image.loadFromData(bytes, "CUR") || image.isNull())

@@ -40,7 +40,8 @@ class SkinFramework
 public:
     enum Option { FlatFrames = 0x1 };
 
-    // Throws Failure when the file cannot be read. `section` names a part of a skin
+    // Throws Failure when the file cannot be read, is no regular file or is larger
+    // than a megabyte. `section` names a part of a skin
     // bundle; our skin files hold one style sheet, so the empty text takes all of it.
     void LoadSkin(const QString& path, const QString& section);
 
@@ -71,8 +72,15 @@ void ApplySkinIfPresent(QWidget* window, SkinFramework& skin);
 // Button face for the window, its frames, labels, option buttons and check boxes.
 void ApplyFormColors(QWidget* window);
 
+// Skin and cursor files are small; anything bigger is no such file.
+inline constexpr qint64 kMostAppearanceFileBytes = 1 << 20;
+
+// Whether the hand cursor file is there. Like the skin, only a regular file
+// counts: a pipe or a device of that name would hold start-up forever.
+bool handCursorPresent();
+
 // A Windows cursor file as a pointer, hotspot included. Throws Failure when the
-// file cannot be read or is no cursor.
+// file cannot be read, is no regular file, is larger than a megabyte or is no cursor.
 QCursor loadCursorFile(const QString& path);
 
 // A window's mouse pointer: default (0), hourglass (11) or custom (99).

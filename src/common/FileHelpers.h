@@ -16,4 +16,13 @@ void WriteBytesIfAbsent(const QByteArray& bytes, const QString& path);
 // Deletes the file if it can; every failure is ignored. Never throws.
 void DeleteFileQuietly(const QString& path);
 
+// Whether the path names a regular file, after following links: not a folder, a
+// pipe or a device, which would block a reader or never end.
+bool isRegularFile(const QString& path);
+
+// The whole content of a regular file of at most `limit` bytes. Throws Failure
+// for anything else (a pipe or device, which is never waited for, a file that is
+// too big, one that cannot be read).
+QByteArray readRegularFile(const QString& path, qint64 limit);
+
 } // namespace statusmill

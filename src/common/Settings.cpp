@@ -3,6 +3,8 @@
 #include "Failure.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QLockFile>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -24,9 +26,42 @@ QString GetSetting(const QString& application, const QString& section, const QSt
     return store.value(key, fallback).toString();
 }
 
+namespace {
+
+// QSettings waits for its lock file without end; a lock nobody can take (a folder
+// of that name, a writer that hangs) would freeze the program at its first store.
+// So the lock is tried here first, for a few seconds. Once it could not be had,
+// later stores do not wait again until one gets it: typing stays fluent.
+bool g_lockWasStuck = false;
+constexpr int kLockWaitMilliseconds = 3000;
+
+void makeSureTheLockCanBeTaken(const QString& file)
+{
+    const QString folder = QFileInfo(file).absolutePath();
+    if (!QDir().mkpath(folder))
+        throw Failure(QStringLiteral("The settings store %1 could not be written: its folder "
+                                     "cannot be made.")
+                          .arg(QDir::toNativeSeparators(file)));
+    QLockFile lock(file + QStringLiteral(".lock"));
+    if (!lock.tryLock(g_lockWasStuck ? 0 : kLockWaitMilliseconds)) {
+        g_lockWasStuck = true;
+        throw Failure(
+            QStringLiteral("The settings store %1 could not be written: its lock "
+                           "file %2 could not be taken.")
+                .arg(QDir::toNativeSeparators(file), QDir::toNativeSeparators(lock.fileName())));
+    }
+    g_lockWasStuck = false;
+    // Let go before QSettings takes it itself: within one process a second lock
+    // on the same file would wait for the first.
+    lock.unlock();
+}
+
+} // namespace
+
 void SaveSetting(const QString& application, const QString& section, const QString& key,
                  const QString& value)
 {
+    makeSureTheLockCanBeTaken(storeFile(application));
     QSettings store(storeFile(application), QSettings::IniFormat);
     store.beginGroup(section);
     store.setValue(key, value);

@@ -125,7 +125,7 @@ void Form2::Form_Load()
         setWindowTitle(QString::fromLatin1(kProductName));
         setWindowIcon(programIcon());
     });
-    if (proc.when(108, [] { return FileExists(handCursorPath()); }))
+    if (proc.when(108, [] { return handCursorPresent(); }))
         proc.run(110, [&] { m_pointer.setCustomCursor(loadCursorFile(handCursorPath())); });
 }
 

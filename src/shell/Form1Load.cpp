@@ -4,7 +4,6 @@
 
 #include "StartUp.h"
 #include "common/Appearance.h"
-#include "common/FileHelpers.h"
 #include "common/Procedure.h"
 #include "common/Product.h"
 #include "generate/IsInstalled.h"
@@ -19,7 +18,7 @@ void Form1::Form_Load()
     proc.run(104, [&] { setWindowTitle(QString::fromLatin1(kProductName)); });
     proc.run(104, [&] { setWindowIcon(programIcon()); });
     proc.run(104, [&] { SetAppTitle(); });
-    if (proc.when(122, [&] { return FileExists(handCursorPath()); }))
+    if (proc.when(122, [&] { return handCursorPresent(); }))
         proc.run(124, [&] { m_pointer.setCustomCursor(loadCursorFile(handCursorPath())); });
     proc.run(126, [&] { VisitSiteSometimes(); });
     for (int i = 0; i < kFieldCount; ++i)

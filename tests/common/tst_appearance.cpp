@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QtEndian>
 #include <QtTest>
+#include <sys/stat.h>
 
 #include <algorithm>
 
@@ -127,6 +128,37 @@ private slots:
 
     // Four images, as in the program file's icon: Qt would scale a single image to
     // any size asked, so the sizes are read from the icon and the depths from the file.
+    // Only a regular file of a sane size is read: a pipe or a device in the cursor's
+    // place would otherwise hold start-up forever or fill the memory.
+    void onlyARegularFileIsLoaded_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("a pipe") << "fifo";
+        QTest::newRow("a link to an endless device") << "zero";
+        QTest::newRow("a folder") << "folder";
+        QTest::newRow("two megabytes") << "big";
+    }
+
+    void onlyARegularFileIsLoaded()
+    {
+        QFETCH(QString, kind);
+        const QByteArray path = QFile::encodeName(handCursorPath());
+        if (kind == QLatin1String("fifo"))
+            QCOMPARE(::mkfifo(path.constData(), 0600), 0);
+        else if (kind == QLatin1String("zero"))
+            QVERIFY(QFile::link(QStringLiteral("/dev/zero"), handCursorPath()));
+        else if (kind == QLatin1String("folder"))
+            QVERIFY(QDir().mkpath(handCursorPath()));
+        else
+            QVERIFY(testing::writeFile(handCursorPath(),
+                                       makeCursorFile(1, 1) + QByteArray(2 << 20, '\0')));
+        const bool present = handCursorPresent();
+        QCOMPARE(present, kind == QLatin1String("big"));
+        QVERIFY_THROWS_EXCEPTION(Failure, loadCursorFile(handCursorPath()));
+        QFile::remove(handCursorPath());
+        QDir().rmdir(handCursorPath());
+    }
+
     void programIconHasFourImages()
     {
         QList<QSize> sizes = programIcon().availableSizes();

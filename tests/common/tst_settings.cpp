@@ -99,6 +99,32 @@ private slots:
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
     }
 
+    // A lock nobody can take is a failed write after a few seconds, never a hang;
+    // once stuck, later writes fail at once; a lock that can be taken again works.
+    void aLockThatCannotBeTakenFailsTheWrite()
+    {
+        QTemporaryDir locked;
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(locked.path()));
+        const QString lock = locked.filePath(QStringLiteral("Brightfern.ini.lock"));
+        QVERIFY(QDir().mkpath(lock));
+        QElapsedTimer waited;
+        waited.start();
+        QVERIFY_THROWS_EXCEPTION(
+            Failure, Settings::SaveSetting(app(), section(), QStringLiteral("Text1_0"), "x"));
+        const qint64 first = waited.restart();
+        QVERIFY_THROWS_EXCEPTION(
+            Failure, Settings::SaveSetting(app(), section(), QStringLiteral("Text1_0"), "xy"));
+        const qint64 second = waited.elapsed();
+        QVERIFY2(second < first,
+                 qPrintable(QStringLiteral("%1 then %2 ms").arg(first).arg(second)));
+
+        QVERIFY(QDir(lock).removeRecursively());
+        Settings::SaveSetting(app(), section(), QStringLiteral("Text1_0"), QStringLiteral("xyz"));
+        QCOMPARE(Settings::GetSetting(app(), section(), QStringLiteral("Text1_0")),
+                 QStringLiteral("xyz"));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
+    }
+
     void createsTheConfigFolderWhenMissing()
     {
         QTemporaryDir fresh;

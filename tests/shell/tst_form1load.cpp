@@ -18,6 +18,8 @@
 
 #include <QtTest>
 
+#include <sys/stat.h>
+
 using namespace statusmill;
 
 namespace {
@@ -125,6 +127,34 @@ private slots:
         QCOMPARE(testing::reportedLines(QStringLiteral("Form1.Form_Load")), QList<int>{126});
         QVERIFY(Dialogs::shown().constFirst().text.contains(QStringLiteral("could not be opened")));
         QCOMPARE(form.Text1(0)->text(), kStored[0]);
+    }
+
+    // A pipe in the cursor's place counts as no cursor file, as a folder in the
+    // skin's place counts as no skin: start-up neither waits for it nor reports it.
+    void aPipeInTheCursorsPlaceIsNoCursor()
+    {
+        Random::setSourceForTests([] { return 0.5; });
+        QCOMPARE(::mkfifo(QFile::encodeName(handCursorPath()).constData(), 0600), 0);
+        Form1 form;
+        form.Form_Load();
+        QVERIFY(Dialogs::shown().isEmpty());
+        QVERIFY(!form.pointer().customCursor().has_value());
+    }
+
+    // A store whose lock cannot be taken is said once and costs seconds, not the start.
+    void aStuckSettingsLockIsAFailedWrite()
+    {
+        for (int i = 0; i < 4; ++i)
+            store(i, kStored[i]);
+        QVERIFY(QDir().mkpath(Settings::storeFile(QStringLiteral("Brightfern")) +
+                              QStringLiteral(".lock")));
+        Random::setSourceForTests([] { return 0.5; });
+        Form1 form;
+        form.Form_Load();
+        QCOMPARE(Dialogs::shown().size(), 1);
+        QVERIFY(Dialogs::shown().constFirst().text.contains(QStringLiteral("lock")));
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(form.Text1(i)->text(), kStored[i]);
     }
 
     void aFirstStartWritesNoKey()
