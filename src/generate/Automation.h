@@ -49,7 +49,7 @@ public:
     virtual ~Range() = default;
     // The range's own search object; its settings hold until Execute.
     virtual automation::Find& Find() = 0;
-    // Puts a picture of the range on the system clipboard.
+    // Puts a picture of the range on the program's own clipboard (ClipboardPicture.h).
     virtual void CopyAsPicture() = 0;
 };
 

@@ -6,8 +6,17 @@
 
 namespace statusmill {
 
-// Up to 1000 back-to-back attempts to read a picture from the system clipboard
-// (format 0: any picture format). Never reports; nothing when none was there.
+// The program's own clipboard for the page picture: one picture slot inside this
+// process. The system clipboard is never touched, so what the user copied stays
+// theirs, and two running copies of the program cannot take each other's picture.
+
+// Puts a picture in the slot, replacing what was there.
+void putClipboardPicture(const QImage& picture);
+
+// Takes the picture from the slot (format 0: any picture format). Never reports;
+// nothing when none was there. A fetched
+// picture leaves the slot: nobody else can paste it, and it can weigh a hundred
+// megabytes.
 std::optional<QImage> GetClipboardPicture(int format);
 
 } // namespace statusmill

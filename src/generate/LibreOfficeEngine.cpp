@@ -1,13 +1,12 @@
 #include "LibreOfficeEngine.h"
 
+#include "ClipboardPicture.h"
 #include "DocumentReplace.h"
 #include "PageRenderer.h"
 #include "common/FileHelpers.h"
 #include "common/WorkFolder.h"
 
-#include <QClipboard>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QRandomGenerator>
 
 #include <com/sun/star/beans/XPropertySet.hpp>
@@ -47,6 +46,24 @@ template <class T> automation::Enumerator<T> enumerate(std::vector<std::shared_p
             return std::nullopt;
         return (*shared)[(*position)++];
     });
+}
+
+// The replacement text as the document can hold it. Control characters other than
+// tab, line feed and carriage return make the office's Word export crash or write
+// a file other readers choke on (a NUL hides the rest of its paragraph), and
+// U+FFFE and U+FFFF are no characters at all: they are left out of the document.
+// The user's value itself is kept as it was typed.
+QString documentText(const QString& text)
+{
+    QString kept;
+    kept.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t code = c.unicode();
+        const bool control = code < 0x20 && code != u'\t' && code != u'\n' && code != u'\r';
+        if (!control && code != 0xFFFE && code != 0xFFFF)
+            kept += c;
+    }
+    return kept;
 }
 
 QString uniqueName(const QString& stem, const QString& suffix)
@@ -121,7 +138,7 @@ private:
                                          "supported by the document engine."));
         SearchRequest request;
         request.findText = findText;
-        request.replacement = replacement;
+        request.replacement = documentText(replacement);
         request.matchCase = m_matchCase;
         request.matchWholeWord = m_matchWholeWord;
         request.limit = replace == kReplaceAll ? -1 : (replace == 1 ? 1 : 0);
@@ -159,11 +176,7 @@ void OfficeRange::CopyAsPicture()
     if (!m_wholeDocument)
         throw Failure(
             QStringLiteral("Only the main text of a document can be copied as a picture."));
-    const QImage picture = m_wholeDocument->renderPages();
-    auto* application = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
-    if (!application)
-        throw Failure(QStringLiteral("There is no clipboard to copy the picture to."));
-    QGuiApplication::clipboard()->setImage(picture);
+    putClipboardPicture(m_wholeDocument->renderPages());
 }
 
 // ---------------------------------------------------------------- Shapes
@@ -375,11 +388,15 @@ QImage OfficeDocument::renderPages()
     } remove{pdf};
     m_session->call([&] {
         Reference<css::frame::XStorable> storable(m_component, UNO_QUERY_THROW);
+        // Only the pages the picture can hold are drawn at all.
+        const auto pageRange = toOUString(QStringLiteral("1-%1").arg(kMostPagesPictured));
         storable->storeToURL(
             fileUrl(pdf),
-            properties({{"FilterName", css::uno::Any(rtl::OUString("writer_pdf_Export"))}}));
+            properties({{"FilterName", css::uno::Any(rtl::OUString("writer_pdf_Export"))},
+                        {"FilterData",
+                         css::uno::Any(properties({{"PageRange", css::uno::Any(pageRange)}}))}}));
     });
-    return office::renderPages(pdf);
+    return office::renderPages(pdf, pictureRatio());
 }
 
 automation::DocumentText OfficeDocument::readText()

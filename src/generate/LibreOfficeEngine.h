@@ -64,7 +64,7 @@ public:
     void Close(std::optional<int> saveChanges) override;
 
     bool closed() const { return m_closed; }
-    // Renders every page, top to bottom, as one picture.
+    // Renders the pages the picture can hold (PageRenderer.h), top to bottom, as one picture.
     QImage renderPages();
     automation::DocumentText readText();
 

@@ -5,9 +5,21 @@
 
 namespace statusmill::office {
 
-// Every page of a PDF file, top to bottom on white, at `dotsPerInch` (96: one
-// pixel per preview unit, a Letter page about 816 x 1056). Throws Failure when the
+// The picture of a document is never taller than the preview can draw it: the
+// preview's canvas stops short of 9800 units, about ten Letter pages. Pages past
+// these are left out of the picture (never out of the document), which keeps a
+// report of any length from freezing the program or exhausting its memory.
+inline constexpr int kMostPagesPictured = 10;
+
+// Device pixels per preview unit (a preview unit is 1/96 inch): 2, so text stays
+// sharp up to 200 % zoom, or a screen's own ratio where that is higher, at most 3.
+double pictureRatio();
+
+// The first `mostPages` pages of a PDF file, top to bottom on white, drawn at
+// `ratio` device pixels per preview unit (ratio 1: 96 dpi, a Letter page 816 x
+// 1056 pixels). The picture carries the ratio as its device pixel ratio and as its
+// resolution (dots per metre), which a bitmap file keeps. Throws Failure when the
 // file cannot be read or has no pages.
-QImage renderPages(const QString& pdfPath, double dotsPerInch = 96.0);
+QImage renderPages(const QString& pdfPath, double ratio, int mostPages = kMostPagesPictured);
 
 } // namespace statusmill::office

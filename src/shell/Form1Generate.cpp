@@ -7,6 +7,7 @@
 #include "common/FileHelpers.h"
 #include "common/FixedWindow.h"
 #include "common/ObjectRef.h"
+#include "common/PictureFile.h"
 #include "common/Procedure.h"
 #include "common/Random.h"
 #include "common/WorkFolder.h"
@@ -22,20 +23,6 @@
 namespace statusmill {
 
 using namespace automation;
-
-namespace {
-
-QImage loadPicture(const QString& path)
-{
-    if (!FileExists(path))
-        throw Failure(QStringLiteral("File not found: %1").arg(path));
-    QImage picture(path);
-    if (picture.isNull())
-        throw Failure(QStringLiteral("Invalid picture: %1").arg(path));
-    return picture;
-}
-
-} // namespace
 
 void Form1::PushButton6_Click()
 {
@@ -123,7 +110,7 @@ void Form1::PushButton6_Click()
     proc.run(198, [&] { m_pointer.set(WindowPointer::Default); });
 
     proc.run(200, [&] {
-        form2().setPicture(loadPicture(WorkFolder::file(QStringLiteral("temp.bmp"))));
+        form2().setPicture(loadPictureFile(WorkFolder::file(QStringLiteral("temp.bmp"))));
     });
     proc.run(202, [&] { form2().setWordFile(name); });
     proc.run(204, [&] { form2().show(); });

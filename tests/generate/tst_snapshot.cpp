@@ -1,16 +1,20 @@
 #include "OfficeProcesses.h"
 #include "SampleDocuments.h"
 #include "common/Dialogs.h"
+#include "common/PictureFile.h"
 #include "common/WorkFolder.h"
+#include "generate/ClipboardPicture.h"
 #include "generate/IsInstalled.h"
 #include "generate/OfficeLocation.h"
 #include "generate/Snapshot.h"
 #include "generate/testing/FaultyEngine.h"
 
+#include "support/Pictures.h"
 #include "support/Reports.h"
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QImage>
+#include <QMimeData>
 #include <QTemporaryDir>
 
 #include <QtTest>
@@ -71,34 +75,50 @@ private slots:
         const QString elsewhere = m_folder.filePath(QStringLiteral("elsewhere.txt"));
         statusmill::testing::writeFile(elsewhere, QStringLiteral("keep me"));
         QVERIFY(QFile::link(elsewhere, bitmapPath()));
+        // The user's own clipboard is none of the snapshot's business.
+        QGuiApplication::clipboard()->setText(QStringLiteral("the user's text"));
 
         SaveDocAsJPG(threePages());
         QCOMPARE(testing::reportedLines(), QList<int>());
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("the user's text"));
+        QVERIFY(!QGuiApplication::clipboard()->mimeData()->hasImage());
 
-        QImage picture(bitmapPath(), "BMP");
-        QVERIFY(!picture.isNull());
-        QVERIFY2(qAbs(picture.width() - 816) <= 2, qPrintable(QString::number(picture.width())));
-        QVERIFY2(qAbs(picture.height() - 3 * 1056) <= 6,
-                 qPrintable(QString::number(picture.height())));
+        // Two device pixels to the preview unit, carried by the file's resolution.
+        const QImage picture = loadPictureFile(bitmapPath());
+        QCOMPARE(picture.devicePixelRatio(), 2.0);
+        QCOMPARE(picture.deviceIndependentSize().toSize(), QSize(816, 3 * 1056));
         // Each page carries its text near the top, so none of them is blank.
         for (int page = 0; page < 3; ++page) {
-            const QImage band = picture.copy(0, page * 1056, picture.width(), 200);
+            const QImage band = picture.copy(0, page * 2112, picture.width(), 400);
             int dark = 0;
             for (int y = 0; y < band.height(); ++y)
                 for (int x = 0; x < band.width(); ++x)
                     dark += qGray(band.pixel(x, y)) < 128;
-            QVERIFY2(dark > 50, qPrintable(QStringLiteral("page %1 blank").arg(page + 1)));
+            QVERIFY2(dark > 200, qPrintable(QStringLiteral("page %1 blank").arg(page + 1)));
         }
         QFile kept(elsewhere);
         QVERIFY(kept.open(QIODevice::ReadOnly));
         QCOMPARE(kept.readAll(), QByteArray("keep me"));
     }
 
+    // However long the document, the picture holds the pages the preview can draw.
+    void aLongDocumentIsPicturedUpToTenPages()
+    {
+        const QString path = m_folder.filePath(QStringLiteral("fifty pages.fodt"));
+        statusmill::testing::writeFile(path, statusmill::testing::pagedDocument(50));
+        SaveDocAsJPG(path);
+        QCOMPARE(testing::reportedLines(), QList<int>());
+        const QImage picture = loadPictureFile(bitmapPath());
+        QCOMPARE(picture.deviceIndependentSize().toSize(), QSize(816, 10 * 1056));
+        // The tenth page is there, and it is the tenth.
+        QVERIFY(statusmill::testing::hasInk(picture.copy(0, 9 * 2112, picture.width(), 400)));
+    }
+
     void failedCopyNeverSavesAnOldPicture()
     {
         QImage old(10, 10, QImage::Format_RGB32);
         old.fill(Qt::red);
-        QGuiApplication::clipboard()->setImage(old);
+        putClipboardPicture(old);
 
         FaultyEngine faulty;
         faulty.failAt(QStringLiteral("CopyAsPicture"), 1, QStringLiteral("Copy failed"));

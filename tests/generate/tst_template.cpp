@@ -11,7 +11,6 @@
 #include "shell/TemplateResource.h"
 #include "support/TestFiles.h"
 
-#include <QClipboard>
 #include <QGuiApplication>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -153,7 +152,7 @@ private slots:
             QVERIFY2(body.contains(value), qPrintable(value));
 
         // Nothing left from an earlier picture can stand in for this one.
-        QGuiApplication::clipboard()->clear();
+        GetClipboardPicture(0);
         document->Range()->CopyAsPicture();
         const std::optional<QImage> picture = GetClipboardPicture(0);
         QVERIFY(picture && !picture->isNull());

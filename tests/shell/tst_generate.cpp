@@ -2,12 +2,14 @@
 #include "common/FileHelpers.h"
 #include "common/Procedure.h"
 #include "common/Random.h"
+#include "common/Settings.h"
 #include "common/WorkFolder.h"
 #include "generate/Automation.h"
 #include "generate/OfficeProcesses.h"
 #include "generate/testing/FaultyEngine.h"
 #include "preview/Form2.h"
 #include "shell/Form1.h"
+#include "support/Pictures.h"
 #include "support/SavedDocument.h"
 
 #include "support/Reports.h"
@@ -25,16 +27,6 @@ const QStringList kTags{"[ProjectName]", "[Department]", "[FocusArea]", "[Produc
 QStringList workFiles()
 {
     return QDir(WorkFolder::path()).entryList(QDir::Files);
-}
-
-bool hasInk(const QImage& picture)
-{
-    const QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
-    for (int y = 0; y < rgb.height(); y += 3)
-        for (int x = 0; x < rgb.width(); x += 3)
-            if (qGray(rgb.pixel(x, y)) < 128)
-                return true;
-    return false;
 }
 
 } // namespace
@@ -56,6 +48,7 @@ private slots:
     {
         m_temp = std::make_unique<QTemporaryDir>();
         qputenv("TEMP", QFile::encodeName(m_temp->path()));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_temp->filePath(QStringLiteral("config"))));
         Dialogs::startRecording();
     }
 
@@ -73,7 +66,7 @@ private slots:
         QCOMPARE(int(form.pointer().state()), 0);
         Form2* preview = form.existingForm2();
         QVERIFY(preview && preview->isVisible());
-        QVERIFY(hasInk(preview->Picture1()->grab().toImage()));
+        QVERIFY(testing::hasInk(preview->Picture1()->grab().toImage()));
         const automation::DocumentText saved = testing::savedDocument(preview->wordFile());
         // Every page of the report, stacked, in preview units: a Letter page is
         // 8.5 x 11 inches at 96 units to the inch.
@@ -145,6 +138,55 @@ private slots:
             QVERIFY(!text.contains(QStringLiteral("[Product]")));
     }
 
+    // Characters that have no place in a document (they crashed the office's Word
+    // export, or hid the title block from other readers) are left out of it; the
+    // stored value keeps exactly what the user gave.
+    void anyCharacterMakesAWholeReport_data()
+    {
+        QTest::addColumn<int>("code");
+        for (int code = 0; code < 0x20; ++code)
+            QTest::addRow("U+%04X", code) << code;
+        for (int code : {0x7F, 0xFFFE, 0xFFFF})
+            QTest::addRow("U+%04X", code) << code;
+    }
+
+    void anyCharacterMakesAWholeReport()
+    {
+        QFETCH(int, code);
+        const QStringList halves{"Alpha", "One", "Beta", "Two", "Gamma", "Three", "Delta", "Four"};
+        QStringList values;
+        for (int i = 0; i < 4; ++i)
+            values << halves[2 * i] + QChar(char16_t(code)) + halves[2 * i + 1];
+        Form1 form;
+        fill(form, values);
+        form.PushButton6_Click();
+
+        QVERIFY2(Dialogs::shown().isEmpty(), qPrintable(Dialogs::shown().value(0).text));
+        QVERIFY(form.existingForm2()->isVisible());
+        QVERIFY(testing::hasInk(form.existingForm2()->Zoom_Ori()->picture()));
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(Settings::GetSetting(QStringLiteral("Brightfern"),
+                                          QStringLiteral("Statusmill"), Form1::settingKey(i)),
+                     values[i]);
+
+        // The title block is whole for the office and for an independent reader.
+        const QString document = form.existingForm2()->wordFile();
+        const QStringList labels{"Project Name:", "Department:", "Focus Area:", "Product/Process:"};
+        const QString office = testing::savedDocumentText(document);
+        const QString word = testing::textAsWordSeesIt(document);
+        for (const QString& text : {office, word}) {
+            qsizetype at = 0;
+            for (int i = 0; i < 4; ++i) {
+                for (const QString& part : {labels[i], halves[2 * i], halves[2 * i + 1]}) {
+                    const qsizetype found = text.indexOf(part, at);
+                    QVERIFY2(found >= 0,
+                             qPrintable(part + QStringLiteral(" missing or out of order")));
+                    at = found + part.size();
+                }
+            }
+        }
+    }
+
     // The engine cannot start: every engine step is reported with its own number,
     // and the run still cleans up, shows the preview and frees the button.
     void aFailedEngineStartIsReportedStepByStep()
@@ -211,7 +253,7 @@ private slots:
         QVERIFY(!form.mBusy);
         // The report itself was made; only its picture is missing.
         QVERIFY(FileExists(form.existingForm2()->wordFile()));
-        QVERIFY(!hasInk(form.existingForm2()->Picture1()->grab().toImage()));
+        QVERIFY(!testing::hasInk(form.existingForm2()->Picture1()->grab().toImage()));
     }
 
     void aSecondPressDuringARunIsIgnored()
