@@ -1,34 +1,22 @@
 #include "PictureBox.h"
 
 #include "Failure.h"
+#include "ScaledPainting.h"
 
 #include <QPaintEvent>
 #include <QPainter>
 #include <qdrawutil.h>
 
+#include <cmath>
+
 namespace statusmill {
-
-namespace {
-
-// The part of `source` inside `rect` without copying its pixels, where the
-// format allows; the result must not outlive `source`.
-QImage viewOf(const QImage& source, const QRect& rect)
-{
-    if (rect == source.rect())
-        return source;
-    if (!source.rect().contains(rect) || source.depth() % 8 != 0)
-        return source.copy(rect);
-    const uchar* first = source.constBits() + qsizetype(rect.y()) * source.bytesPerLine() +
-                         rect.x() * (source.depth() / 8);
-    return QImage(first, rect.width(), rect.height(), source.bytesPerLine(), source.format());
-}
-
-} // namespace
 
 PictureBox::PictureBox(QWidget* parent) : QWidget(parent)
 {
     setAutoFillBackground(true);
 }
+
+PictureBox::~PictureBox() = default;
 
 void PictureBox::setBorderWidth(int width)
 {
@@ -78,12 +66,26 @@ QWidget* PictureBox::clientArea()
     return m_clientArea;
 }
 
+std::shared_ptr<const PictureLevels> PictureBox::levelsOf(const QImage& picture)
+{
+    if (!m_levels || m_levels->pictureKey() != picture.cacheKey())
+        m_levels = std::make_shared<const PictureLevels>(picture);
+    return m_levels;
+}
+
 void PictureBox::setPicture(const QImage& picture)
 {
     m_picture = picture;
-    m_drawing = QImage();
-    if (m_autoSize && !picture.isNull())
-        resize(picture.width() + 2 * m_border, picture.height() + 2 * m_border);
+    m_drawing.clear();
+    m_pictureLayer.reset();
+    if (!picture.isNull()) {
+        const QSizeF units = picture.deviceIndependentSize();
+        const QSize size(int(std::ceil(units.width())), int(std::ceil(units.height())));
+        m_pictureLayer = std::make_unique<ScaledPainting>(
+            levelsOf(picture), QRect(QPoint(0, 0), size), QRect(QPoint(0, 0), size));
+        if (m_autoSize)
+            resize(size + QSize(2 * m_border, 2 * m_border));
+    }
     update();
 }
 
@@ -92,43 +94,25 @@ void PictureBox::removePicture()
     setPicture(QImage());
 }
 
-void PictureBox::growDrawingToInnerSize()
+QRect PictureBox::drawnArea() const
 {
-    if (m_drawing.size() == innerSize())
-        return;
-    QImage grown(innerSize(), QImage::Format_RGB32);
-    grown.fill(palette().color(QPalette::Window));
-    if (!m_drawing.isNull()) {
-        QPainter painter(&grown);
-        painter.drawImage(0, 0, m_drawing);
-    }
-    m_drawing = grown;
+    QRect area;
+    for (const auto& painting : m_drawing)
+        area |= painting->target();
+    return area;
 }
 
 void PictureBox::paintPicture(const QImage& source, const QRect& target, const QRect& sourceRect)
 {
     if (source.isNull())
         throw Failure(QStringLiteral("Invalid picture"));
-    if (target.isEmpty() || sourceRect.isEmpty()) {
-        update();
-        return;
-    }
-
-    const QImage piece = viewOf(source, sourceRect);
-    // The drawing must own its pixels: a view still points into `source`.
-    const QImage scaled =
-        piece.size() == target.size()
-            ? piece.copy()
-            : piece.scaled(target.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-
-    const bool coversEverything = target == QRect(QPoint(0, 0), innerSize());
-    if (coversEverything && !scaled.hasAlphaChannel()) {
-        // The usual zoom redraw: the new image simply becomes the drawing.
-        m_drawing = scaled.convertToFormat(QImage::Format_RGB32);
-    } else {
-        growDrawingToInnerSize();
-        QPainter painter(&m_drawing);
-        painter.drawImage(target.topLeft(), scaled);
+    if (!target.isEmpty() && !sourceRect.isEmpty()) {
+        auto painting = std::make_unique<ScaledPainting>(levelsOf(source), sourceRect, target);
+        // What it hides for good need not be kept: the usual zoom redraw replaces
+        // the whole drawing.
+        if (painting->opaque() && target.contains(drawnArea()))
+            m_drawing.clear();
+        m_drawing.push_back(std::move(painting));
     }
     update();
 }
@@ -137,16 +121,14 @@ void PictureBox::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
     const QRect inner = innerRect();
-    const QRect exposed = event->rect() & inner;
+    const QRect exposed = (event->rect() & inner).translated(-inner.topLeft());
     painter.setClipRect(inner);
-    for (const QImage* layer : {&m_picture, &m_drawing}) {
-        if (layer->isNull())
-            continue;
-        // Only the exposed part: a zoomed page can be many megapixels.
-        const QRect wanted = exposed & QRect(inner.topLeft(), layer->size());
-        if (!wanted.isEmpty())
-            painter.drawImage(wanted, *layer, wanted.translated(-inner.topLeft()));
-    }
+    painter.translate(inner.topLeft());
+    if (m_pictureLayer)
+        m_pictureLayer->paint(painter, exposed);
+    for (const auto& painting : m_drawing)
+        painting->paint(painter, exposed);
+    painter.resetTransform();
     painter.setClipping(false);
     if (m_border > 0)
         qDrawShadePanel(&painter, rect(), palette(), true, m_border);

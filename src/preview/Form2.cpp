@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QShowEvent>
+#include <QWheelEvent>
 
 namespace statusmill {
 
@@ -81,10 +82,12 @@ void Form2::buildControls()
     // must already fit itself to it then.
     m_picture1->setAutoSize(true);
     m_picture1->setMouseTracking(true);
-    m_picture1->installEventFilter(this);
+    m_picture1->setAccessibleName(QStringLiteral("Report preview"));
 
     m_vScroll1 = makeScrollBar(this, Qt::Vertical, form2::kVScroll1);
     m_hScroll1 = makeScrollBar(this, Qt::Horizontal, form2::kHScroll1);
+    m_vScroll1->setAccessibleName(QStringLiteral("Scroll the report vertically"));
+    m_hScroll1->setAccessibleName(QStringLiteral("Scroll the report horizontally"));
     m_pushButton6 = makeButton(this, form2::kPushButton6, "Save Results To Word File");
     m_pushButton8 = makeButton(this, form2::kPushButton8, "< Back");
 
@@ -96,8 +99,10 @@ void Form2::buildControls()
     }
 
     for (QObject* watched : std::initializer_list<QObject*>{
-             this, m_frame1, m_pushButton1, m_pushButton2, m_pushButton6, m_pushButton8})
+             this, m_frame1, m_pushButton1, m_pushButton2, m_pushButton6, m_pushButton8, m_picture1,
+             m_picture2, m_picture2->clientArea(), m_hScroll1, m_vScroll1})
         watched->installEventFilter(this);
+    installKeys();
 
     connect(m_pushButton1, &QPushButton::clicked, this, &Form2::PushButton1_Click);
     connect(m_pushButton2, &QPushButton::clicked, this, &Form2::PushButton2_Click);
@@ -187,6 +192,11 @@ bool Form2::event(QEvent* event)
 
 bool Form2::eventFilter(QObject* watched, QEvent* event)
 {
+    // The bars' own wheel handling would move them a fixed number of positions.
+    if (event->type() == QEvent::Wheel && isPageOrBar(watched)) {
+        pageWheel(*static_cast<QWheelEvent*>(event));
+        return true;
+    }
     if (watched == m_picture1)
         return canvasMouseEvent(event) || QWidget::eventFilter(watched, event);
 

@@ -10,6 +10,7 @@
 class QGroupBox;
 class QPushButton;
 class QScrollBar;
+class QWheelEvent;
 
 namespace statusmill {
 
@@ -25,6 +26,10 @@ namespace statusmill {
 // one never happened, e.g. because the snapshot could not be loaded), so the next
 // activation sets the new result up afresh: zoom 100 %, canvas at the viewport's
 // origin, bars configured for the new size.
+//
+// Besides the buttons and bars: the wheel scrolls the page (Shift or a sideways
+// swipe: across; Ctrl: zooms), arrows, Page Up/Down, Home and End scroll it,
+// Ctrl+Plus and Ctrl+Minus zoom and Ctrl+S saves, whichever control has focus.
 class Form2 : public QWidget
 {
     Q_OBJECT
@@ -105,7 +110,15 @@ private:
     // changes, and a failure in it reaches the caller's report.
     void setBarPosition(QScrollBar* bar, int position);
     void runChangeHandler(QScrollBar* bar);
-    void configureBar(QScrollBar* bar, float overflow, qint16& step);
+    void configureBar(QScrollBar* bar, float overflow, int viewportInner, qint16& step);
+
+    // The wheel and the keys move the bars, so the change handlers move the canvas.
+    void installKeys();
+    void pageWheel(const QWheelEvent& wheel);
+    void wheelZoom(int angle);
+    int linePositions(qint16 step, float lines) const;
+    void scrollBy(QScrollBar* bar, int positions);
+    bool isPageOrBar(const QObject* watched) const;
 
     bool canvasMouseEvent(QEvent* event);
 
@@ -120,6 +133,10 @@ private:
     qint16 mVStep = 0;
     float mDownX = 0;
     float mDownY = 0;
+    // What the wheel has turned short of a whole bar position or zoom step.
+    float m_wheelAcross = 0;
+    float m_wheelDown = 0;
+    int m_wheelZoom = 0;
 
     PictureBox* m_zoomOri = nullptr;
     QGroupBox* m_frame1 = nullptr;

@@ -48,26 +48,39 @@ std::optional<qint32> dropPercent(int offset, int canvasSize, int viewportSize)
 void Form2::ConfigureScrollBars()
 {
     m_picture1->move(0, 0);
-    configureBar(m_hScroll1, float(m_picture1->width() - m_picture2->width()), mHStep);
-    configureBar(m_vScroll1, float(m_picture1->height() - m_picture2->height()), mVStep);
+    configureBar(m_hScroll1, float(m_picture1->width() - m_picture2->width()),
+                 m_picture2->innerWidth(), mHStep);
+    configureBar(m_vScroll1, float(m_picture1->height() - m_picture2->height()),
+                 m_picture2->innerHeight(), mVStep);
+    // A part-turned wheel counted positions of the old steps.
+    m_wheelAcross = 0;
+    m_wheelDown = 0;
 }
 
-void Form2::configureBar(QScrollBar* bar, float overflow, qint16& step)
+void Form2::configureBar(QScrollBar* bar, float overflow, int viewportInner, qint16& step)
 {
     if (overflow <= 0) {
-        bar->setEnabled(false);
+        // The overflow counts from the viewport's outer edge, so a canvas up to the
+        // border's width wider than what shows has none to give. The redraw has
+        // enabled the bar for such a canvas and it stays so, without a range:
+        // dragging reaches the last units.
         step = 0;
+        QSignalBlocker quiet(bar);
+        bar->setMaximum(0);
+        bar->setPageStep(1);
         return;
     }
     bar->setEnabled(true);
     const bool fine = overflow <= kFineThreshold;
     const qint16 maximum = toInt16(fine ? overflow : overflow / float(kCoarseStep));
+    step = fine ? kFineStep : kCoarseStep;
     {
         // Position 0 follows at once and moves the canvas then.
         QSignalBlocker quiet(bar);
         bar->setMaximum(maximum);
+        // A click in the trough moves about one viewport.
+        bar->setPageStep(qMax(1, viewportInner / step));
     }
-    step = fine ? kFineStep : kCoarseStep;
     setBarPosition(bar, 0);
 }
 
