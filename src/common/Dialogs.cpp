@@ -1,5 +1,7 @@
 #include "Dialogs.h"
 
+#include "StopRequest.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -48,6 +50,8 @@ void setApplicationTitle(const QString& title)
 
 Answer message(const QString& title, const QString& text, Icon icon, Buttons buttons)
 {
+    if (StopRequest::requested())
+        return NoAnswer;
     auto& r = recorder();
     if (r.recording) {
         r.shown.append({title, text, icon, buttons, false, {}, {}});
@@ -71,6 +75,8 @@ Answer message(const QString& title, const QString& text, Icon icon, Buttons but
 
 QString saveFileName(const QString& title, const QString& fileName, const QString& filter)
 {
+    if (StopRequest::requested())
+        return QString();
     auto& r = recorder();
     if (r.recording) {
         Shown s;

@@ -8,6 +8,8 @@ namespace statusmill {
 // Every message box and the save dialog go through here. In production the real
 // modal dialog is shown; once a test has called startRecording(), nothing modal is
 // shown at all: each request is recorded and answered from the queued answers.
+// Once the program is asked to stop, nothing is shown: a box is not answered
+// (NoAnswer) and the dialog is cancelled.
 namespace Dialogs {
 
 enum class Icon { None, Warning };

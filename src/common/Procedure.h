@@ -2,6 +2,7 @@
 
 #include "ErrorReport.h"
 #include "Failure.h"
+#include "StopRequest.h"
 
 #include <QString>
 #include <exception>
@@ -14,7 +15,8 @@ namespace statusmill {
 // Runs the numbered statements of one guarded procedure. A statement that throws
 // is reported with the procedure's location and its number, has no effect, and
 // the procedure carries on with the next statement. The trap stays armed, so one
-// procedure can show several reports in a row.
+// procedure can show several reports in a row. Once the program is asked to stop,
+// every statement counts as failed without running or being reported.
 class Procedure
 {
 public:
@@ -85,6 +87,11 @@ private:
 
     template <class Statement> bool guarded(int line, Statement&& statement)
     {
+        // A program asked to stop only unwinds: nothing more is done or reported.
+        if (StopRequest::requested()) {
+            ++m_failures;
+            return false;
+        }
         try {
             throwIfInjected(line);
             statement();

@@ -521,6 +521,11 @@ void setEngine(Engine* replacement)
     g_replacement = replacement;
 }
 
+void endEveryOfficeAtOnce()
+{
+    office::endEveryOfficeNow();
+}
+
 DocumentText readDocumentText(Document& document)
 {
     auto* office = dynamic_cast<office::OfficeDocument*>(&document);

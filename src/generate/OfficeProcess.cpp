@@ -2,12 +2,15 @@
 
 #include "common/Failure.h"
 
+#include <QDir>
 #include <QFile>
 #include <QUrl>
 
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <mutex>
+#include <set>
 #include <thread>
 #include <vector>
 
@@ -17,7 +20,45 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+extern char** environ;
+
 namespace statusmill::office {
+
+namespace {
+
+// Every office process of ours that has not been reaped, for ending them all at
+// once from the thread that handles a stop request. Reaping happens under the
+// same lock, so a pid is never signalled after it could have been reused.
+std::mutex g_liveMutex;
+std::set<pid_t> g_live;
+
+// The environment the office starts with: ours, but with its temporary folder in
+// the session's own folder. An inherited one may be empty, relative or
+// read-only, which the office cannot work with, and the folders it leaves there
+// when killed would stay behind for good.
+std::vector<QByteArray> officeEnvironment(const QString& temporaryFolder)
+{
+    const QByteArray folder = QFile::encodeName(temporaryFolder);
+    std::vector<QByteArray> environment;
+    for (char** entry = environ; *entry; ++entry) {
+        const QByteArray variable(*entry);
+        if (!variable.startsWith("TMPDIR=") && !variable.startsWith("TEMP=") &&
+            !variable.startsWith("TMP="))
+            environment.push_back(variable);
+    }
+    for (const char* name : {"TMPDIR=", "TEMP=", "TMP="})
+        environment.push_back(name + folder);
+    return environment;
+}
+
+} // namespace
+
+void endEveryOfficeNow()
+{
+    std::lock_guard lock(g_liveMutex);
+    for (const pid_t pid : g_live)
+        ::kill(pid, SIGKILL);
+}
 
 OfficeProcess::OfficeProcess(QString program, QString profileFolder, QString pipeName)
     : m_program(std::move(program)), m_profileFolder(std::move(profileFolder)),
@@ -61,8 +102,18 @@ void OfficeProcess::start()
     const pid_t parent = ::getpid();
     // For diagnosis, the office's own messages can go to a file instead of nowhere.
     const QByteArray logFile = qgetenv("STATUSMILL_OFFICE_LOG");
+    const QString temporaryFolder = m_profileFolder + QStringLiteral("/tmp");
+    if (!QDir().mkpath(temporaryFolder))
+        throw Failure(
+            QStringLiteral("Cannot make the office's temporary folder %1").arg(temporaryFolder));
+    std::vector<QByteArray> environment = officeEnvironment(temporaryFolder);
+    std::vector<char*> envp;
+    for (QByteArray& variable : environment)
+        envp.push_back(variable.data());
+    envp.push_back(nullptr);
 
     m_exitCode.reset();
+    std::lock_guard lock(g_liveMutex);
     const pid_t pid = ::fork();
     if (pid < 0)
         throw Failure(QStringLiteral("The document engine could not be started: %1")
@@ -87,22 +138,25 @@ void OfficeProcess::start()
                 ::dup2(log, 2);
         }
         ::syscall(SYS_close_range, 3U, ~0U, 0U);
-        ::execv(argv[0], argv.data());
+        ::execve(argv[0], argv.data(), envp.data());
         ::_exit(127);
     }
     m_pid = pid;
+    g_live.insert(pid);
 }
 
 bool OfficeProcess::running()
 {
     if (m_pid <= 0)
         return false;
+    std::lock_guard lock(g_liveMutex);
     int status = 0;
     const pid_t done = ::waitpid(m_pid, &status, WNOHANG);
     if (done == 0)
         return true;
     if (done == m_pid && WIFEXITED(status))
         m_exitCode = WEXITSTATUS(status);
+    g_live.erase(m_pid);
     m_pid = -1;
     return false;
 }
@@ -121,10 +175,12 @@ void OfficeProcess::kill()
 {
     if (m_pid <= 0)
         return;
+    std::lock_guard lock(g_liveMutex);
     ::kill(m_pid, SIGKILL);
     int status = 0;
     while (::waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {
     }
+    g_live.erase(m_pid);
     m_pid = -1;
 }
 

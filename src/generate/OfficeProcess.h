@@ -7,6 +7,11 @@
 
 namespace statusmill::office {
 
+// Ends every office process of ours at once, from any thread (a stop request
+// does, while the main thread may be waiting on one of them). Their sessions then
+// fail their calls, as with an office that died.
+void endEveryOfficeNow();
+
 // One soffice.bin process that we started and own: its pid is ours to wait for
 // and to kill, unlike the soffice wrapper's, which restarts the office behind us.
 class OfficeProcess
@@ -17,7 +22,8 @@ public:
     OfficeProcess(const OfficeProcess&) = delete;
     OfficeProcess& operator=(const OfficeProcess&) = delete;
 
-    // Throws Failure when the program cannot be started.
+    // Starts it without waiting for it, with its temporary folder inside its
+    // profile folder. Throws Failure when the program cannot be started.
     void start();
     pid_t pid() const { return m_pid; }
 

@@ -3,6 +3,7 @@
 #include "EngineLimits.h"
 #include "OfficeLocation.h"
 #include "PipeFiles.h"
+#include "common/StopRequest.h"
 #include "common/WorkFolder.h"
 
 #include <QDir>
@@ -115,6 +116,12 @@ QString describe(const css::uno::Exception& e)
     return QStringLiteral("The document engine reported an error (%1).").arg(typeName(e));
 }
 
+void throwIfStopping()
+{
+    if (StopRequest::requested())
+        throw Failure(QStringLiteral("The program is stopping."));
+}
+
 QString uniqueSuffix()
 {
     return QStringLiteral("%1-%2")
@@ -126,6 +133,7 @@ QString uniqueSuffix()
 
 std::shared_ptr<OfficeSession> OfficeSession::start()
 {
+    throwIfStopping();
     const QString program = findOfficeProgram();
     if (program.isEmpty())
         throw Failure(
@@ -169,6 +177,7 @@ void OfficeSession::launchAndConnect()
     const auto connector = css::connection::Connector::create(local);
     const rtl::OUString description = toOUString(QStringLiteral("pipe,name=") + m_pipeName);
     for (;;) {
+        throwIfStopping();
         if (!m_process.running()) {
             const auto code = m_process.exitCode();
             if (code == kProfileCreatedExitCode && restarts++ < 2) {
@@ -199,6 +208,9 @@ void OfficeSession::launchAndConnect()
     for (const QString& path : pipeFilesBoundBy(m_process.pid()))
         if (!m_pipeFiles.contains(path))
             m_pipeFiles << path;
+    // Should the program be killed, its next start removes them.
+    for (const QString& path : std::as_const(m_pipeFiles))
+        WorkFolder::noteOutsideFile(path);
 
     call([&] {
         m_context.set(m_bridge->getInstance("StarOffice.ComponentContext"), UNO_QUERY_THROW);

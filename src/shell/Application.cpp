@@ -24,6 +24,8 @@ int runApplication(int argc, char* argv[])
 int runProgram(const std::function<void(Form1&)>& whenShown)
 {
     TerminationSignals stopRequests;
+    // What a run that was killed left behind goes now.
+    WorkFolder::removeLeftovers();
     int result = 0;
     {
         Form1 form;

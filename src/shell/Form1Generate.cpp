@@ -3,6 +3,7 @@
 
 #include "Form1.h"
 
+#include "BusyInputGate.h"
 #include "TemplateResource.h"
 #include "common/FileHelpers.h"
 #include "common/FixedWindow.h"
@@ -30,6 +31,9 @@ void Form1::PushButton6_Click()
 
     if (proc.jumpWhen(100, [&] { return mBusy; }))
         return;
+    // Clicks and keys that reach this window while the run is under way are dropped,
+    // also those that are only delivered after it.
+    BusyInputGate gate(this);
     proc.run(102, [&] { mBusy = true; });
     proc.run(104, [&] { m_pointer.set(WindowPointer::Hourglass); });
 
@@ -116,7 +120,10 @@ void Form1::PushButton6_Click()
     proc.run(204, [&] { form2().show(); });
     proc.run(206, [&] { hide(); });
     proc.run(208, [&] { DeleteFileQuietly(WorkFolder::file(QStringLiteral("temp.bmp"))); });
-    proc.run(210, [&] { mBusy = false; });
+    proc.run(210, [&] {
+        gate.drain();
+        mBusy = false;
+    });
 }
 
 void Form1::SaveDocAsJPG(const QString& path)

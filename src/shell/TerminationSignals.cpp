@@ -1,10 +1,15 @@
 #include "TerminationSignals.h"
 
+#include "common/StopRequest.h"
+#include "common/WorkFolder.h"
+#include "generate/Automation.h"
+
 #include <QCoreApplication>
-#include <QSocketNotifier>
+#include <QMetaObject>
 
 #include <csignal>
-#include <fcntl.h>
+#include <cstdio>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -12,29 +17,42 @@ namespace statusmill {
 namespace {
 
 int g_pair[2] = {-1, -1};
-volatile std::sig_atomic_t g_requested = 0;
 constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
+// What the watcher reads besides signal numbers: the program has ended in order.
+constexpr char kEnded = 0;
+constexpr int kGraceMilliseconds = 5000;
 
-void onSignal(int)
+void onSignal(int signal)
 {
-    // Only async-signal-safe work here: note it and wake the event loop.
-    g_requested = 1;
-    const char byte = 1;
+    // Only async-signal-safe work here: pass the signal to the watcher.
+    const char byte = char(signal);
     [[maybe_unused]] const auto written = ::write(g_pair[0], &byte, 1);
+}
+
+// Waits up to `milliseconds` (-1: for ever) for the next byte; nothing on timeout.
+std::optional<char> nextByte(int milliseconds)
+{
+    pollfd wait{g_pair[1], POLLIN, 0};
+    for (;;) {
+        const int ready = ::poll(&wait, 1, milliseconds);
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready <= 0)
+            return std::nullopt;
+        char byte = kEnded;
+        return ::read(g_pair[1], &byte, 1) == 1 ? std::optional<char>(byte)
+                                                : std::optional<char>(kEnded);
+    }
 }
 
 } // namespace
 
 TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent)
 {
+    StopRequest::clear();
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_pair) != 0)
         return;
-    m_notifier = new QSocketNotifier(g_pair[1], QSocketNotifier::Read, this);
-    connect(m_notifier, &QSocketNotifier::activated, this, [] {
-        char byte;
-        [[maybe_unused]] const auto got = ::read(g_pair[1], &byte, 1);
-        QCoreApplication::exit(0);
-    });
+    m_watcher = std::thread([this] { watch(); });
 
     struct sigaction action = {};
     action.sa_handler = onSignal;
@@ -44,20 +62,47 @@ TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent)
         ::sigaction(signal, &action, nullptr);
 }
 
+void TerminationSignals::watch()
+{
+    const std::optional<char> first = nextByte(-1);
+    if (!first || *first == kEnded)
+        return;
+
+    StopRequest::request();
+    automation::endEveryOfficeAtOnce();
+    // Queued, so the main thread runs it as soon as it looks at its events: every
+    // running event loop ends, a modal box's among them.
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+
+    const std::optional<char> next = nextByte(kGraceMilliseconds);
+    if (next && *next == kEnded)
+        return;
+    // Asked again, or no way made: end here, leaving nothing behind.
+    automation::endEveryOfficeAtOnce();
+    WorkFolder::removeFromAnyThread();
+    std::fflush(nullptr);
+    ::_exit(128 + int(*first));
+}
+
 bool TerminationSignals::requested()
 {
-    return g_requested != 0;
+    return StopRequest::requested();
 }
 
 TerminationSignals::~TerminationSignals()
 {
     for (int signal : kSignals)
         std::signal(signal, SIG_DFL);
-    if (g_pair[0] >= 0) {
-        ::close(g_pair[0]);
-        ::close(g_pair[1]);
-        g_pair[0] = g_pair[1] = -1;
-    }
+    if (g_pair[0] < 0)
+        return;
+    const char ended = kEnded;
+    [[maybe_unused]] const auto written = ::write(g_pair[0], &ended, 1);
+    if (m_watcher.joinable())
+        m_watcher.join();
+    ::close(g_pair[0]);
+    ::close(g_pair[1]);
+    g_pair[0] = g_pair[1] = -1;
 }
 
 } // namespace statusmill

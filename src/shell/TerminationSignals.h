@@ -2,13 +2,17 @@
 
 #include <QObject>
 
-class QSocketNotifier;
+#include <thread>
 
 namespace statusmill {
 
-// Turns SIGTERM, SIGINT and SIGHUP into an orderly end of the event loop, so that a
-// program stopped from outside (logout, kill, Ctrl+C) still removes its working
-// folder on the way out.
+// SIGTERM, SIGINT and SIGHUP stop the program, whatever its main thread is doing.
+// A thread of its own takes the request: it ends our offices at once (a call that
+// waits on one returns), marks the stop so that nothing new begins (StopRequest.h),
+// and asks every event loop to end, so a modal box closes and the program unwinds
+// in order and removes its working folder. Should a second request come, or the
+// main thread make no way within five seconds, the thread removes the working
+// folder itself and ends the process there and then.
 class TerminationSignals : public QObject
 {
     Q_OBJECT
@@ -21,7 +25,9 @@ public:
     static bool requested();
 
 private:
-    QSocketNotifier* m_notifier = nullptr;
+    void watch();
+
+    std::thread m_watcher;
 };
 
 } // namespace statusmill

@@ -2,6 +2,7 @@
 #include "common/Random.h"
 #include "common/WorkFolder.h"
 
+#include <QProcess>
 #include <QtTest>
 #include <set>
 
@@ -119,6 +120,46 @@ private slots:
             digits.insert(int(r * 9) + 1);
         }
         QVERIFY(digits.size() > 1);
+    }
+
+    // A killed run leaves its working folder (and its offices' sockets outside it);
+    // the next start removes them, and nothing of a copy that still runs, of
+    // another user or without our marker.
+    void leftoversOfAKilledRunGoAtTheNextStart()
+    {
+        qputenv("TEMP", QFile::encodeName(m_base.path()));
+        const QString socket = m_base.filePath(QStringLiteral("OSL_PIPE_test_socket"));
+        auto start = [](const QStringList& arguments, QProcess& probe) {
+            probe.start(QCoreApplication::applicationDirPath() +
+                            QStringLiteral("/workfolder_probe"),
+                        arguments);
+            probe.waitForReadyRead(10000);
+            return QString::fromLocal8Bit(probe.readLine()).trimmed();
+        };
+        QProcess killed;
+        QProcess running;
+        const QString killedFolder = start({socket}, killed);
+        const QString runningFolder = start({}, running);
+        QVERIFY(QFileInfo(killedFolder).isDir() && QFileInfo(runningFolder).isDir());
+        QVERIFY(QFileInfo(socket).exists());
+        killed.kill();
+        QVERIFY(killed.waitForFinished(10000));
+
+        const QString unmarked = m_base.filePath(QStringLiteral("statusmill-nomark"));
+        QVERIFY(QDir().mkdir(unmarked));
+        QFile::setPermissions(unmarked, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                            QFileDevice::ExeOwner);
+
+        WorkFolder::removeLeftovers();
+
+        QVERIFY(!QFileInfo::exists(killedFolder));
+        QVERIFY(!QFileInfo::exists(socket));
+        QVERIFY(QFileInfo(runningFolder).isDir());
+        QVERIFY(QFileInfo(unmarked).isDir());
+        running.kill();
+        running.waitForFinished(10000);
+        WorkFolder::removeLeftovers();
+        QVERIFY(!QFileInfo::exists(runningFolder));
     }
 };
 

@@ -11,7 +11,8 @@
 
 namespace statusmill::testing {
 
-inline QList<pid_t> ourOfficeProcesses()
+// The soffice.bin processes that are children of `parent`.
+inline QList<pid_t> officeProcessesOf(pid_t parent)
 {
     QList<pid_t> found;
     const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
@@ -28,11 +29,26 @@ inline QList<pid_t> ourOfficeProcesses()
         const qsizetype close = line.lastIndexOf(')');
         const QByteArray name = line.mid(line.indexOf('(') + 1, close - line.indexOf('(') - 1);
         const QList<QByteArray> rest = line.mid(close + 2).split(' ');
-        if (name == "soffice.bin" && rest.size() > 1 && rest[1].toInt() == ::getpid() &&
-            rest[0] != "Z")
+        if (name == "soffice.bin" && rest.size() > 1 && rest[1].toInt() == parent && rest[0] != "Z")
             found << pid;
     }
     return found;
+}
+
+inline QList<pid_t> ourOfficeProcesses()
+{
+    return officeProcessesOf(::getpid());
+}
+
+// Whether any of these processes is still there (a zombie counts as gone).
+inline bool anyStillRuns(const QList<pid_t>& processes)
+{
+    for (pid_t pid : processes) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (stat.open(QIODevice::ReadOnly) && !stat.readAll().contains(") Z "))
+            return true;
+    }
+    return false;
 }
 
 } // namespace statusmill::testing

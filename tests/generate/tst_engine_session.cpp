@@ -179,7 +179,13 @@ private slots:
 
     void killedOfficeFailsWithinSeconds()
     {
+        // The office's own temporary files go into its session's folder, never
+        // into the shared one, where a killed office would leave them for good.
+        QTemporaryDir shared;
+        const QByteArray oldTmpdir = qgetenv("TMPDIR");
+        qputenv("TMPDIR", QFile::encodeName(shared.path()));
         auto application = engine().createApplication();
+        oldTmpdir.isNull() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", oldTmpdir);
         auto document = application->Documents().Open(
             sample(QStringLiteral("killed.fodt"), statusmill::testing::pagedDocument(1)));
         const auto pids = ourOfficeProcesses();
@@ -203,6 +209,10 @@ private slots:
         application->quit();
         // The office could not remove its pipes itself.
         QCOMPARE(stillThere(pipes), QStringList());
+        QCOMPARE(
+            QDir(shared.path())
+                .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+            QStringList());
     }
 
     void hungOfficeIsStoppedAtTheTimeLimit()

@@ -407,8 +407,12 @@ private slots:
             QVERIFY(shown[1].text.contains(QStringLiteral("working folder")));
             QVERIFY(shown[1].text.contains(QStringLiteral("another folder")));
             QVERIFY(!QFile::exists(landing));
-            QCOMPARE(QDir(work).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            // Nothing landed there: only the folder made above (and the folder's own marker).
+            QCOMPARE(QDir(work).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
                      QStringList{"inner"});
+            QCOMPARE(QDir(work).entryList({"*.doc", ".*.doc", ".statusmill-copy-*"},
+                                          QDir::AllEntries | QDir::Hidden),
+                     QStringList());
             QCOMPARE(QDir(work + QStringLiteral("/inner"))
                          .isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                      true);

@@ -11,9 +11,13 @@
 #include "shell/Form1.h"
 #include "support/Pictures.h"
 #include "support/SavedDocument.h"
+#include "support/TestFiles.h"
 
 #include "support/Reports.h"
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
+#include <QProcess>
 #include <QPushButton>
 
 #include <QtTest>
@@ -24,12 +28,38 @@ namespace {
 
 const QStringList kTags{"[ProjectName]", "[Department]", "[FocusArea]", "[Product]"};
 
+QStringList whatWasReported()
+{
+    QStringList texts;
+    for (const auto& shown : Dialogs::shown())
+        texts << shown.text;
+    return texts;
+}
+
 QStringList workFiles()
 {
     return QDir(WorkFolder::path()).entryList(QDir::Files);
 }
 
 } // namespace
+
+// The office engine, with something done each time a session is asked for: that
+// is while a run is blocked in its work.
+class PressDuringRun : public automation::Engine
+{
+public:
+    explicit PressDuringRun(std::function<void()> during) : m_during(std::move(during)) {}
+    std::unique_ptr<automation::Application> createApplication() override
+    {
+        ++sessions;
+        m_during();
+        return automation::officeEngine().createApplication();
+    }
+    int sessions = 0;
+
+private:
+    std::function<void()> m_during;
+};
 
 class TestGenerate : public QObject
 {
@@ -187,6 +217,92 @@ private slots:
         }
     }
 
+    // Whatever temporary folder the program inherits, the office works in one of
+    // ours: an empty TEMP, a relative one, a TMPDIR that is a file, missing or
+    // read-only all make a whole report.
+    void inheritedTemporaryFoldersDoNotMatter_data()
+    {
+        QTest::addColumn<QString>("temp");   // "-": leave TEMP as the test set it
+        QTest::addColumn<QString>("tmpdir"); // "-": leave TMPDIR as it is
+        QTest::newRow("TEMP set but empty") << ""
+                                            << "-";
+        QTest::newRow("TEMP relative") << "relative/temp"
+                                       << "-";
+        QTest::newRow("TMPDIR a file") << "-"
+                                       << "%t/a-file";
+        QTest::newRow("TMPDIR missing") << "-"
+                                        << "%t/missing";
+        QTest::newRow("TMPDIR read-only") << "-"
+                                          << "%t/read-only";
+    }
+
+    void inheritedTemporaryFoldersDoNotMatter()
+    {
+        QFETCH(QString, temp);
+        QFETCH(QString, tmpdir);
+        if (tmpdir.endsWith(QLatin1String("read-only")) && ::geteuid() == 0)
+            return readOnlyTmpdirAsRoot();
+        QVERIFY(testing::writeFile(m_temp->filePath(QStringLiteral("a-file")), "not a folder"));
+        QVERIFY(QDir().mkpath(m_temp->filePath(QStringLiteral("read-only"))));
+        QFile::setPermissions(m_temp->filePath(QStringLiteral("read-only")),
+                              QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        QVERIFY(QDir().mkpath(m_temp->filePath(QStringLiteral("relative/temp"))));
+        const QString home = QDir::currentPath();
+        const QByteArray oldTmpdir = qgetenv("TMPDIR");
+        QDir::setCurrent(m_temp->path());
+        if (temp != QLatin1String("-"))
+            qputenv("TEMP", QFile::encodeName(temp));
+        if (tmpdir != QLatin1String("-"))
+            qputenv("TMPDIR",
+                    QFile::encodeName(tmpdir.replace(QStringLiteral("%t"), m_temp->path())));
+
+        Form1 form;
+        fill(form, {"Alpha", "Beta", "Gamma", "Delta"});
+        form.PushButton6_Click();
+        const QString document =
+            form.existingForm2() ? form.existingForm2()->wordFile() : QString();
+        const QStringList shown = whatWasReported();
+
+        QDir::setCurrent(home);
+        oldTmpdir.isNull() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", oldTmpdir);
+        QVERIFY2(shown.isEmpty(), qPrintable(shown.value(0)));
+        QVERIFY(QFileInfo(document).isAbsolute());
+        QVERIFY(testing::savedDocumentText(document).contains(QStringLiteral("Gamma")));
+    }
+
+    // Root writes into any folder, so for root the folder is made read-only by a
+    // read-only mount, seen only by the program run in a mount namespace of its own.
+    void readOnlyTmpdirAsRoot()
+    {
+        const QString folder = m_temp->filePath(QStringLiteral("read-only"));
+        QVERIFY(QDir().mkpath(folder));
+        if (QProcess::execute(QStringLiteral("unshare"),
+                              {QStringLiteral("--mount"), QStringLiteral("true")}) != 0)
+            QSKIP("no mount namespace can be made here, so no folder is read-only for root");
+        QProcess program;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("TMPDIR"), folder);
+        environment.insert(QStringLiteral("TEMP"), m_temp->path());
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
+                           m_temp->filePath(QStringLiteral("c")));
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        environment.insert(QStringLiteral("FOLDER"), folder);
+        environment.insert(QStringLiteral("PROBE"), QCoreApplication::applicationDirPath() +
+                                                        QStringLiteral("/program_probe"));
+        program.setProcessEnvironment(environment);
+        program.start(QStringLiteral("unshare"),
+                      {QStringLiteral("--mount"), QStringLiteral("sh"), QStringLiteral("-c"),
+                       QStringLiteral("mount --bind \"$FOLDER\" \"$FOLDER\" && "
+                                      "mount -o remount,bind,ro \"$FOLDER\" && "
+                                      "! touch \"$FOLDER/x\" 2>/dev/null && "
+                                      "exec \"$PROBE\" report")});
+        QVERIFY(program.waitForFinished(120000));
+        const QString said = QString::fromLocal8Bit(program.readAll());
+        QVERIFY2(program.exitCode() == 0, qPrintable(said));
+        QVERIFY2(said.contains(QStringLiteral(" exists\n")), qPrintable(said));
+        QVERIFY2(said.contains(QStringLiteral("shown 0\n")), qPrintable(said));
+    }
+
     // The engine cannot start: every engine step is reported with its own number,
     // and the run still cleans up, shows the preview and frees the button.
     void aFailedEngineStartIsReportedStepByStep()
@@ -256,24 +372,57 @@ private slots:
         QVERIFY(!testing::hasInk(form.existingForm2()->Picture1()->grab().toImage()));
     }
 
-    void aSecondPressDuringARunIsIgnored()
+    // A second press made while the run blocks waits in the event queue and only
+    // arrives after the run; it is dropped all the same: one run, one document.
+    void aSecondPressDuringARunIsDropped_data()
     {
-        automation::testing::FaultyEngine counting;
-        automation::testing::EngineOverride use(counting);
+        QTest::addColumn<bool>("key");
+        QTest::newRow("a second click") << false;
+        QTest::newRow("Space on the button") << true;
+    }
+
+    void aSecondPressDuringARunIsDropped()
+    {
+        QFETCH(bool, key);
         Form1 form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
         fill(form, {"A", "B", "C", "D"});
-        // The template write lets queued events run once: the second press lands then.
-        bool pressedDuringTheRun = false;
-        QTimer::singleShot(0, &form, [&] {
-            pressedDuringTheRun = form.mBusy;
-            form.PushButton6()->click();
+        QPushButton* button = form.PushButton6();
+        button->setFocus();
+        bool postedDuringTheRun = false;
+        PressDuringRun engine([&] {
+            if (postedDuringTheRun)
+                return;
+            postedDuringTheRun = form.mBusy;
+            const QPoint centre = button->rect().center();
+            if (key) {
+                QCoreApplication::postEvent(
+                    button, new QKeyEvent(QEvent::KeyPress, Qt::Key_Space, {}, " "));
+                QCoreApplication::postEvent(
+                    button, new QKeyEvent(QEvent::KeyRelease, Qt::Key_Space, {}, " "));
+            } else {
+                for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+                    QCoreApplication::postEvent(
+                        button,
+                        new QMouseEvent(
+                            type, centre, button->mapToGlobal(centre), Qt::LeftButton,
+                            type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, {}));
+            }
         });
-        form.PushButton6()->click();
-        QVERIFY(pressedDuringTheRun);
-        QCOMPARE(counting.calls().count(QStringLiteral("createApplication")),
-                 2); // one run: fill + render
+        automation::testing::EngineOverride use(engine);
+
+        button->click();
+        QTest::qWait(300); // whatever was queued has long arrived
+        QVERIFY(postedDuringTheRun);
+        QCOMPARE(engine.sessions, 2); // one run: fill + render
+        QCOMPARE(workFiles().filter(QStringLiteral(".doc")).size(), 1);
         QVERIFY(!form.mBusy);
         QVERIFY(Dialogs::shown().isEmpty());
+        // The window takes clicks again once the run is over.
+        form.existingForm2()->PushButton8()->click();
+        button->click();
+        QCOMPARE(engine.sessions, 4);
     }
 
     void aDrawnNameThatExistsIsDrawnAgain()

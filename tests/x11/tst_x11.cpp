@@ -6,13 +6,16 @@
 #include "common/Random.h"
 #include "common/Settings.h"
 #include "common/WorkFolder.h"
+#include "preview/Form2.h"
 #include "shell/Application.h"
 #include "shell/Form1.h"
 #include "shell/StartUp.h"
 
+#include <QDir>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QWindow>
 #include <QtTest>
@@ -82,7 +85,8 @@ private slots:
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_home.filePath(QStringLiteral("config"))));
         qputenv("TEMP", QFile::encodeName(m_home.filePath(QStringLiteral("temp"))));
         QDir().mkpath(m_home.filePath(QStringLiteral("temp")));
-        Random::setSourceForTests([] { return 0.5; }); // no visit of the home page
+        // Draws that never make the home-page visit (d = 7) and still vary the names.
+        Random::setSourceForTests([n = 0]() mutable { return ((n++ % 9) + 0.5) / 9.0; });
     }
 
     // Every window title is exactly the one asked for: nothing of Qt's own is added.
@@ -132,6 +136,71 @@ private slots:
         QCOMPARE(Settings::GetSetting(QStringLiteral("Brightfern"), QStringLiteral("Statusmill"),
                                       QStringLiteral("Text1_0")),
                  QStringLiteral("Zeppelin"));
+    }
+
+    void checkOneReportAndTheClipboard(Form1& form)
+    {
+        Form2* preview = form.existingForm2();
+        QVERIFY(preview && preview->isVisible());
+        QCOMPARE(QDir(WorkFolder::path()).entryList({QStringLiteral("*.doc")}, QDir::Files).size(),
+                 1);
+        QVERIFY(Dialogs::shown().isEmpty());
+        QProcess paste;
+        paste.start(QStringLiteral("xclip"), {QStringLiteral("-o"), QStringLiteral("-selection"),
+                                              QStringLiteral("clipboard")});
+        QVERIFY(paste.waitForFinished(10000));
+        QCOMPARE(QString::fromUtf8(paste.readAllStandardOutput()),
+                 QStringLiteral("the user's text"));
+        m_checked = true;
+    }
+
+    // Checks once no run is under way (a second run would let this timer fire
+    // inside itself), then ends the program.
+    void finish(Form1& form)
+    {
+        if (form.mBusy) {
+            QTimer::singleShot(500, &form, [&] { finish(form); });
+            return;
+        }
+        checkOneReportAndTheClipboard(form);
+        QCoreApplication::exit(m_checked ? 0 : 1);
+    }
+
+    // A double click on "Start Creating Template" makes one report: the second
+    // click, queued while the run blocks, is dropped. And the user's clipboard,
+    // owned by another program, still holds what they copied.
+    void aDoubleClickMakesOneReportAndTheClipboardStaysTheUsers()
+    {
+        QVERIFY(run(QStringLiteral("sh"),
+                    {QStringLiteral("-c"),
+                     QStringLiteral("printf \"the user's text\" | xclip -selection clipboard")}));
+        Dialogs::startRecording();
+        m_checked = false;
+        QTimer settle;
+        const int result = runProgram([&](Form1& form) {
+            if (!QTest::qWaitForWindowActive(&form)) {
+                QCoreApplication::exit(1);
+                return;
+            }
+            form.PushButton4_Click(); // the sample values
+            const QPoint at = form.PushButton6()->mapToGlobal(form.PushButton6()->rect().center());
+            QProcess::startDetached(
+                QStringLiteral("xdotool"),
+                {QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y()),
+                 QStringLiteral("click"), QStringLiteral("--repeat"), QStringLiteral("2"),
+                 QStringLiteral("--delay"), QStringLiteral("150"), QStringLiteral("1")});
+            // Once the preview is up, give a second run every chance to start.
+            connect(&settle, &QTimer::timeout, &form, [&] {
+                if (!form.existingForm2() || !form.existingForm2()->isVisible() || form.mBusy)
+                    return;
+                settle.stop();
+                QTimer::singleShot(2000, &form, [&] { finish(form); });
+            });
+            settle.start(100);
+        });
+        Dialogs::stopRecording();
+        QVERIFY(m_checked);
+        QCOMPARE(result, 0);
     }
 };
 

@@ -1,0 +1,66 @@
+// The whole program, run as a separate process: for tests that stop it from
+// outside, or that need it in surroundings of its own (a private mount, another
+// user). Once its window is up it prints "ready", then:
+//   idle      waits for events
+//   box       shows a modal message box that nobody answers
+//   stuck     keeps its main thread busy for ever, answering nothing
+//   generate  presses "Start Creating Template" (the test hangs the office)
+//   report    makes the report of the sample values, prints "document <path>"
+//             and ends
+// Before "ready" it prints "folder <working folder>"; after an orderly end,
+// "shown <number of messages the program showed>" and each message's text.
+
+#include "common/Dialogs.h"
+#include "common/Random.h"
+#include "common/WorkFolder.h"
+#include "preview/Form2.h"
+#include "shell/Application.h"
+#include "shell/Form1.h"
+#include "shell/StartUp.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QMessageBox>
+
+#include <cstdio>
+#include <unistd.h>
+
+using namespace statusmill;
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    const QString scenario = argc > 1 ? QString::fromLatin1(argv[1]) : QStringLiteral("idle");
+    // Draws that never make the home-page visit (d = 7) and still vary the names.
+    Random::setSourceForTests([n = 0]() mutable { return ((n++ % 9) + 0.5) / 9.0; });
+    Dialogs::startRecording();
+
+    const int result = runProgram([&](Form1& form) {
+        std::printf("folder %s\nready\n", qPrintable(WorkFolder::path()));
+        std::fflush(stdout);
+        if (scenario == QLatin1String("box")) {
+            Dialogs::stopRecording();
+            QMessageBox(QMessageBox::NoIcon, QStringLiteral("Statusmill"), QStringLiteral("Wait"),
+                        QMessageBox::Ok)
+                .exec();
+        } else if (scenario == QLatin1String("stuck")) {
+            for (;;)
+                ::pause();
+        } else if (scenario == QLatin1String("generate")) {
+            form.PushButton4_Click(); // the sample values
+            form.PushButton6_Click();
+        } else if (scenario == QLatin1String("report")) {
+            form.PushButton4_Click();
+            form.PushButton6_Click();
+            const QString document = form.existingForm2()->wordFile();
+            std::printf("document %s %s\n", qPrintable(document),
+                        QFileInfo::exists(document) ? "exists" : "missing");
+            std::fflush(stdout);
+            form.close();
+        }
+    });
+    std::printf("shown %lld\n", static_cast<long long>(Dialogs::shown().size()));
+    for (const auto& shown : Dialogs::shown())
+        std::printf("%s\n", qPrintable(shown.text.simplified()));
+    return result;
+}

@@ -1,0 +1,154 @@
+// A stop request (SIGTERM, SIGINT, SIGHUP) ends the program whatever it is doing:
+// in order where it can, within five seconds where it cannot, and at once on a
+// second request; never leaving an office or the working folder behind.
+
+#include "generate/OfficeProcesses.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QtTest>
+
+#include <csignal>
+
+using namespace statusmill;
+
+class TestStop : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_home;
+
+    struct Probe
+    {
+        QProcess process;
+        QString folder;
+    };
+
+    // Starts the program in the given scenario and waits until its window is up.
+    bool start(Probe& probe, const QString& scenario)
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
+                           m_home.filePath(QStringLiteral("config")));
+        environment.insert(QStringLiteral("TEMP"), m_home.path());
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        probe.process.setProcessEnvironment(environment);
+        probe.process.start(
+            QCoreApplication::applicationDirPath() + QStringLiteral("/program_probe"), {scenario});
+        if (!probe.process.waitForStarted(10000))
+            return false;
+        QElapsedTimer waited;
+        waited.start();
+        while (waited.elapsed() < 60000 && probe.process.state() == QProcess::Running) {
+            probe.process.waitForReadyRead(1000);
+            while (probe.process.canReadLine()) {
+                const QString line = QString::fromLocal8Bit(probe.process.readLine()).trimmed();
+                if (line.startsWith(QLatin1String("folder ")))
+                    probe.folder = line.mid(7);
+                if (line == QLatin1String("ready"))
+                    return !probe.folder.isEmpty();
+            }
+        }
+        return false;
+    }
+
+    // Sends the signals, then how long the program took to end after the first.
+    qint64 stop(Probe& probe, const QList<int>& signals_)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        for (int signal : signals_) {
+            ::kill(pid_t(probe.process.processId()), signal);
+            QTest::qWait(200);
+        }
+        probe.process.waitForFinished(30000);
+        return timer.elapsed();
+    }
+
+private slots:
+    void init() { QDir(m_home.path()).removeRecursively(), QDir().mkpath(m_home.path()); }
+
+    // In order: the event loop ends, nothing more is shown, and the folder goes.
+    void aStopEndsTheProgramInOrder_data()
+    {
+        QTest::addColumn<QString>("scenario");
+        QTest::addColumn<int>("signal");
+        QTest::newRow("waiting for the user") << "idle" << SIGTERM;
+        QTest::newRow("a modal box up") << "box" << SIGTERM;
+        QTest::newRow("interrupted from the terminal") << "box" << SIGINT;
+        QTest::newRow("its terminal went away") << "idle" << SIGHUP;
+    }
+
+    void aStopEndsTheProgramInOrder()
+    {
+        QFETCH(QString, scenario);
+        QFETCH(int, signal);
+        Probe probe;
+        QVERIFY(start(probe, scenario));
+        const qint64 took = stop(probe, {signal});
+        QCOMPARE(probe.process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(probe.process.exitCode(), 0);
+        QVERIFY2(took < 4000, qPrintable(QString::number(took)));
+        QVERIFY(
+            QString::fromLocal8Bit(probe.process.readAll()).contains(QStringLiteral("shown 0")));
+        QVERIFY(!QFileInfo::exists(probe.folder));
+    }
+
+    // The office of the current call hangs: it is ended at once, no new office is
+    // started, and the run unwinds without a single report.
+    void aHungOfficeDoesNotHoldTheStop()
+    {
+        Probe probe;
+        QVERIFY(start(probe, QStringLiteral("generate")));
+        const pid_t program = pid_t(probe.process.processId());
+        // Hang whatever office the run has started.
+        QElapsedTimer waited;
+        waited.start();
+        QList<pid_t> offices;
+        while (offices.isEmpty() && waited.elapsed() < 30000) {
+            offices = testing::officeProcessesOf(program);
+            QTest::qWait(20);
+        }
+        QVERIFY(!offices.isEmpty());
+        for (pid_t office : offices)
+            ::kill(office, SIGSTOP);
+        QTest::qWait(1000);
+
+        const qint64 took = stop(probe, {SIGTERM});
+        QVERIFY2(took < 5000, qPrintable(QString::number(took)));
+        QCOMPARE(probe.process.exitCode(), 0);
+        QVERIFY(
+            QString::fromLocal8Bit(probe.process.readAll()).contains(QStringLiteral("shown 0")));
+        QVERIFY(!QFileInfo::exists(probe.folder));
+        QTRY_VERIFY(!testing::anyStillRuns(offices));
+    }
+
+    // A main thread that makes no way is not waited for past five seconds, nor at
+    // all once the user asks a second time.
+    void aStuckProgramEndsAnyway_data()
+    {
+        QTest::addColumn<QList<int>>("signals_");
+        QTest::addColumn<int>("atLeast");
+        QTest::addColumn<int>("atMost");
+        QTest::newRow("asked once") << QList<int>{SIGTERM} << 4500 << 8000;
+        QTest::newRow("asked twice") << QList<int>{SIGTERM, SIGTERM} << 0 << 2000;
+    }
+
+    void aStuckProgramEndsAnyway()
+    {
+        QFETCH(QList<int>, signals_);
+        QFETCH(int, atLeast);
+        QFETCH(int, atMost);
+        Probe probe;
+        QVERIFY(start(probe, QStringLiteral("stuck")));
+        const QList<pid_t> offices = testing::officeProcessesOf(pid_t(probe.process.processId()));
+        const qint64 took = stop(probe, signals_);
+        QVERIFY2(took >= atLeast && took <= atMost, qPrintable(QString::number(took)));
+        QCOMPARE(probe.process.exitCode(), 128 + SIGTERM);
+        QVERIFY(!QFileInfo::exists(probe.folder));
+        QTRY_VERIFY(!testing::anyStillRuns(offices));
+    }
+};
+
+QTEST_MAIN(TestStop)
+#include "tst_stop.moc"
