@@ -124,6 +124,36 @@ private slots:
         QVERIFY(testing::ourOfficeProcesses().isEmpty());
     }
 
+    // The real report zooms through every step: three steps out from 100 % to 25 %,
+    // then fifteen in to 400 %, each drawing a canvas of the new size.
+    void theRealReportZoomsThroughEveryStep()
+    {
+        Form1 form;
+        form.PushButton4_Click();
+        form.PushButton6_Click();
+        QVERIFY2(Dialogs::shown().isEmpty(), qPrintable(Dialogs::shown().value(0).text));
+        Form2& preview = *form.existingForm2();
+        QVERIFY(QTest::qWaitForWindowExposed(&preview));
+        QCOMPARE(preview.zoom(), 1.0f);
+        QSize last = preview.Picture1()->size();
+        auto press = [&](QPushButton* button, float expected, bool larger) {
+            button->click();
+            QCOMPARE(preview.zoom(), expected);
+            const QSize now = preview.Picture1()->size();
+            QVERIFY2(larger ? now.width() > last.width() && now.height() > last.height()
+                            : now.width() < last.width() && now.height() < last.height(),
+                     qPrintable(QStringLiteral("%1 at %2").arg(now.width()).arg(expected)));
+            QCOMPARE(now, QSize(int(preview.baseSize().width() * expected),
+                                int(preview.baseSize().height() * expected)));
+            last = now;
+        };
+        for (float zoom : {0.75f, 0.5f, 0.25f})
+            press(preview.PushButton2(), zoom, false);
+        for (int step = 2; step <= 16; ++step)
+            press(preview.PushButton1(), 0.25f * float(step), true);
+        QVERIFY(Dialogs::shown().isEmpty());
+    }
+
     void valuesReachTheDocumentLiterally_data()
     {
         QTest::addColumn<QStringList>("values");
