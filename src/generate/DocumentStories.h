@@ -3,7 +3,7 @@
 // Where a Writer document keeps its text, found through the office's API.
 // Internal to the engine. Every office object made on the way goes to `keep`.
 
-#include "HeldReferences.h"
+#include "office/HeldReferences.h"
 
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/lang/XComponent.hpp>

@@ -1,7 +1,7 @@
 #include "IsInstalled.h"
 
 #include "Automation.h"
-#include "OfficeLocation.h"
+#include "office/OfficeLocation.h"
 #include "common/Dialogs.h"
 #include "common/Failure.h"
 #include "common/WorkFolder.h"

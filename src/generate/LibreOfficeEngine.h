@@ -6,8 +6,8 @@
 #include "Automation.h"
 #include "DocumentStories.h"
 #include "DocumentText.h"
-#include "HeldReferences.h"
-#include "OfficeSession.h"
+#include "office/HeldReferences.h"
+#include "office/OfficeSession.h"
 #include "TextReplacer.h"
 
 #include <com/sun/star/beans/XPropertySet.hpp>

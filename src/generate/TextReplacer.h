@@ -3,8 +3,8 @@
 // Find and replace inside one office text, through text cursors, so that the text
 // around each occurrence keeps its formatting. Internal to the engine.
 
-#include "HeldReferences.h"
-#include "UnoSupport.h"
+#include "office/HeldReferences.h"
+#include "office/UnoSupport.h"
 
 #include <com/sun/star/text/XText.hpp>
 

@@ -5,8 +5,8 @@
 #include "generate/Automation.h"
 #include "generate/DocumentText.h"
 #include "generate/EngineLimits.h"
-#include "generate/OfficeLocation.h"
-#include "generate/PipeFiles.h"
+#include "generate/office/OfficeLocation.h"
+#include "generate/office/PipeFiles.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>

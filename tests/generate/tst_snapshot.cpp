@@ -5,9 +5,9 @@
 #include "common/WorkFolder.h"
 #include "generate/ClipboardPicture.h"
 #include "generate/IsInstalled.h"
-#include "generate/OfficeLocation.h"
+#include "generate/office/OfficeLocation.h"
 #include "generate/Snapshot.h"
-#include "generate/testing/FaultyEngine.h"
+#include "support/FaultyEngine.h"
 
 #include "support/Pictures.h"
 #include "support/Reports.h"

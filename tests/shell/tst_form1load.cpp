@@ -5,7 +5,7 @@
 #include "common/Settings.h"
 #include "common/WorkFolder.h"
 #include "generate/IsInstalled.h"
-#include "generate/OfficeLocation.h"
+#include "generate/office/OfficeLocation.h"
 #include "generate/OfficeProcesses.h"
 #include "shell/Form1.h"
 #include "shell/StartUp.h"

@@ -6,7 +6,7 @@
 #include "common/WorkFolder.h"
 #include "generate/Automation.h"
 #include "generate/OfficeProcesses.h"
-#include "generate/testing/FaultyEngine.h"
+#include "support/FaultyEngine.h"
 #include "preview/Form2.h"
 #include "shell/Form1.h"
 #include "support/Pictures.h"

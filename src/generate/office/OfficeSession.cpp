@@ -1,6 +1,6 @@
 #include "OfficeSession.h"
 
-#include "EngineLimits.h"
+#include "generate/EngineLimits.h"
 #include "OfficeLocation.h"
 #include "PipeFiles.h"
 #include "common/StopRequest.h"
