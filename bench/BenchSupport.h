@@ -2,6 +2,7 @@
 
 // Timing helpers shared by the benchmark programs.
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -10,6 +11,8 @@
 #include <algorithm>
 #include <functional>
 #include <vector>
+
+#include <unistd.h>
 
 namespace statusmill::bench {
 
@@ -42,6 +45,38 @@ inline long peakResidentKilobytes()
         if (line.startsWith("VmHWM:"))
             return line.mid(6).trimmed().split(' ').first().toLong();
     return -1;
+}
+
+// VmRSS of a process, in kB.
+inline long residentKilobytes(pid_t pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    return -1;
+}
+
+// The soffice.bin processes this process started that still run.
+inline QList<pid_t> officeChildren()
+{
+    QList<pid_t> found;
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        bool isPid = false;
+        const pid_t pid = entry.toInt(&isPid);
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
+        if (!isPid || !stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray line = stat.readAll();
+        const qsizetype close = line.lastIndexOf(')');
+        const QList<QByteArray> rest = line.mid(close + 2).split(' ');
+        if (line.contains("(soffice.bin)") && rest.size() > 1 && rest[0] != "Z" &&
+            rest[1].toInt() == ::getpid())
+            found << pid;
+    }
+    return found;
 }
 
 // One-shot `soffice --headless --convert-to doc` of `source`, with a profile of its own.

@@ -1,20 +1,31 @@
 // Times the program as a user meets it: start-up to the main window, and a press
-// of "Start Creating Template" to the preview shown with its picture.
-// Usage: bench_program            (runs both, each against its baseline)
-//        bench_program --start    (internal: one start-up, prints its time and ends)
+// of "Start Creating Template" to the preview shown with its picture, the first
+// after start-up and a later one after "< Back"; and the memory that the program
+// and its offices hold while waiting for the user. Both ways of keeping offices
+// are measured: recycling an office for the next session, and a fresh spare for
+// every session.
+// Usage: bench_program                      (everything, against the baselines)
+//        bench_program --start [--fresh]    (internal: one start-up, prints its time)
+//        bench_program --press [--fresh]    (internal: one start-up and first press)
+// It runs offscreen unless QT_QPA_PLATFORM says otherwise (under tests/x11/with-display,
+// on a real X server).
 
 #include "BenchSupport.h"
 #include "common/Dialogs.h"
 #include "common/WorkFolder.h"
 #include "generate/Automation.h"
+#include "generate/SpareOffices.h"
 #include "preview/Form2.h"
 #include "shell/Application.h"
 #include "shell/Form1.h"
 #include "shell/StartUp.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QEventLoop>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 
 #include <cstdio>
 #include <ctime>
@@ -40,79 +51,166 @@ double msSinceProcessStart()
     return nowMs - startTicks * 1e3 / double(sysconf(_SC_CLK_TCK));
 }
 
-int startOnce(int argc, char* argv[])
+// The user reading the screen: events go on, nothing is pressed.
+void idle(int milliseconds)
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Statusmill"));
+    QEventLoop wait;
+    QTimer::singleShot(milliseconds, &wait, &QEventLoop::quit);
+    wait.exec();
+}
+
+double pressMs(Form1& form);
+
+// One run of the whole program in this process, started afresh: prints the time
+// from the process's start to the main window shown, or, with `press`, from a
+// press made three seconds after that (as a user reads first) to the preview.
+int runOnce(int argc, char* argv[], bool fresh, bool press)
+{
     setSiteOpenerForTests([](const QUrl&) { return true; });
-    return runProgram([](Form1&) {
-        std::printf("%.1f\n", msSinceProcessStart());
+    Dialogs::startRecording();
+    automation::setOfficeRecycling(!fresh);
+    return runApplication(argc, argv, [press](Form1& form) {
+        double ms = msSinceProcessStart();
+        if (press) {
+            form.PushButton4_Click(); // the sample values
+            idle(3000);
+            ms = pressMs(form);
+        }
+        std::printf("%.1f %lld\n", ms, static_cast<long long>(Dialogs::shown().size()));
         std::fflush(stdout);
         QCoreApplication::exit(0);
     });
 }
 
-double startUpMs(const QString& self)
+// The median of runs of the program in processes of their own.
+double medianOfRunsMs(const QString& self, bool fresh, bool press)
 {
-    QProcess child;
-    child.start(self, {QStringLiteral("--start")});
-    child.waitForFinished(120000);
-    return child.readAllStandardOutput().trimmed().toDouble();
+    std::vector<double> runs;
+    for (int i = 0; i < kRepetitions; ++i) {
+        QProcess child;
+        QStringList arguments{press ? QStringLiteral("--press") : QStringLiteral("--start")};
+        if (fresh)
+            arguments << QStringLiteral("--fresh");
+        child.start(self, arguments);
+        child.waitForFinished(120000);
+        const QList<QByteArray> said = child.readAllStandardOutput().trimmed().split(' ');
+        if (said.value(1) != "0")
+            std::printf("  (a run reported errors)\n");
+        runs.push_back(said.value(0).toDouble());
+    }
+    return bench::median(runs);
+}
+
+// The press as a user makes it, timed until the preview is shown with its picture.
+double pressMs(Form1& form)
+{
+    QElapsedTimer clock;
+    clock.start();
+    form.PushButton6()->click();
+    return double(clock.nsecsElapsed()) / 1e6;
+}
+
+struct Figures
+{
+    double startUp = 0;
+    double firstPress = 0;
+    double laterPress = 0;
+    long ourKilobytes = 0;
+    QList<long> officeKilobytes;
+};
+
+Figures measure(const QString& self, bool fresh)
+{
+    Figures figures;
+    figures.startUp = medianOfRunsMs(self, fresh, false);
+    figures.firstPress = medianOfRunsMs(self, fresh, true);
+
+    // Later presses, each after "< Back", in a program that has been running.
+    automation::setOfficeRecycling(!fresh);
+    automation::startSpareOffices();
+    Form1 form;
+    form.PushButton4_Click();
+    form.show();
+    idle(3000);
+    form.PushButton6()->click();
+    form.existingForm2()->PushButton8()->click();
+
+    std::vector<double> laters;
+    for (int i = 0; i < kRepetitions; ++i) {
+        idle(1500);
+        laters.push_back(pressMs(form));
+        form.existingForm2()->PushButton8()->click();
+    }
+    figures.laterPress = bench::median(laters);
+
+    idle(3000);
+    figures.ourKilobytes = bench::residentKilobytes(::getpid());
+    for (pid_t office : bench::officeChildren())
+        figures.officeKilobytes << bench::residentKilobytes(office);
+    automation::endSpareOffices();
+    WorkFolder::remove();
+    return figures;
+}
+
+void print(const char* title, const Figures& f, double bare, double twoConversions)
+{
+    std::printf("%s\n", title);
+    std::printf(
+        "  start-up to main window shown     %8.1f ms  %.2f x bare session (target <= 1.00 x)\n",
+        f.startUp, f.startUp / bare);
+    std::printf(
+        "  first press after start-up        %8.1f ms  %.3f x two conversions (target <= 0.15 x)\n",
+        f.firstPress, f.firstPress / twoConversions);
+    std::printf(
+        "  later press after < Back          %8.1f ms  %.3f x two conversions (target <= 0.15 x)\n",
+        f.laterPress, f.laterPress / twoConversions);
+    std::printf("  resident while idle: ours %.1f MB; offices (%lld):",
+                double(f.ourKilobytes) / 1024, static_cast<long long>(f.officeKilobytes.size()));
+    for (long kilobytes : f.officeKilobytes)
+        std::printf(" %.1f MB", double(kilobytes) / 1024);
+    std::printf("\n\n");
 }
 
 } // namespace
 
 int main(int argc, char* argv[])
 {
-    if (argc > 1 && qstrcmp(argv[1], "--start") == 0)
-        return startOnce(argc, argv);
+    if (argc > 1 && (qstrcmp(argv[1], "--start") == 0 || qstrcmp(argv[1], "--press") == 0))
+        return runOnce(argc, argv, argc > 2 && qstrcmp(argv[2], "--fresh") == 0,
+                       qstrcmp(argv[1], "--press") == 0);
 
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Statusmill"));
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir scratch;
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(scratch.filePath(QStringLiteral("config"))));
+    qputenv("TEMP", QFile::encodeName(scratch.path()));
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Statusmill"));
     Dialogs::startRecording();
     const QString self = QCoreApplication::applicationFilePath();
     const QString templateFile =
         QStringLiteral(STATUSMILL_SOURCE_DIR "/resources/template/template.dot");
 
-    std::printf("median of %d runs\n\n", kRepetitions);
-
-    // Start-up pays for one office session (the engine check) on top of Qt's start.
-    const double bareSession =
-        bench::medianMs(kRepetitions, [] { automation::engine().createApplication()->quit(); });
-    std::vector<double> starts;
-    for (int i = 0; i < kRepetitions; ++i)
-        starts.push_back(startUpMs(self));
-    const double startUp = bench::median(starts);
-    std::printf("bare office session start + quit (baseline)  %8.1f ms\n", bareSession);
-    std::printf("start-up to main window shown                 %8.1f ms  (%.2f x baseline)\n\n",
-                startUp, startUp / bareSession);
-
-    // A generation run starts the office twice: fill and save, then render.
+    std::printf("platform %s, median of %d runs\n\n", qPrintable(QGuiApplication::platformName()),
+                kRepetitions);
+    // One bare office session as the program made it before it kept spares: an
+    // office with a new profile of its own, started, connected and ended.
+    const double bare = bench::medianMs(kRepetitions, [] {
+        WorkFolder::remove();
+        automation::engine().createApplication()->quit();
+    });
     const double twoConversions = bench::medianMs(kRepetitions, [&] {
         bench::oneShotConversion(templateFile, scratch.path());
         bench::oneShotConversion(templateFile, scratch.path());
     });
-    Form1 form;
-    const QStringList values{"Harbour Bridge", "Civil Works", "Maintenance", "Cable Survey"};
-    for (int i = 0; i < Form1::kFieldCount; ++i)
-        form.Text1(i)->setText(values[i]);
-    const double run = bench::medianMs(kRepetitions, [&] {
-        form.PushButton6()->click(); // returns once the preview is shown with its picture
-        form.existingForm2()->PushButton8()->click(); // back, for the next press
-    });
-    form.PushButton6()->click();
-    for (int i = 0; i < 2; ++i)
-        form.existingForm2()->PushButton1()->click(); // zoom in, as a user would
-    std::printf("two one-shot conversions (baseline)           %8.1f ms\n", twoConversions);
-    std::printf("press to preview shown                        %8.1f ms  (%.2f x baseline)\n", run,
-                run / twoConversions);
-    std::printf("errors reported during the runs               %8lld\n",
+    std::printf("bare office session start + quit (baseline)  %8.1f ms\n", bare);
+    std::printf("two one-shot conversions (baseline)          %8.1f ms\n\n", twoConversions);
+
+    print("offices recycled for the next session", measure(self, false), bare, twoConversions);
+    print("a fresh spare office for every session", measure(self, true), bare, twoConversions);
+    std::printf("errors reported during the runs  %lld\n",
                 static_cast<long long>(Dialogs::shown().size()));
-    std::printf("peak resident memory (VmHWM)                  %8ld kB\n",
-                bench::peakResidentKilobytes());
-    WorkFolder::remove();
+    std::printf("peak resident memory of ours (VmHWM)  %.1f MB\n",
+                double(bench::peakResidentKilobytes()) / 1024);
     return 0;
 }

@@ -1,10 +1,11 @@
 #include "IsInstalled.h"
 
 #include "Automation.h"
-#include "office/OfficeLocation.h"
+#include "SpareOffices.h"
 #include "common/Dialogs.h"
 #include "common/Failure.h"
 #include "common/WorkFolder.h"
+#include "office/OfficeLocation.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -28,6 +29,7 @@ void endProgram()
         terminator()();
         return;
     }
+    automation::endSpareOffices();
     WorkFolder::remove();
     std::fflush(nullptr);
     std::_Exit(1);

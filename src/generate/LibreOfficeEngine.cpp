@@ -2,14 +2,21 @@
 
 #include "ClipboardPicture.h"
 #include "DocumentReplace.h"
+#include "OfficeInspection.h"
 #include "PageRenderer.h"
+#include "SpareOffices.h"
 #include "common/FileHelpers.h"
 #include "common/WorkFolder.h"
+#include "office/Spares.h"
 
 #include <QFileInfo>
 #include <QRandomGenerator>
 
 #include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/configuration/theDefaultProvider.hpp>
+#include <com/sun/star/container/XEnumeration.hpp>
+#include <com/sun/star/container/XEnumerationAccess.hpp>
+#include <com/sun/star/container/XNameAccess.hpp>
 #include <com/sun/star/document/MacroExecMode.hpp>
 #include <com/sun/star/document/UpdateDocMode.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
@@ -524,6 +531,92 @@ void setEngine(Engine* replacement)
 void endEveryOfficeAtOnce()
 {
     office::endEveryOfficeNow();
+}
+
+void warmUpSpareOffice()
+{
+    using namespace uno;
+    if (!office::Spares::instance().connectedSpareWaits())
+        return;
+    try {
+        const auto session = office::OfficeSession::start();
+        const QString word = WorkFolder::file(QStringLiteral("warm-up.doc"));
+        const QString pdf = WorkFolder::file(QStringLiteral("warm-up.pdf"));
+        struct Remove
+        {
+            QStringList paths;
+            ~Remove()
+            {
+                for (const QString& path : paths)
+                    DeleteFileQuietly(path);
+            }
+        } remove{{word, pdf}};
+        session->call([&] {
+            Reference<css::frame::XComponentLoader> loader(session->desktop(), UNO_QUERY_THROW);
+            const auto hidden = properties({{"Hidden", css::uno::Any(true)}});
+            auto close = [](const Reference<css::lang::XComponent>& document) {
+                Reference<css::util::XCloseable>(document, UNO_QUERY_THROW)->close(true);
+            };
+            const auto blank =
+                loader->loadComponentFromURL("private:factory/swriter", "_blank", 0, hidden);
+            Reference<css::text::XTextDocument>(blank, UNO_QUERY_THROW)
+                ->getText()
+                ->setString("Statusmill");
+            Reference<css::frame::XStorable>(blank, UNO_QUERY_THROW)
+                ->storeToURL(fileUrl(word),
+                             properties({{"FilterName", css::uno::Any(rtl::OUString("MS Word 97"))},
+                                         {"Overwrite", css::uno::Any(true)}}));
+            close(blank);
+            const auto reread = loader->loadComponentFromURL(fileUrl(word), "_blank", 0, hidden);
+            Reference<css::frame::XStorable>(reread, UNO_QUERY_THROW)
+                ->storeToURL(fileUrl(pdf),
+                             properties({{"FilterName",
+                                          css::uno::Any(rtl::OUString("writer_pdf_Export"))}}));
+            close(reread);
+        });
+        office::renderPages(pdf, office::pictureRatio(), 1);
+        session->shutDown();
+    } catch (...) {
+        // Only the first press is a little slower then.
+    }
+}
+
+OfficeView inspectOffice(Application& application)
+{
+    using namespace uno;
+    auto* office = dynamic_cast<office::OfficeApplication*>(&application);
+    if (!office)
+        throw Failure(QStringLiteral("Only sessions of the office engine can be inspected."));
+    office::OfficeSession& session = office->session();
+    OfficeView view;
+    session.call([&] {
+        office::OfficeInstance* instance = session.office();
+        view.processId = instance->process().pid();
+        view.openDocuments = 0;
+        const auto components = instance->desktop()->getComponents()->createEnumeration();
+        for (; components->hasMoreElements(); components->nextElement())
+            ++view.openDocuments;
+
+        const auto provider = css::configuration::theDefaultProvider::get(instance->context());
+        css::uno::Sequence<css::uno::Any> where(1);
+        where.getArray()[0] <<= css::beans::PropertyValue(
+            "nodepath", 0,
+            css::uno::Any(rtl::OUString("/org.openoffice.Office.Histories/Histories")),
+            css::beans::PropertyState_DIRECT_VALUE);
+        Reference<css::container::XNameAccess> histories(
+            provider->createInstanceWithArguments("com.sun.star.configuration.ConfigurationAccess",
+                                                  where),
+            UNO_QUERY_THROW);
+        view.recentDocuments = 0;
+        if (histories->hasByName("PickList")) {
+            Reference<css::container::XNameAccess> pickList(histories->getByName("PickList"),
+                                                            UNO_QUERY_THROW);
+            Reference<css::container::XNameAccess> items(pickList->getByName("ItemList"),
+                                                         UNO_QUERY_THROW);
+            view.recentDocuments = items->getElementNames().getLength();
+        }
+    });
+    return view;
 }
 
 DocumentText readDocumentText(Document& document)

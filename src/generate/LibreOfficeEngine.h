@@ -6,9 +6,9 @@
 #include "Automation.h"
 #include "DocumentStories.h"
 #include "DocumentText.h"
+#include "TextReplacer.h"
 #include "office/HeldReferences.h"
 #include "office/OfficeSession.h"
-#include "TextReplacer.h"
 
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
@@ -107,6 +107,8 @@ public:
     void setDisplayAlerts(bool) override {}
     std::shared_ptr<automation::Document> ActiveDocument() override;
     void quit() override;
+
+    OfficeSession& session() { return *m_session; }
 
 private:
     std::shared_ptr<OfficeSession> m_session;

@@ -5,20 +5,24 @@
 #include "common/FixedWindow.h"
 #include "common/Product.h"
 #include "common/WorkFolder.h"
+#include "generate/SpareOffices.h"
 
 #include <QApplication>
 #include <QTimer>
 
 namespace statusmill {
 
-int runApplication(int argc, char* argv[])
+int runApplication(int argc, char* argv[], const std::function<void(Form1&)>& whenShown)
 {
+    // The office for the engine check starts before anything else, so that its
+    // start overlaps with the program's own.
+    automation::startSpareOffices();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(kProductName));
     // X11 desktops match our windows to the installed desktop entry by the class,
     // which is the application name; Wayland ones by this name.
     QApplication::setDesktopFileName(QStringLiteral(STATUSMILL_APP_ID));
-    return runProgram();
+    return runProgram(whenShown);
 }
 
 int runProgram(const std::function<void(Form1&)>& whenShown)
@@ -26,6 +30,7 @@ int runProgram(const std::function<void(Form1&)>& whenShown)
     TerminationSignals stopRequests;
     // What a run that was killed left behind goes now.
     WorkFolder::removeLeftovers();
+    automation::startSpareOffices();
     int result = 0;
     {
         Form1 form;
@@ -39,6 +44,7 @@ int runProgram(const std::function<void(Form1&)>& whenShown)
             result = QApplication::exec();
         }
     }
+    automation::endSpareOffices();
     WorkFolder::remove();
     return result;
 }

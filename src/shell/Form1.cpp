@@ -8,6 +8,7 @@
 #include "common/Procedure.h"
 #include "common/Product.h"
 #include "common/Settings.h"
+#include "generate/SpareOffices.h"
 #include "preview/Form2.h"
 
 #include <QCloseEvent>
@@ -19,6 +20,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QTimer>
 
 #include <algorithm>
 #include <limits>
@@ -46,6 +48,8 @@ QRect widenedToFit(QRect box, const QLabel* label)
     box.setWidth(std::max(box.width(), needed));
     return box;
 }
+
+constexpr int kWarmUpDelayMs = 100;
 
 bool selectsAllOnFocus(Qt::FocusReason reason)
 {
@@ -207,6 +211,12 @@ void Form1::showEvent(QShowEvent* event)
         m_shownBefore = true;
         m_text1[0]->setFocus(Qt::OtherFocusReason);
         Text1_GotFocus(0);
+        // Once the window is up and drawn, while the user reads it, the office
+        // runs through a press once, so the first press is as quick as later ones.
+        QTimer::singleShot(kWarmUpDelayMs, this, [this] {
+            if (!mBusy)
+                automation::warmUpSpareOffice();
+        });
     }
 }
 

@@ -4,7 +4,8 @@
 //   idle      waits for events
 //   box       shows a modal message box that nobody answers
 //   stuck     keeps its main thread busy for ever, answering nothing
-//   generate  presses "Start Creating Template" (the test hangs the office)
+//   generate  presses "Start Creating Template"; the office hangs as the report is
+//             saved, and the program prints "hung" (the test then stops it)
 //   report    makes the report of the sample values, prints "document <path>"
 //             and ends
 // Before "ready" it prints "folder <working folder>"; after an orderly end,
@@ -13,15 +14,18 @@
 #include "common/Dialogs.h"
 #include "common/Random.h"
 #include "common/WorkFolder.h"
+#include "generate/OfficeProcesses.h"
 #include "preview/Form2.h"
 #include "shell/Application.h"
 #include "shell/Form1.h"
 #include "shell/StartUp.h"
+#include "support/FaultyEngine.h"
 
 #include <QApplication>
 #include <QFileInfo>
 #include <QMessageBox>
 
+#include <csignal>
 #include <cstdio>
 #include <unistd.h>
 
@@ -47,6 +51,14 @@ int main(int argc, char* argv[])
             for (;;)
                 ::pause();
         } else if (scenario == QLatin1String("generate")) {
+            automation::testing::FaultyEngine hanging;
+            hanging.onEnter(QStringLiteral("SaveAs"), [] {
+                for (pid_t office : testing::officeProcessesOf(::getpid()))
+                    ::kill(office, SIGSTOP);
+                std::printf("hung\n");
+                std::fflush(stdout);
+            });
+            automation::testing::EngineOverride use(hanging);
             form.PushButton4_Click(); // the sample values
             form.PushButton6_Click();
         } else if (scenario == QLatin1String("report")) {

@@ -6,9 +6,10 @@
 #include "common/WorkFolder.h"
 #include "generate/Automation.h"
 #include "generate/OfficeProcesses.h"
-#include "support/FaultyEngine.h"
+#include "generate/SpareOffices.h"
 #include "preview/Form2.h"
 #include "shell/Form1.h"
+#include "support/FaultyEngine.h"
 #include "support/Pictures.h"
 #include "support/SavedDocument.h"
 #include "support/TestFiles.h"
@@ -80,6 +81,8 @@ private slots:
         qputenv("TEMP", QFile::encodeName(m_temp->path()));
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_temp->filePath(QStringLiteral("config"))));
         Dialogs::startRecording();
+        // As the program runs: with offices kept ready.
+        automation::startSpareOffices();
     }
 
     // The whole run with the real office: the report is made, shown, and cleaned up after.
@@ -121,7 +124,8 @@ private slots:
             QVERIFY(!text.contains(tag, Qt::CaseInsensitive));
 
         QCOMPARE(workFiles(), QStringList{QFileInfo(document).fileName()});
-        QVERIFY(testing::ourOfficeProcesses().isEmpty());
+        // Only the offices kept ready are left; the cleanup sees them go.
+        QVERIFY(testing::ourOfficeProcesses().size() <= 2);
     }
 
     // The real report zooms through every step: three steps out from 100 % to 25 %,
@@ -523,6 +527,7 @@ private slots:
     void cleanup()
     {
         automation::setEngine(nullptr);
+        automation::endSpareOffices();
         Random::setSourceForTests({});
         Procedure::clearInjectedFailures();
         QVERIFY(testing::ourOfficeProcesses().isEmpty());

@@ -2,6 +2,7 @@
 // in order where it can, within five seconds where it cannot, and at once on a
 // second request; never leaving an office or the working folder behind.
 
+#include "common/WorkFolder.h"
 #include "generate/OfficeProcesses.h"
 
 #include <QElapsedTimer>
@@ -101,17 +102,14 @@ private slots:
         Probe probe;
         QVERIFY(start(probe, QStringLiteral("generate")));
         const pid_t program = pid_t(probe.process.processId());
-        // Hang whatever office the run has started.
+        // The run's office hangs while it saves the report.
         QElapsedTimer waited;
         waited.start();
-        QList<pid_t> offices;
-        while (offices.isEmpty() && waited.elapsed() < 30000) {
-            offices = testing::officeProcessesOf(program);
-            QTest::qWait(20);
-        }
+        while (!probe.process.canReadLine() && waited.elapsed() < 60000)
+            probe.process.waitForReadyRead(1000);
+        QCOMPARE(probe.process.readLine().trimmed(), QByteArray("hung"));
+        const QList<pid_t> offices = testing::officeProcessesOf(program);
         QVERIFY(!offices.isEmpty());
-        for (pid_t office : offices)
-            ::kill(office, SIGSTOP);
         QTest::qWait(1000);
 
         const qint64 took = stop(probe, {SIGTERM});
@@ -147,6 +145,26 @@ private slots:
         QCOMPARE(probe.process.exitCode(), 128 + SIGTERM);
         QVERIFY(!QFileInfo::exists(probe.folder));
         QTRY_VERIFY(!testing::anyStillRuns(offices));
+    }
+
+    // Killed outright, the program cannot end its offices: they end with it all
+    // the same, within seconds, and its working folder goes at the next start.
+    void killingTheProgramTakesItsOfficesWithIt()
+    {
+        Probe probe;
+        QVERIFY(start(probe, QStringLiteral("idle")));
+        const pid_t program = pid_t(probe.process.processId());
+        QTRY_VERIFY(!testing::officeProcessesOf(program).isEmpty());
+        const QList<pid_t> offices = testing::officeProcessesOf(program);
+        ::kill(program, SIGKILL);
+        QVERIFY(probe.process.waitForFinished(10000));
+        QTRY_VERIFY_WITH_TIMEOUT(!testing::anyStillRuns(offices), 5000);
+
+        QVERIFY(QFileInfo::exists(probe.folder));
+        qputenv("TEMP", QFile::encodeName(m_home.path()));
+        WorkFolder::removeLeftovers();
+        qunsetenv("TEMP");
+        QVERIFY(!QFileInfo::exists(probe.folder));
     }
 };
 

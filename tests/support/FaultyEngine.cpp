@@ -16,6 +16,9 @@ void State::enter(const QString& operation)
         if (count == fault.occurrence || (fault.repeat && count > fault.occurrence))
             throw Failure(fault.description);
     }
+    const auto [from, to] = actions.equal_range(operation);
+    for (auto it = from; it != to; ++it)
+        it->second();
 }
 
 namespace {
@@ -239,6 +242,11 @@ void FaultyEngine::failAt(const QString& operation, int occurrence, const QStrin
                           bool repeat)
 {
     m_state->faults.emplace(operation, State::Fault{occurrence, description, repeat});
+}
+
+void FaultyEngine::onEnter(const QString& operation, std::function<void()> action)
+{
+    m_state->actions.emplace(operation, std::move(action));
 }
 
 std::unique_ptr<Application> FaultyEngine::createApplication()

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -25,6 +26,9 @@ public:
     // call from that one on when `repeat` is set.
     void failAt(const QString& operation, int occurrence, const QString& description,
                 bool repeat = false);
+    // Runs `action` each time the operation is entered, before it is passed on:
+    // for a test that needs something to happen in the middle of a run.
+    void onEnter(const QString& operation, std::function<void()> action);
     // Every operation entered so far, in order.
     QStringList calls() const { return m_state->calls; }
 
@@ -40,6 +44,7 @@ public:
         };
         std::multimap<QString, Fault> faults;
         std::map<QString, int> counts;
+        std::multimap<QString, std::function<void()>> actions;
         QStringList calls;
         void enter(const QString& operation);
     };

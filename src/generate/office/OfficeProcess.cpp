@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QUrl>
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -31,6 +32,7 @@ namespace {
 // same lock, so a pid is never signalled after it could have been reused.
 std::mutex g_liveMutex;
 std::set<pid_t> g_live;
+std::atomic<int> g_started = 0;
 
 // The environment the office starts with: ours, but with its temporary folder in
 // the session's own folder. An inherited one may be empty, relative or
@@ -52,6 +54,11 @@ std::vector<QByteArray> officeEnvironment(const QString& temporaryFolder)
 }
 
 } // namespace
+
+int processesStarted()
+{
+    return g_started;
+}
 
 void endEveryOfficeNow()
 {
@@ -143,6 +150,7 @@ void OfficeProcess::start()
     }
     m_pid = pid;
     g_live.insert(pid);
+    ++g_started;
 }
 
 bool OfficeProcess::running()
@@ -159,6 +167,20 @@ bool OfficeProcess::running()
     g_live.erase(m_pid);
     m_pid = -1;
     return false;
+}
+
+bool OfficeProcess::stopped() const
+{
+    if (m_pid <= 0)
+        return false;
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(m_pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return false;
+    // "pid (comm) state ...": the state letter follows the last ')'.
+    const QByteArray line = stat.readAll();
+    const qsizetype at = line.lastIndexOf(')') + 2;
+    const char state = at > 1 && at < line.size() ? line.at(at) : '\0';
+    return state == 'T' || state == 't';
 }
 
 bool OfficeProcess::waitForExit(int milliseconds)

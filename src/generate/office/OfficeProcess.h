@@ -12,6 +12,10 @@ namespace statusmill::office {
 // fail their calls, as with an office that died.
 void endEveryOfficeNow();
 
+// How many office processes this program has started so far (restarts included),
+// so tests can tell a press that started none.
+int processesStarted();
+
 // One soffice.bin process that we started and own: its pid is ours to wait for
 // and to kill, unlike the soffice wrapper's, which restarts the office behind us.
 class OfficeProcess
@@ -29,6 +33,8 @@ public:
 
     // Whether it still runs; an ended process is reaped and its exit code kept.
     bool running();
+    // Whether it is stopped (SIGSTOP) and so cannot answer anything.
+    bool stopped() const;
     // The exit code once it has ended normally; nothing while it runs or after a signal.
     std::optional<int> exitCode() const { return m_exitCode; }
 

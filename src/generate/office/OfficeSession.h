@@ -1,33 +1,26 @@
 #pragma once
 
-// One office session: its process, private profile, pipe and bridge, and the
-// watchdog that keeps a hung office from freezing the program. Internal to the
-// engine.
+// One session of the office engine: the office instance it was given (a spare, a
+// recycled one or a fresh start, see Spares.h) for as long as the session lasts.
+// Every call into the office goes through call(), under the instance's watchdog.
+// Internal to the engine.
 
-#include "HeldReferences.h"
-#include "OfficeProcess.h"
-#include "UnoSupport.h"
-#include "Watchdog.h"
+#include "OfficeInstance.h"
 #include "common/Failure.h"
 
-#include <QStringList>
-
-#include <com/sun/star/bridge/XBridge.hpp>
-#include <com/sun/star/frame/XDesktop2.hpp>
 #include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/uno/Exception.hpp>
 
 #include <memory>
 #include <type_traits>
-#include <vector>
 
 namespace statusmill::office {
 
 class OfficeSession
 {
 public:
-    // Starts soffice.bin and connects to it; throws Failure when that fails, and
-    // leaves nothing running behind.
+    // A connected office for a new session; throws Failure when none can be had,
+    // and leaves nothing running behind.
     static std::shared_ptr<OfficeSession> start();
     ~OfficeSession();
     OfficeSession(const OfficeSession&) = delete;
@@ -48,25 +41,26 @@ public:
         }
     }
 
-    uno::Reference<uno::css::frame::XDesktop2> desktop() const { return m_desktop; }
+    uno::Reference<uno::css::frame::XDesktop2> desktop() const;
+    // The office serving the session; nothing once it has ended.
+    OfficeInstance* office() const { return m_office.get(); }
 
     // Holds the objects of a document that was dropped while still open, until the
     // office has ended (see HeldReferences.h for why they may not go earlier).
-    void adopt(HeldReferences&& held) { m_adopted.push_back(std::move(held)); }
+    void adopt(HeldReferences&& held);
 
-    // Ends the office: terminate, wait, kill if it lingers; removes the profile.
-    // Safe to call more than once; never throws.
+    // Ends the session. An office that served it without fault goes back to the
+    // spares (which may keep it for the next session or end it); one that failed,
+    // timed out or died is ended. Safe to call more than once; never throws.
     void shutDown();
     bool ended() const { return m_ended; }
 
 private:
-    OfficeSession(const QString& program);
-    void launchAndConnect();
+    explicit OfficeSession(std::unique_ptr<OfficeInstance> office);
     void ensureRunning();
     // `disconnected`: the bridge or an object reported itself disposed, which is
     // also what a call into an office that has just died reports.
     Failure failureFor(const uno::css::uno::Exception& e, bool disconnected);
-    void releaseEverything();
 
     // Arms the watchdog for the outermost call only.
     class Armed
@@ -79,19 +73,12 @@ private:
         OfficeSession& m_session;
     };
 
-    QString m_profileFolder;
-    QString m_pipeName;
-    OfficeProcess m_process;
-    // The socket files of the office's pipes, to remove should it be killed.
-    QStringList m_pipeFiles;
-    Watchdog m_watchdog;
+    std::unique_ptr<OfficeInstance> m_office;
     int m_depth = 0;
     bool m_ended = false;
     bool m_timedOut = false;
-    uno::Reference<uno::css::bridge::XBridge> m_bridge;
-    uno::Reference<uno::css::uno::XComponentContext> m_context;
-    uno::Reference<uno::css::frame::XDesktop2> m_desktop;
-    std::vector<HeldReferences> m_adopted;
+    // A call failed: the office is not handed on to another session.
+    bool m_troubled = false;
 };
 
 } // namespace statusmill::office

@@ -8,7 +8,10 @@
 #include <cppuhelper/bootstrap.hxx>
 #include <rtl/bootstrap.hxx>
 
+#include <cstdlib>
+#include <cxxabi.h>
 #include <mutex>
+#include <typeinfo>
 
 namespace statusmill::uno {
 
@@ -29,6 +32,19 @@ properties(std::initializer_list<std::pair<const char*, css::uno::Any>> items)
         ++out;
     }
     return result;
+}
+
+QString officeMessage(const css::uno::Exception& e)
+{
+    const QString message = toQString(e.Message).trimmed();
+    if (!message.isEmpty())
+        return message;
+    // The exception's own type name, e.g. "com::sun::star::io::IOException".
+    int status = 0;
+    char* name = abi::__cxa_demangle(typeid(e).name(), nullptr, nullptr, &status);
+    const QString type = QString::fromLatin1(status == 0 && name ? name : typeid(e).name());
+    std::free(name);
+    return QStringLiteral("The document engine reported an error (%1).").arg(type);
 }
 
 Reference<css::uno::XComponentContext> localContext()

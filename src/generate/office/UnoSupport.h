@@ -7,6 +7,7 @@
 
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/uno/Any.hxx>
+#include <com/sun/star/uno/Exception.hpp>
 #include <com/sun/star/uno/Reference.hxx>
 #include <com/sun/star/uno/Sequence.hxx>
 #include <com/sun/star/uno/XComponentContext.hpp>
@@ -37,6 +38,9 @@ rtl::OUString fileUrl(const QString& path);
 
 css::uno::Sequence<css::beans::PropertyValue>
 properties(std::initializer_list<std::pair<const char*, css::uno::Any>> items);
+
+// The office's own message in an exception, or the exception's type where it gave none.
+QString officeMessage(const css::uno::Exception& e);
 
 // The process's own UNO runtime, made once with the office's full type library.
 Reference<css::uno::XComponentContext> localContext();

@@ -1,0 +1,249 @@
+#include "OfficeInstance.h"
+
+#include "PipeFiles.h"
+#include "common/Failure.h"
+#include "common/StopRequest.h"
+#include "common/WorkFolder.h"
+#include "generate/EngineLimits.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QRandomGenerator>
+
+#include <com/sun/star/bridge/BridgeFactory.hpp>
+#include <com/sun/star/connection/Connector.hpp>
+#include <com/sun/star/connection/NoConnectException.hpp>
+#include <com/sun/star/container/XEnumeration.hpp>
+#include <com/sun/star/container/XEnumerationAccess.hpp>
+#include <com/sun/star/lang/XComponent.hpp>
+#include <com/sun/star/lang/XMultiComponentFactory.hpp>
+
+#include <thread>
+#include <unistd.h>
+
+namespace statusmill::office {
+
+using namespace uno;
+
+namespace {
+
+// The office writes its profile on first start and then exits with this code,
+// expecting to be started again.
+constexpr int kProfileCreatedExitCode = 81;
+
+// Settings for a new profile, in place before the first start: no lock files (a
+// stopped office must not leave a document locked for the next session), no
+// recovery data, and no list of recent documents, so nothing of one session's
+// documents is kept for the next.
+void writeProfileSettings(const QString& profileFolder)
+{
+    const QString userFolder = QDir(profileFolder).filePath(QStringLiteral("user"));
+    if (!QDir().mkpath(userFolder))
+        throw Failure(QStringLiteral("Cannot make the office profile folder %1").arg(userFolder));
+    QFile file(QDir(userFolder).filePath(QStringLiteral("registrymodifications.xcu")));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        throw Failure(
+            QStringLiteral("Cannot write the office profile: %1").arg(file.errorString()));
+    auto item = [](const char* path, const char* name, const char* value) {
+        return QByteArray("<item oor:path=\"") + path + "\"><prop oor:name=\"" + name +
+               "\" oor:op=\"fuse\"><value>" + value + "</value></prop></item>\n";
+    };
+    QByteArray text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                      "<oor:items xmlns:oor=\"http://openoffice.org/2001/registry\" "
+                      "xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" "
+                      "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\">\n";
+    text += item("/org.openoffice.Office.Common/Misc", "UseLocking", "false");
+    text += item("/org.openoffice.Office.Common/Misc", "UseDocumentOOoLockFile", "false");
+    text += item("/org.openoffice.Office.Common/Misc", "UseDocumentSystemFileLocking", "false");
+    text += item("/org.openoffice.Office.Recovery/AutoSave", "Enabled", "false");
+    text += item("/org.openoffice.Office.Recovery/RecoveryInfo", "Enabled", "false");
+    text += item("/org.openoffice.Office.Common/History", "PickListSize", "0");
+    text += "</oor:items>\n";
+    if (file.write(text) != text.size())
+        throw Failure(
+            QStringLiteral("Cannot write the office profile: %1").arg(file.errorString()));
+}
+
+QString uniqueSuffix()
+{
+    return QStringLiteral("%1-%2")
+        .arg(::getpid())
+        .arg(QRandomGenerator::global()->generate64(), 16, 16, QLatin1Char('0'));
+}
+
+} // namespace
+
+QString secondsText(std::chrono::milliseconds limit)
+{
+    const auto seconds = std::max<long long>(1, (limit.count() + 999) / 1000);
+    return seconds == 1 ? QStringLiteral("1 second") : QStringLiteral("%1 seconds").arg(seconds);
+}
+
+void copyProfile(const QString& from, const QString& to)
+{
+    const QDir source(from);
+    QDirIterator files(from, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                       QDirIterator::Subdirectories);
+    if (!QDir().mkpath(to))
+        throw Failure(QStringLiteral("Cannot make the office profile folder %1").arg(to));
+    while (files.hasNext()) {
+        const QString path = files.next();
+        const QString relative = source.relativeFilePath(path);
+        if (relative == QLatin1String("tmp") || relative.startsWith(QLatin1String("tmp/")))
+            continue;
+        const QFileInfo info = files.fileInfo();
+        const QString target = QDir(to).filePath(relative);
+        const bool copied =
+            info.isDir() && !info.isSymLink() ? QDir().mkpath(target) : QFile::copy(path, target);
+        if (!copied)
+            throw Failure(QStringLiteral("Cannot copy the office profile to %1").arg(to));
+    }
+}
+
+std::unique_ptr<OfficeInstance> OfficeInstance::launch(const QString& program,
+                                                       const QString& readyProfile)
+{
+    if (StopRequest::requested())
+        throw Failure(QStringLiteral("The program is stopping."));
+    std::unique_ptr<OfficeInstance> office(
+        new OfficeInstance(program, WorkFolder::file(QStringLiteral("office-") + uniqueSuffix()),
+                           QStringLiteral("statusmill-") + uniqueSuffix()));
+    if (!readyProfile.isEmpty() && QFileInfo(readyProfile).isDir())
+        copyProfile(readyProfile, office->m_profileFolder);
+    else
+        writeProfileSettings(office->m_profileFolder);
+    office->m_launchedAt = Clock::now();
+    office->m_process.start();
+    return office;
+}
+
+OfficeInstance::OfficeInstance(const QString& program, const QString& profileFolder,
+                               const QString& pipeName)
+    : m_profileFolder(profileFolder), m_pipeName(pipeName),
+      m_process(program, m_profileFolder, m_pipeName), m_pipeFiles(pipeFilesNamed(m_pipeName))
+{}
+
+OfficeInstance::~OfficeInstance()
+{
+    end(false);
+}
+
+void OfficeInstance::connect(Clock::time_point deadline, const ProfileMade& profileMade)
+{
+    const auto local = localContext();
+    const auto connector = css::connection::Connector::create(local);
+    const rtl::OUString description = toOUString(QStringLiteral("pipe,name=") + m_pipeName);
+    // The watchdog gets the pid only once the loop below, which reaps a process
+    // that ended while starting, is done.
+    for (;;) {
+        if (StopRequest::requested())
+            throw Failure(QStringLiteral("The program is stopping."));
+        if (!m_process.running()) {
+            const auto code = m_process.exitCode();
+            if (code == kProfileCreatedExitCode && m_restarts++ < 2) {
+                if (profileMade)
+                    profileMade(m_profileFolder);
+                m_process.start();
+                continue;
+            }
+            throw Failure(code ? QStringLiteral("The document engine (soffice.bin) ended with exit "
+                                                "code %1 while starting.")
+                                     .arg(*code)
+                               : QStringLiteral("The document engine (soffice.bin) was stopped "
+                                                "while starting."));
+        }
+        if (m_process.stopped())
+            throw Failure(QStringLiteral("The document engine (soffice.bin) is stopped."));
+        try {
+            const auto connection = connector->connect(description);
+            m_bridge = css::bridge::BridgeFactory::create(local)->createBridge(
+                rtl::OUString(), "urp", connection, nullptr);
+            break;
+        } catch (const css::connection::NoConnectException&) {
+        }
+        if (Clock::now() >= deadline)
+            throw Failure(QStringLiteral("The document engine did not accept a connection within "
+                                         "%1 and was stopped.")
+                              .arg(secondsText(automation::startTimeLimit())));
+        // Short naps: this wait is on the way to the main window and to every fresh start.
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    m_watchdog.setPid(m_process.pid());
+    // Its profile's pipe is bound by now, under a name only the office knows.
+    for (const QString& path : pipeFilesBoundBy(m_process.pid()))
+        if (!m_pipeFiles.contains(path))
+            m_pipeFiles << path;
+    // Should the program be killed, its next start removes them.
+    for (const QString& path : std::as_const(m_pipeFiles))
+        WorkFolder::noteOutsideFile(path);
+
+    m_watchdog.arm(automation::callTimeLimit());
+    struct Disarm
+    {
+        Watchdog& watchdog;
+        ~Disarm() { watchdog.disarm(); }
+    } disarm{m_watchdog};
+    m_context.set(m_bridge->getInstance("StarOffice.ComponentContext"), UNO_QUERY_THROW);
+    m_desktop.set(m_context->getServiceManager()->createInstanceWithContext(
+                      "com.sun.star.frame.Desktop", m_context),
+                  UNO_QUERY_THROW);
+}
+
+bool OfficeInstance::answersWithNothingOpen(std::chrono::milliseconds limit)
+{
+    if (m_ended || !connected() || !m_process.running() || m_process.stopped() ||
+        m_watchdog.fired())
+        return false;
+    bool nothingOpen = false;
+    m_watchdog.arm(limit);
+    try {
+        const auto components = m_desktop->getComponents();
+        nothingOpen = components.is() && !components->createEnumeration()->hasMoreElements();
+    } catch (const css::uno::Exception&) {
+    }
+    m_watchdog.disarm();
+    return nothingOpen && !m_watchdog.fired();
+}
+
+void OfficeInstance::end(bool orderly)
+{
+    if (m_ended)
+        return;
+    m_ended = true;
+    m_watchdog.setPid(-1);
+    if (orderly && m_desktop.is() && m_process.running() && !m_process.stopped()) {
+        m_watchdog.setPid(m_process.pid());
+        m_watchdog.arm(std::chrono::seconds(10));
+        try {
+            m_desktop->terminate();
+        } catch (const css::uno::Exception&) {
+            // The office often goes before its answer does.
+        }
+        m_watchdog.setPid(-1);
+        m_watchdog.disarm();
+        m_process.waitForExit(5000);
+    }
+    m_process.kill();
+    // A killed office cannot remove its pipes; the names are unique to this office.
+    removePipeFiles(m_pipeFiles);
+    releaseEverything();
+    QDir(m_profileFolder).removeRecursively();
+}
+
+void OfficeInstance::releaseEverything()
+{
+    m_desktop.clear();
+    m_context.clear();
+    if (m_bridge.is()) {
+        try {
+            uno::Reference<css::lang::XComponent>(m_bridge, UNO_QUERY_THROW)->dispose();
+        } catch (const css::uno::Exception&) {
+        }
+        m_bridge.clear();
+    }
+    // Proxies of a disposed bridge no longer reach the office.
+    m_adopted.clear();
+}
+
+} // namespace statusmill::office

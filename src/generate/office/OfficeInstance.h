@@ -1,0 +1,100 @@
+#pragma once
+
+// One soffice.bin of ours from launch to end: its process, private profile and
+// pipe, the connection to it, and the watchdog that keeps a hung office from
+// freezing the program. Launching returns at once; connecting waits for the office.
+// An instance serves one session at a time and may serve several in turn (see
+// Spares.h). Internal to the engine.
+
+#include "HeldReferences.h"
+#include "OfficeProcess.h"
+#include "UnoSupport.h"
+#include "Watchdog.h"
+
+#include <QStringList>
+
+#include <com/sun/star/bridge/XBridge.hpp>
+#include <com/sun/star/frame/XDesktop2.hpp>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace statusmill::office {
+
+// "1 second", "60 seconds": a time limit as messages give it.
+QString secondsText(std::chrono::milliseconds limit);
+
+// Copies a profile an office has made, without the temporary folder of ours
+// inside it, so that another office can start from it. Throws Failure.
+void copyProfile(const QString& from, const QString& to);
+
+class OfficeInstance
+{
+public:
+    using Clock = std::chrono::steady_clock;
+    // Told the profile folder of an office that has just made its new profile.
+    using ProfileMade = std::function<void(const QString& profileFolder)>;
+
+    // Starts soffice.bin and returns without waiting for it. Its profile is a copy
+    // of `readyProfile` where one is given (an office then starts at once), else a
+    // new one, which the office makes at its first start and then exits with code
+    // 81. Throws Failure when the office cannot be launched.
+    static std::unique_ptr<OfficeInstance> launch(const QString& program,
+                                                  const QString& readyProfile);
+    // Kills what still runs and removes the profile: destroying one never waits.
+    ~OfficeInstance();
+    OfficeInstance(const OfficeInstance&) = delete;
+    OfficeInstance& operator=(const OfficeInstance&) = delete;
+
+    // Waits until the office accepts the connection, restarting it once it has
+    // made a new profile (after telling `profileMade`), and gets its desktop. Throws
+    // Failure, or a UNO exception, when it ends, stops or is not there by `deadline`.
+    void connect(Clock::time_point deadline, const ProfileMade& profileMade);
+    bool connected() const { return m_desktop.is(); }
+
+    // Whether it answers a cheap call within `limit` with no document open: fit to
+    // serve a new session. A hung office is killed by the watchdog then. Never throws.
+    bool answersWithNothingOpen(std::chrono::milliseconds limit);
+
+    OfficeProcess& process() { return m_process; }
+    Watchdog& watchdog() { return m_watchdog; }
+    uno::Reference<uno::css::frame::XDesktop2> desktop() const { return m_desktop; }
+    uno::Reference<uno::css::uno::XComponentContext> context() const { return m_context; }
+    Clock::time_point launchedAt() const { return m_launchedAt; }
+    int sessionsServed() const { return m_sessionsServed; }
+    void countSession() { ++m_sessionsServed; }
+
+    // Holds the objects of a document that was dropped while still open, until the
+    // office has ended (see HeldReferences.h for why they may not go earlier).
+    void adopt(HeldReferences&& held) { m_adopted.push_back(std::move(held)); }
+    bool holdsAdopted() const { return !m_adopted.empty(); }
+
+    // Ends the office: asks it to terminate when it is connected and `orderly`,
+    // waits a little, kills it if it lingers; removes its pipes and profile. Safe
+    // to call more than once; never throws.
+    void end(bool orderly = true);
+    bool ended() const { return m_ended; }
+
+private:
+    OfficeInstance(const QString& program, const QString& profileFolder, const QString& pipeName);
+    void releaseEverything();
+
+    QString m_profileFolder;
+    QString m_pipeName;
+    OfficeProcess m_process;
+    // The socket files of the office's pipes, to remove should it be killed.
+    QStringList m_pipeFiles;
+    Watchdog m_watchdog;
+    Clock::time_point m_launchedAt = Clock::now();
+    int m_restarts = 0;
+    int m_sessionsServed = 0;
+    bool m_ended = false;
+    uno::Reference<uno::css::bridge::XBridge> m_bridge;
+    uno::Reference<uno::css::uno::XComponentContext> m_context;
+    uno::Reference<uno::css::frame::XDesktop2> m_desktop;
+    std::vector<HeldReferences> m_adopted;
+};
+
+} // namespace statusmill::office

@@ -1,0 +1,206 @@
+#include "Spares.h"
+
+#include "OfficeLocation.h"
+#include "common/Failure.h"
+#include "common/StopRequest.h"
+#include "common/WorkFolder.h"
+#include "generate/EngineLimits.h"
+#include "generate/SpareOffices.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace statusmill::office {
+
+namespace {
+
+// An office grows with use; past this many sessions it is replaced by a new one.
+constexpr int kMostSessionsPerOffice = 50;
+// A ready office answers its check in milliseconds; one that takes this long is hung.
+constexpr std::chrono::seconds kReadinessLimit(3);
+// Offices waiting while the user does.
+constexpr size_t kMostWaiting = 2;
+
+} // namespace
+
+Spares& Spares::instance()
+{
+    static Spares spares;
+    return spares;
+}
+
+Spares::~Spares()
+{
+    // At the program's very end nothing may wait, and the UNO runtime may already be
+    // going: the processes are killed and the rest is left to the end of the process.
+    for (auto& office : m_waiting) {
+        office->process().kill();
+        [[maybe_unused]] OfficeInstance* left = office.release();
+    }
+}
+
+void Spares::start()
+{
+    m_kept = true;
+    topUp();
+}
+
+void Spares::end()
+{
+    m_kept = false;
+    while (!m_waiting.empty()) {
+        m_waiting.front()->end();
+        m_waiting.pop_front();
+    }
+}
+
+bool Spares::connectedSpareWaits() const
+{
+    return m_kept && std::any_of(m_waiting.begin(), m_waiting.end(),
+                                 [](const auto& office) { return office->connected(); });
+}
+
+std::unique_ptr<OfficeInstance> Spares::take()
+{
+    if (StopRequest::requested())
+        throw Failure(QStringLiteral("The program is stopping."));
+    while (!m_waiting.empty()) {
+        std::unique_ptr<OfficeInstance> office = takeLikeliest();
+        if (readyForASession(*office)) {
+            office->countSession();
+            topUp();
+            return office;
+        }
+        // Gone bad while it waited: the user hears nothing of it.
+        office->end(false);
+    }
+
+    const QString program = findOfficeProgram();
+    if (program.isEmpty())
+        throw Failure(
+            QStringLiteral("The document engine was not found: no %1.").arg(searchDescription()));
+    std::unique_ptr<OfficeInstance> office;
+    try {
+        office = OfficeInstance::launch(program, m_readyProfile);
+        office->connect(OfficeInstance::Clock::now() + automation::startTimeLimit(),
+                        [this](const QString& folder) { keepReadyProfile(folder); });
+    } catch (const uno::css::uno::Exception& e) {
+        if (office)
+            office->end();
+        throw Failure(uno::officeMessage(e));
+    } catch (...) {
+        if (office)
+            office->end();
+        throw;
+    }
+    office->countSession();
+    topUp();
+    return office;
+}
+
+void Spares::giveBack(std::unique_ptr<OfficeInstance> office)
+{
+    const bool keep = m_kept && m_recycling && !StopRequest::requested() &&
+                      office->sessionsServed() < kMostSessionsPerOffice &&
+                      !office->holdsAdopted() && office->answersWithNothingOpen(kReadinessLimit);
+    if (!keep) {
+        office->end();
+        topUp();
+        return;
+    }
+    m_waiting.push_back(std::move(office));
+    // Too many waiting: the one launched first goes, the warm one just given back stays.
+    while (m_waiting.size() > kMostWaiting) {
+        m_waiting.front()->end();
+        m_waiting.pop_front();
+    }
+}
+
+std::unique_ptr<OfficeInstance> Spares::takeLikeliest()
+{
+    // A connected office was recycled and is warm: the one given back last first.
+    // Else the one launched first, the likeliest to have finished starting.
+    auto chosen = m_waiting.end();
+    for (auto it = m_waiting.begin(); it != m_waiting.end(); ++it) {
+        if ((*it)->connected())
+            chosen = it;
+    }
+    if (chosen == m_waiting.end())
+        chosen =
+            std::min_element(m_waiting.begin(), m_waiting.end(), [](const auto& a, const auto& b) {
+                return a->launchedAt() < b->launchedAt();
+            });
+    std::unique_ptr<OfficeInstance> office = std::move(*chosen);
+    m_waiting.erase(chosen);
+    return office;
+}
+
+bool Spares::readyForASession(OfficeInstance& office)
+{
+    try {
+        // One still starting is waited for: that is still sooner than a new one.
+        if (!office.connected())
+            office.connect(office.launchedAt() + automation::startTimeLimit(),
+                           [this](const QString& folder) { keepReadyProfile(folder); });
+        return office.answersWithNothingOpen(kReadinessLimit);
+    } catch (...) {
+        return false;
+    }
+}
+
+void Spares::topUp()
+{
+    // Without recycling an office serves one session, and a press takes two.
+    const size_t wanted = m_recycling ? 1 : 2;
+    if (!m_kept || StopRequest::requested() || m_waiting.size() >= wanted)
+        return;
+    const QString program = findOfficeProgram();
+    if (program.isEmpty())
+        return;
+    try {
+        while (m_waiting.size() < wanted)
+            m_waiting.push_back(OfficeInstance::launch(program, m_readyProfile));
+    } catch (...) {
+        // A spare that cannot be launched now is tried again at the next session.
+    }
+}
+
+void Spares::keepReadyProfile(const QString& profileFolder)
+{
+    if (!m_readyProfile.isEmpty() && QFileInfo(m_readyProfile).isDir())
+        return;
+    try {
+        const QString kept = WorkFolder::file(QStringLiteral("ready-profile"));
+        copyProfile(profileFolder, kept);
+        m_readyProfile = kept;
+    } catch (const Failure&) {
+        // Later offices then make their profiles themselves, a little slower.
+    }
+}
+
+} // namespace statusmill::office
+
+namespace statusmill::automation {
+
+void startSpareOffices()
+{
+    office::Spares::instance().start();
+}
+
+void endSpareOffices()
+{
+    office::Spares::instance().end();
+}
+
+void setOfficeRecycling(bool on)
+{
+    office::Spares::instance().setRecycling(on);
+}
+
+int officeProcessesStarted()
+{
+    return office::processesStarted();
+}
+
+} // namespace statusmill::automation

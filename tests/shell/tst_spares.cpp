@@ -1,0 +1,233 @@
+// Spare offices with the real office: presses that start no office, spares gone
+// bad while waiting, the bound on our offices, and sessions kept apart.
+
+#include "common/Dialogs.h"
+#include "common/Failure.h"
+#include "common/WorkFolder.h"
+#include "generate/Automation.h"
+#include "generate/EngineLimits.h"
+#include "generate/OfficeInspection.h"
+#include "generate/OfficeProcesses.h"
+#include "generate/SampleDocuments.h"
+#include "generate/SpareOffices.h"
+#include "preview/Form2.h"
+#include "shell/Form1.h"
+#include "support/SavedDocument.h"
+#include "support/TestFiles.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+#include <csignal>
+
+using namespace statusmill;
+
+namespace {
+
+const QStringList kValues{"Harbour Bridge", "Civil Works", "Maintenance", "Cable Survey"};
+
+// The office engine, noting how many offices of ours run while a run is under way.
+class CountingDuringRun : public automation::Engine
+{
+public:
+    std::unique_ptr<automation::Application> createApplication() override
+    {
+        most = std::max(most, int(testing::ourOfficeProcesses().size()));
+        auto application = automation::officeEngine().createApplication();
+        most = std::max(most, int(testing::ourOfficeProcesses().size()));
+        return application;
+    }
+    int most = 0;
+};
+
+} // namespace
+
+class TestSpares : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_temp;
+
+    // The start-up check, as the program makes it: one session, at once let go.
+    static void startUp() { automation::engine().createApplication()->quit(); }
+
+    // A press that must reach the preview with the values in the saved report.
+    static void pressAndCheck(Form1& form)
+    {
+        Dialogs::clearShown();
+        form.PushButton6_Click();
+        QVERIFY2(Dialogs::shown().isEmpty(), qPrintable(Dialogs::shown().value(0).text));
+        QVERIFY(form.existingForm2()->isVisible());
+        const QString text = testing::savedDocumentText(form.existingForm2()->wordFile());
+        for (const QString& value : kValues)
+            QVERIFY2(text.contains(value), qPrintable(value));
+    }
+
+    static void fill(Form1& form)
+    {
+        for (int i = 0; i < 4; ++i)
+            form.Text1(i)->setText(kValues[i]);
+    }
+
+private slots:
+    void init()
+    {
+        m_temp = std::make_unique<QTemporaryDir>();
+        qputenv("TEMP", QFile::encodeName(m_temp->path()));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_temp->filePath(QStringLiteral("config"))));
+        Dialogs::startRecording();
+        automation::startSpareOffices();
+    }
+
+    void cleanup()
+    {
+        automation::setEngine(nullptr);
+        automation::endSpareOffices();
+        automation::setOfficeRecycling(true);
+        QVERIFY(testing::ourOfficeProcesses().isEmpty());
+        WorkFolder::remove();
+        Dialogs::stopRecording();
+    }
+
+    // Once the program has started, presses in a row and after "< Back" take
+    // offices that are ready: not one office process is started by a press.
+    void pressesStartNoOffice()
+    {
+        startUp();
+        Form1 form;
+        fill(form);
+        for (int press = 0; press < 3; ++press) {
+            const int before = automation::officeProcessesStarted();
+            pressAndCheck(form);
+            // The check above reads the saved report through a session of its own.
+            QCOMPARE(automation::officeProcessesStarted() - before, 0);
+            if (press == 1)
+                form.existingForm2()->PushButton8()->click(); // < Back
+        }
+    }
+
+    // A spare that was killed or stopped while it waited is passed over without a
+    // word, and is gone afterwards.
+    void aSpareGoneBadIsPassedOver_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("killed") << SIGKILL;
+        QTest::newRow("stopped") << SIGSTOP;
+    }
+
+    void aSpareGoneBadIsPassedOver()
+    {
+        QFETCH(int, signal);
+        startUp();
+        const QList<pid_t> waiting = testing::ourOfficeProcesses();
+        QVERIFY(!waiting.isEmpty());
+        for (pid_t office : waiting)
+            ::kill(office, signal);
+
+        Form1 form;
+        fill(form);
+        pressAndCheck(form);
+        QTRY_VERIFY(!testing::anyStillRuns(waiting));
+    }
+
+    // However many presses, no more than two offices of ours run, and none once
+    // the spares are ended.
+    void twentyPressesStayWithinTheBound()
+    {
+        CountingDuringRun counting;
+        automation::setEngine(&counting);
+        startUp();
+        Form1 form;
+        fill(form);
+        int mostIdle = 0;
+        for (int cycle = 0; cycle < 20; ++cycle) {
+            form.PushButton6_Click();
+            QVERIFY2(Dialogs::shown().isEmpty(), qPrintable(Dialogs::shown().value(0).text));
+            form.existingForm2()->PushButton8()->click();
+            mostIdle = std::max(mostIdle, int(testing::ourOfficeProcesses().size()));
+        }
+        QVERIFY2(counting.most <= 2, qPrintable(QString::number(counting.most)));
+        QVERIFY2(mostIdle <= 2, qPrintable(QString::number(mostIdle)));
+        automation::endSpareOffices();
+        QVERIFY(testing::ourOfficeProcesses().isEmpty());
+    }
+
+    // A session never sees a document of the one before: an office that served a
+    // session serves the next only with nothing open and nothing in its list of
+    // recent documents; one left with a document open is not reused at all.
+    void sessionsAreKeptApart_data()
+    {
+        QTest::addColumn<bool>("closed");
+        QTest::newRow("the document closed") << true;
+        QTest::newRow("the document left open") << false;
+    }
+
+    void sessionsAreKeptApart()
+    {
+        QFETCH(bool, closed);
+        const QString sample = m_temp->filePath(QStringLiteral("first.fodt"));
+        QVERIFY(testing::writeFile(sample, testing::pagedDocument(1).toUtf8()));
+
+        auto first = automation::engine().createApplication();
+        auto document = first->Documents().Open(sample);
+        const automation::OfficeView during = automation::inspectOffice(*first);
+        QCOMPARE(during.openDocuments, 1);
+        if (closed)
+            document->Close(0);
+        first->quit();
+
+        auto second = automation::engine().createApplication();
+        const automation::OfficeView after = automation::inspectOffice(*second);
+        QCOMPARE(after.processId == during.processId, closed);
+        QCOMPARE(after.openDocuments, 0);
+        QCOMPARE(after.recentDocuments, 0);
+        second->quit();
+    }
+
+    // The call limit holds for a session that came from a spare as for any: a hung
+    // office is stopped at the limit, with the same words.
+    void aHungSpareIsStoppedAtTheLimit()
+    {
+        startUp();
+        const QString sample = m_temp->filePath(QStringLiteral("hung.fodt"));
+        QVERIFY(testing::writeFile(sample, testing::pagedDocument(1).toUtf8()));
+        const int before = automation::officeProcessesStarted();
+        auto application = automation::engine().createApplication();
+        QCOMPARE(automation::officeProcessesStarted(), before); // a spare, not a new office
+        const pid_t office = pid_t(automation::inspectOffice(*application).processId);
+        automation::setCallTimeLimit(std::chrono::seconds(2));
+        ::kill(office, SIGSTOP);
+        QElapsedTimer clock;
+        clock.start();
+        try {
+            application->Documents().Open(sample);
+            QFAIL("a hung office opened a document");
+        } catch (const Failure& failure) {
+            QCOMPARE(failure.description(),
+                     QStringLiteral("The document engine did not answer within 2 seconds and was "
+                                    "stopped."));
+        }
+        automation::setCallTimeLimit(std::chrono::seconds(60));
+        QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
+        QTRY_VERIFY(!testing::anyStillRuns({office}));
+        application->quit();
+    }
+
+    // Only the first office of a program run makes a new profile (and so starts
+    // twice); every later one starts once, from a copy of it.
+    void aNewProfileIsMadeOncePerRun()
+    {
+        automation::endSpareOffices();
+        WorkFolder::remove();
+        int before = automation::officeProcessesStarted();
+        startUp();
+        QCOMPARE(automation::officeProcessesStarted() - before, 2);
+        before = automation::officeProcessesStarted();
+        startUp();
+        QCOMPARE(automation::officeProcessesStarted() - before, 1);
+    }
+};
+
+QTEST_MAIN(TestSpares)
+#include "tst_spares.moc"
