@@ -11,6 +11,7 @@
 #include "shell/Form1.h"
 #include "support/FaultyEngine.h"
 #include "support/Pictures.h"
+#include "support/RunSurroundings.h"
 #include "support/SavedDocument.h"
 #include "support/TestFiles.h"
 
@@ -66,7 +67,7 @@ class TestGenerate : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_temp;
+    testing::RunSurroundings m_run;
 
     void fill(Form1& form, const QStringList& values)
     {
@@ -75,15 +76,7 @@ class TestGenerate : public QObject
     }
 
 private slots:
-    void init()
-    {
-        m_temp = std::make_unique<QTemporaryDir>();
-        qputenv("TEMP", QFile::encodeName(m_temp->path()));
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_temp->filePath(QStringLiteral("config"))));
-        Dialogs::startRecording();
-        // As the program runs: with offices kept ready.
-        automation::startSpareOffices();
-    }
+    void init() { m_run.enter(); }
 
     // The whole run with the real office: the report is made, shown, and cleaned up after.
     void fillsSavesAndShowsTheReport()
@@ -276,19 +269,19 @@ private slots:
         QFETCH(QString, tmpdir);
         if (tmpdir.endsWith(QLatin1String("read-only")) && ::geteuid() == 0)
             return readOnlyTmpdirAsRoot();
-        QVERIFY(testing::writeFile(m_temp->filePath(QStringLiteral("a-file")), "not a folder"));
-        QVERIFY(QDir().mkpath(m_temp->filePath(QStringLiteral("read-only"))));
-        QFile::setPermissions(m_temp->filePath(QStringLiteral("read-only")),
+        QVERIFY(testing::writeFile(m_run.filePath(QStringLiteral("a-file")), "not a folder"));
+        QVERIFY(QDir().mkpath(m_run.filePath(QStringLiteral("read-only"))));
+        QFile::setPermissions(m_run.filePath(QStringLiteral("read-only")),
                               QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-        QVERIFY(QDir().mkpath(m_temp->filePath(QStringLiteral("relative/temp"))));
+        QVERIFY(QDir().mkpath(m_run.filePath(QStringLiteral("relative/temp"))));
         const QString home = QDir::currentPath();
         const QByteArray oldTmpdir = qgetenv("TMPDIR");
-        QDir::setCurrent(m_temp->path());
+        QDir::setCurrent(m_run.path());
         if (temp != QLatin1String("-"))
             qputenv("TEMP", QFile::encodeName(temp));
         if (tmpdir != QLatin1String("-"))
             qputenv("TMPDIR",
-                    QFile::encodeName(tmpdir.replace(QStringLiteral("%t"), m_temp->path())));
+                    QFile::encodeName(tmpdir.replace(QStringLiteral("%t"), m_run.path())));
 
         Form1 form;
         fill(form, {"Alpha", "Beta", "Gamma", "Delta"});
@@ -308,7 +301,7 @@ private slots:
     // read-only mount, seen only by the program run in a mount namespace of its own.
     void readOnlyTmpdirAsRoot()
     {
-        const QString folder = m_temp->filePath(QStringLiteral("read-only"));
+        const QString folder = m_run.filePath(QStringLiteral("read-only"));
         QVERIFY(QDir().mkpath(folder));
         if (QProcess::execute(QStringLiteral("unshare"),
                               {QStringLiteral("--mount"), QStringLiteral("true")}) != 0)
@@ -316,9 +309,8 @@ private slots:
         QProcess program;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("TMPDIR"), folder);
-        environment.insert(QStringLiteral("TEMP"), m_temp->path());
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
-                           m_temp->filePath(QStringLiteral("c")));
+        environment.insert(QStringLiteral("TEMP"), m_run.path());
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_run.filePath(QStringLiteral("c")));
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         environment.insert(QStringLiteral("FOLDER"), folder);
         environment.insert(QStringLiteral("PROBE"), QCoreApplication::applicationDirPath() +
@@ -482,12 +474,12 @@ private slots:
     // Files planted in the shared base folder are never ours to open or write.
     void plantedFilesInTheBaseFolderAreIgnored()
     {
-        QFile planted(m_temp->filePath(QStringLiteral("template.dot")));
+        QFile planted(m_run.filePath(QStringLiteral("template.dot")));
         QVERIFY(planted.open(QIODevice::WriteOnly));
         planted.write("not a template");
         planted.close();
-        const QString victim = m_temp->filePath(QStringLiteral("victim"));
-        QVERIFY(QFile::link(victim, m_temp->filePath(QStringLiteral("temp.bmp"))));
+        const QString victim = m_run.filePath(QStringLiteral("victim"));
+        QVERIFY(QFile::link(victim, m_run.filePath(QStringLiteral("temp.bmp"))));
 
         Form1 form;
         fill(form, {"A", "B", "C", "D"});
@@ -526,14 +518,9 @@ private slots:
 
     void cleanup()
     {
-        automation::setEngine(nullptr);
-        automation::endSpareOffices();
         Random::setSourceForTests({});
         Procedure::clearInjectedFailures();
-        QVERIFY(testing::ourOfficeProcesses().isEmpty());
-        WorkFolder::remove();
-        Dialogs::stopRecording();
-        qunsetenv("TEMP");
+        QVERIFY(m_run.leave());
     }
 };
 

@@ -12,6 +12,7 @@
 #include "generate/SpareOffices.h"
 #include "preview/Form2.h"
 #include "shell/Form1.h"
+#include "support/RunSurroundings.h"
 #include "support/SavedDocument.h"
 #include "support/TestFiles.h"
 
@@ -47,7 +48,7 @@ class TestSpares : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_temp;
+    testing::RunSurroundings m_run;
 
     // The start-up check, as the program makes it: one session, at once let go.
     static void startUp() { automation::engine().createApplication()->quit(); }
@@ -71,24 +72,8 @@ class TestSpares : public QObject
     }
 
 private slots:
-    void init()
-    {
-        m_temp = std::make_unique<QTemporaryDir>();
-        qputenv("TEMP", QFile::encodeName(m_temp->path()));
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_temp->filePath(QStringLiteral("config"))));
-        Dialogs::startRecording();
-        automation::startSpareOffices();
-    }
-
-    void cleanup()
-    {
-        automation::setEngine(nullptr);
-        automation::endSpareOffices();
-        automation::setOfficeRecycling(true);
-        QVERIFY(testing::ourOfficeProcesses().isEmpty());
-        WorkFolder::remove();
-        Dialogs::stopRecording();
-    }
+    void init() { m_run.enter(); }
+    void cleanup() { QVERIFY(m_run.leave()); }
 
     // Once the program has started, presses in a row and after "< Back" take
     // offices that are ready: not one office process is started by a press.
@@ -166,7 +151,7 @@ private slots:
     void sessionsAreKeptApart()
     {
         QFETCH(bool, closed);
-        const QString sample = m_temp->filePath(QStringLiteral("first.fodt"));
+        const QString sample = m_run.filePath(QStringLiteral("first.fodt"));
         QVERIFY(testing::writeFile(sample, testing::pagedDocument(1).toUtf8()));
 
         auto first = automation::engine().createApplication();
@@ -190,7 +175,7 @@ private slots:
     void aHungSpareIsStoppedAtTheLimit()
     {
         startUp();
-        const QString sample = m_temp->filePath(QStringLiteral("hung.fodt"));
+        const QString sample = m_run.filePath(QStringLiteral("hung.fodt"));
         QVERIFY(testing::writeFile(sample, testing::pagedDocument(1).toUtf8()));
         const int before = automation::officeProcessesStarted();
         auto application = automation::engine().createApplication();
