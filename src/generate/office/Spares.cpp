@@ -7,7 +7,9 @@
 #include "generate/EngineLimits.h"
 #include "generate/SpareOffices.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -69,7 +71,7 @@ std::unique_ptr<OfficeInstance> Spares::take()
         std::unique_ptr<OfficeInstance> office = takeLikeliest();
         if (readyForASession(*office)) {
             office->countSession();
-            topUp();
+            topUpSoon();
             return office;
         }
         // Gone bad while it waited: the user hears nothing of it.
@@ -95,7 +97,7 @@ std::unique_ptr<OfficeInstance> Spares::take()
         throw;
     }
     office->countSession();
-    topUp();
+    topUpSoon();
     return office;
 }
 
@@ -106,7 +108,7 @@ void Spares::giveBack(std::unique_ptr<OfficeInstance> office)
                       !office->holdsAdopted() && office->answersWithNothingOpen(kReadinessLimit);
     if (!keep) {
         office->end();
-        topUp();
+        topUpSoon();
         return;
     }
     m_waiting.push_back(std::move(office));
@@ -147,6 +149,24 @@ bool Spares::readyForASession(OfficeInstance& office)
     } catch (...) {
         return false;
     }
+}
+
+void Spares::topUpSoon()
+{
+    // Launching copies a profile and forks: a few milliseconds that the session
+    // just begun, or the main window about to show, need not wait for.
+    auto* application = QCoreApplication::instance();
+    if (!application) {
+        topUp();
+        return;
+    }
+    if (m_topUpDue)
+        return;
+    m_topUpDue = true;
+    QTimer::singleShot(0, application, [this] {
+        m_topUpDue = false;
+        topUp();
+    });
 }
 
 void Spares::topUp()

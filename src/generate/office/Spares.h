@@ -33,6 +33,8 @@ private:
     std::unique_ptr<OfficeInstance> takeLikeliest();
     bool readyForASession(OfficeInstance& office);
     void topUp();
+    // Tops up once the event loop next runs.
+    void topUpSoon();
     void keepReadyProfile(const QString& profileFolder);
 
     // In the order they were launched or given back.
@@ -41,6 +43,7 @@ private:
     QString m_readyProfile;
     bool m_kept = false;
     bool m_recycling = true;
+    bool m_topUpDue = false;
 };
 
 } // namespace statusmill::office
