@@ -1,6 +1,7 @@
 #include "FileHelpers.h"
 
 #include "Failure.h"
+#include "PosixFile.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -63,34 +64,21 @@ QByteArray readRegularFile(const QString& path, qint64 limit)
         return Failure(QStringLiteral("Cannot read %1: %2").arg(path, why));
     };
     // Non-blocking, so that a pipe put in the file's place cannot hold us at open.
-    const int handle =
-        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (handle < 0)
+    const OpenFile file(
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (!file.isOpen())
         throw failure(QString::fromLocal8Bit(std::strerror(errno)));
-    struct Close
-    {
-        int handle;
-        ~Close() { ::close(handle); }
-    } close{handle};
     struct stat info;
-    if (::fstat(handle, &info) != 0 || !S_ISREG(info.st_mode))
+    if (::fstat(file.handle(), &info) != 0 || !S_ISREG(info.st_mode))
         throw failure(QStringLiteral("not a regular file"));
     if (info.st_size > limit)
         throw failure(QStringLiteral("larger than %1 bytes").arg(limit));
 
     // The file may grow while it is read; no more than the limit is taken.
     QByteArray bytes(qsizetype(limit) + 1, Qt::Uninitialized);
-    qsizetype got = 0;
-    while (got < bytes.size()) {
-        const ssize_t n = ::read(handle, bytes.data() + got, size_t(bytes.size() - got));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            throw failure(QString::fromLocal8Bit(std::strerror(errno)));
-        if (n == 0)
-            break;
-        got += n;
-    }
+    const qsizetype got = readUpTo(file.handle(), bytes.data(), bytes.size());
+    if (got < 0)
+        throw failure(QString::fromLocal8Bit(std::strerror(errno)));
     if (got > limit)
         throw failure(QStringLiteral("larger than %1 bytes").arg(limit));
     bytes.truncate(got);

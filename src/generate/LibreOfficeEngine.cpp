@@ -2,7 +2,7 @@
 
 #include "ClipboardPicture.h"
 #include "DocumentReplace.h"
-#include "OfficeInspection.h"
+#include "OfficeView.h"
 #include "PageRenderer.h"
 #include "SpareOffices.h"
 #include "common/FileHelpers.h"

@@ -1,6 +1,7 @@
 #include "CopyIntoPlace.h"
 
 #include "common/Failure.h"
+#include "common/PosixFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -117,35 +118,24 @@ bool replaceContents(int handle, const QByteArray& bytes)
 // so the old report is still never lost.
 void overwriteInPlace(const QByteArray& bytes, const QString& destination, const QString& target)
 {
-    const QByteArray name = QFile::encodeName(destination);
-    const int handle = ::open(name.constData(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
-    if (handle < 0)
+    const OpenFile file(
+        ::open(QFile::encodeName(destination).constData(), O_RDWR | O_CLOEXEC | O_NOFOLLOW));
+    if (!file.isOpen())
         throw Failure(QStringLiteral("Cannot write %1: %2").arg(target, systemReason(errno)));
-    struct Close
-    {
-        int handle;
-        ~Close() { ::close(handle); }
-    } close{handle};
 
     struct stat info;
-    if (::fstat(handle, &info) != 0 || !S_ISREG(info.st_mode))
+    if (::fstat(file.handle(), &info) != 0 || !S_ISREG(info.st_mode))
         throw Failure(QStringLiteral("Cannot write %1: not a regular file").arg(target));
     QByteArray old(qsizetype(info.st_size), Qt::Uninitialized);
-    qsizetype got = 0;
-    while (got < old.size()) {
-        const ssize_t n = ::pread(handle, old.data() + got, size_t(old.size() - got), off_t(got));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            throw Failure(QStringLiteral("Cannot write %1: its old contents could not be kept (%2)")
-                              .arg(target, systemReason(n < 0 ? errno : EIO)));
-        got += n;
-    }
+    const qsizetype got = readUpTo(file.handle(), old.data(), old.size());
+    if (got != old.size())
+        throw Failure(QStringLiteral("Cannot write %1: its old contents could not be kept (%2)")
+                          .arg(target, systemReason(got < 0 ? errno : EIO)));
 
-    if (replaceContents(handle, bytes))
+    if (replaceContents(file.handle(), bytes))
         return;
     const QString reason = systemReason(errno);
-    replaceContents(handle, old);
+    replaceContents(file.handle(), old);
     throw Failure(QStringLiteral("Cannot write %1: %2").arg(target, reason));
 }
 

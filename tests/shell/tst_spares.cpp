@@ -6,7 +6,7 @@
 #include "common/WorkFolder.h"
 #include "generate/Automation.h"
 #include "generate/EngineLimits.h"
-#include "generate/OfficeInspection.h"
+#include "generate/OfficeView.h"
 #include "generate/OfficeProcesses.h"
 #include "generate/SampleDocuments.h"
 #include "generate/SpareOffices.h"
