@@ -8,13 +8,18 @@
 //             saved, and the program prints "hung" (the test then stops it)
 //   report    makes the report of the sample values, prints "document <path>"
 //             and ends
+//   own VALUE waits for a line on its input, makes the report of VALUE, renders
+//             its document once more and prints "picture own" when the preview
+//             shows that picture ("picture foreign" when not), and ends
 // Before "ready" it prints "folder <working folder>"; after an orderly end,
 // "shown <number of messages the program showed>" and each message's text.
 
 #include "common/Dialogs.h"
+#include "common/PictureFile.h"
 #include "common/Random.h"
 #include "common/WorkFolder.h"
 #include "generate/OfficeProcesses.h"
+#include "generate/Snapshot.h"
 #include "preview/Form2.h"
 #include "shell/Application.h"
 #include "shell/Form1.h"
@@ -23,6 +28,7 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMessageBox>
 
 #include <csignal>
@@ -67,6 +73,16 @@ int main(int argc, char* argv[])
             const QString document = form.existingForm2()->wordFile();
             std::printf("document %s %s\n", qPrintable(document),
                         QFileInfo::exists(document) ? "exists" : "missing");
+            std::fflush(stdout);
+            form.close();
+        } else if (scenario == QLatin1String("own")) {
+            std::fgetc(stdin); // runs started together overlap
+            form.Text1(0)->setText(QString::fromLocal8Bit(argv[2]));
+            form.PushButton6_Click();
+            const QImage shown = form.existingForm2()->Zoom_Ori()->picture();
+            SaveDocAsJPG(form.existingForm2()->wordFile());
+            const QImage own = loadPictureFile(WorkFolder::file(QStringLiteral("temp.bmp")));
+            std::printf("picture %s\n", !shown.isNull() && shown == own ? "own" : "foreign");
             std::fflush(stdout);
             form.close();
         }

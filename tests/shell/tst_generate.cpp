@@ -121,6 +121,25 @@ private slots:
         QVERIFY(testing::ourOfficeProcesses().size() <= 2);
     }
 
+    // Line breaks pasted into a field can make a report of dozens of pages: the
+    // document keeps all of them, the picture the ten the preview can draw.
+    void aReportOfFiftyPagesIsPicturedUpToTen()
+    {
+        Form1 form;
+        QString lines;
+        for (int i = 0; i < 2600; ++i)
+            lines += QStringLiteral("Line %1\n").arg(i);
+        fill(form, {"Long Report", "Dept", lines, "Prod"});
+        form.PushButton6_Click();
+        QVERIFY2(Dialogs::shown().isEmpty(), qPrintable(Dialogs::shown().value(0).text));
+        const automation::DocumentText saved =
+            testing::savedDocument(form.existingForm2()->wordFile());
+        QVERIFY2(saved.pages >= 45, qPrintable(QString::number(saved.pages)));
+        QVERIFY(saved.all().contains(QStringLiteral("Line 2599")));
+        QCOMPARE(form.existingForm2()->Zoom_Ori()->picture().deviceIndependentSize().toSize(),
+                 QSize(816, 10 * 1056));
+    }
+
     // The real report zooms through every step: three steps out from 100 % to 25 %,
     // then fifteen in to 400 %, each drawing a canvas of the new size.
     void theRealReportZoomsThroughEveryStep()

@@ -12,6 +12,7 @@
 #include "shell/StartUp.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
@@ -201,6 +202,40 @@ private slots:
         Dialogs::stopRecording();
         QVERIFY(m_checked);
         QCOMPARE(result, 0);
+    }
+
+    // Two copies of the program making their reports at the same moment, on one
+    // desktop with one clipboard: each shows its own report.
+    void twoCopiesAtOnceEachShowTheirOwnReport()
+    {
+        QProcess first;
+        QProcess second;
+        QList<QProcess*> copies{&first, &second};
+        const QStringList values{"First Copy Project", "Second Copy Project"};
+        for (int i = 0; i < 2; ++i) {
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
+                               m_home.filePath(QStringLiteral("config-%1").arg(i)));
+            copies[i]->setProcessEnvironment(environment);
+            copies[i]->start(QCoreApplication::applicationDirPath() +
+                                 QStringLiteral("/../shell/program_probe"),
+                             {QStringLiteral("own"), values[i]});
+        }
+        for (QProcess* copy : copies) {
+            QVERIFY(copy->waitForStarted(10000));
+            QElapsedTimer waited;
+            waited.start();
+            while (!copy->readAll().contains("ready\n") && waited.elapsed() < 60000)
+                copy->waitForReadyRead(1000);
+        }
+        for (QProcess* copy : copies)
+            copy->write("go\n");
+        for (QProcess* copy : copies) {
+            QVERIFY(copy->waitForFinished(120000));
+            const QString said = QString::fromLocal8Bit(copy->readAll());
+            QVERIFY2(said.contains(QStringLiteral("picture own")), qPrintable(said));
+            QVERIFY2(said.contains(QStringLiteral("shown 0")), qPrintable(said));
+        }
     }
 };
 
