@@ -6,8 +6,8 @@
 #include "common/WorkFolder.h"
 #include "generate/Automation.h"
 #include "generate/EngineLimits.h"
-#include "generate/OfficeView.h"
 #include "generate/OfficeProcesses.h"
+#include "generate/OfficeView.h"
 #include "generate/SampleDocuments.h"
 #include "generate/SpareOffices.h"
 #include "preview/Form2.h"
@@ -50,8 +50,13 @@ class TestSpares : public QObject
 
     testing::RunSurroundings m_run;
 
-    // The start-up check, as the program makes it: one session, at once let go.
-    static void startUp() { automation::engine().createApplication()->quit(); }
+    // The start-up check, as the program makes it: one session, at once let go;
+    // then the event loop runs, as it does once the main window is up.
+    static void startUp()
+    {
+        automation::engine().createApplication()->quit();
+        QCoreApplication::processEvents();
+    }
 
     // A press that must reach the preview with the values in the saved report.
     static void pressAndCheck(Form1& form)

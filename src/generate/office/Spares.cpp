@@ -171,16 +171,22 @@ void Spares::topUpSoon()
 
 void Spares::topUp()
 {
-    // Without recycling an office serves one session, and a press takes two.
-    const size_t wanted = m_recycling ? 1 : 2;
-    if (!m_kept || StopRequest::requested() || m_waiting.size() >= wanted)
+    // Two wait: with recycling, the warm one and a fresh one in case it goes bad;
+    // without, one for each of the two sessions of a press.
+    if (!m_kept || StopRequest::requested() || m_waiting.size() >= kMostWaiting)
+        return;
+    // Until an office has made a profile to copy, one office starting at a time:
+    // two making profiles of their own would slow down the one the start-up waits for.
+    const bool profileReady = !m_readyProfile.isEmpty() && QFileInfo(m_readyProfile).isDir();
+    if (!profileReady && !m_waiting.empty())
         return;
     const QString program = findOfficeProgram();
     if (program.isEmpty())
         return;
     try {
-        while (m_waiting.size() < wanted)
+        do
             m_waiting.push_back(OfficeInstance::launch(program, m_readyProfile));
+        while (profileReady && m_waiting.size() < kMostWaiting);
     } catch (...) {
         // A spare that cannot be launched now is tried again at the next session.
     }
