@@ -55,7 +55,7 @@ class TestSpares : public QObject
     static void startUp()
     {
         automation::engine().createApplication()->quit();
-        QCoreApplication::processEvents();
+        QTest::qWait(500);
     }
 
     // A press that must reach the preview with the values in the saved report.

@@ -23,6 +23,8 @@ constexpr int kMostSessionsPerOffice = 50;
 constexpr std::chrono::seconds kReadinessLimit(3);
 // Offices waiting while the user does.
 constexpr size_t kMostWaiting = 2;
+// How long after a session starts its office's replacement is launched.
+constexpr std::chrono::milliseconds kTopUpDelay(250);
 
 } // namespace
 
@@ -153,8 +155,9 @@ bool Spares::readyForASession(OfficeInstance& office)
 
 void Spares::topUpSoon()
 {
-    // Launching copies a profile and forks: a few milliseconds that the session
-    // just begun, or the main window about to show, need not wait for.
+    // Launching copies a profile and forks, and the new office then takes a core
+    // for a second: the session just begun, or the main window about to show,
+    // should not wait for that. A moment later it is done in the background.
     auto* application = QCoreApplication::instance();
     if (!application) {
         topUp();
@@ -163,7 +166,7 @@ void Spares::topUpSoon()
     if (m_topUpDue)
         return;
     m_topUpDue = true;
-    QTimer::singleShot(0, application, [this] {
+    QTimer::singleShot(kTopUpDelay, application, [this] {
         m_topUpDue = false;
         topUp();
     });

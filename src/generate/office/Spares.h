@@ -33,7 +33,7 @@ private:
     std::unique_ptr<OfficeInstance> takeLikeliest();
     bool readyForASession(OfficeInstance& office);
     void topUp();
-    // Tops up once the event loop next runs.
+    // Tops up a moment later, from the event loop.
     void topUpSoon();
     void keepReadyProfile(const QString& profileFolder);
 
