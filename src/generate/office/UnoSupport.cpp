@@ -8,6 +8,7 @@
 #include <cppuhelper/bootstrap.hxx>
 #include <rtl/bootstrap.hxx>
 
+#include <csignal>
 #include <cstdlib>
 #include <cxxabi.h>
 #include <mutex>
@@ -55,6 +56,9 @@ Reference<css::uno::XComponentContext> localContext()
     static Reference<css::uno::XComponentContext>* context = nullptr;
     static QString failure;
     std::call_once(once, [] {
+        // A message to an office that has just been killed goes to a closed
+        // socket: that must fail the call, not end the program with SIGPIPE.
+        std::signal(SIGPIPE, SIG_IGN);
         try {
             // Without the office's fundamental bootstrap file the runtime knows only
             // the core types, and proxies of office interfaces are laid out wrongly.
