@@ -45,24 +45,6 @@ QStringList workFiles()
 
 } // namespace
 
-// The office engine, with something done each time a session is asked for: that
-// is while a run is blocked in its work.
-class PressDuringRun : public automation::Engine
-{
-public:
-    explicit PressDuringRun(std::function<void()> during) : m_during(std::move(during)) {}
-    std::unique_ptr<automation::Application> createApplication() override
-    {
-        ++sessions;
-        m_during();
-        return automation::officeEngine().createApplication();
-    }
-    int sessions = 0;
-
-private:
-    std::function<void()> m_during;
-};
-
 class TestGenerate : public QObject
 {
     Q_OBJECT
@@ -436,7 +418,9 @@ private slots:
         QPushButton* button = form.PushButton6();
         button->setFocus();
         bool postedDuringTheRun = false;
-        PressDuringRun engine([&] {
+        // Each session is asked for while the run is blocked in its work.
+        automation::testing::FaultyEngine engine;
+        engine.onEnter(QStringLiteral("createApplication"), [&] {
             if (postedDuringTheRun)
                 return;
             postedDuringTheRun = form.mBusy;
@@ -460,14 +444,17 @@ private slots:
         button->click();
         QTest::qWait(300); // whatever was queued has long arrived
         QVERIFY(postedDuringTheRun);
-        QCOMPARE(engine.sessions, 2); // one run: fill + render
+        const auto sessions = [&] {
+            return engine.calls().count(QStringLiteral("createApplication"));
+        };
+        QCOMPARE(sessions(), 2); // one run: fill + render
         QCOMPARE(workFiles().filter(QStringLiteral(".doc")).size(), 1);
         QVERIFY(!form.mBusy);
         QVERIFY(Dialogs::shown().isEmpty());
         // The window takes clicks again once the run is over.
         form.existingForm2()->PushButton8()->click();
         button->click();
-        QCOMPARE(engine.sessions, 4);
+        QCOMPARE(sessions(), 4);
     }
 
     void aDrawnNameThatExistsIsDrawnAgain()
