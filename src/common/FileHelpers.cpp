@@ -51,6 +51,30 @@ void DeleteFileQuietly(const QString& path)
     QFile::remove(path);
 }
 
+std::optional<QString> whyFolderTakesNoWrite(const QString& folder)
+{
+    // Nameless: nothing is left behind, whatever happens.
+    const OpenFile probe(
+        ::open(QFile::encodeName(folder).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
+    if (!probe.isOpen())
+        return errno == EOPNOTSUPP || errno == EISDIR
+                   ? std::nullopt
+                   : std::optional<QString>(QString::fromLocal8Bit(std::strerror(errno)));
+    // As much as a small document needs; a disk that is nearly full fails here.
+    static const QByteArray block(64 * 1024, '\0');
+    qsizetype written = 0;
+    while (written < block.size()) {
+        const ssize_t n =
+            ::write(probe.handle(), block.constData() + written, size_t(block.size() - written));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return QString::fromLocal8Bit(std::strerror(n < 0 ? errno : ENOSPC));
+        written += n;
+    }
+    return std::nullopt;
+}
+
 bool isRegularFile(const QString& path)
 {
     struct stat info;

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
+
 namespace statusmill {
 
 // True exactly when the file system can tell the path's modification time. Never throws.
@@ -15,6 +17,12 @@ void WriteBytesIfAbsent(const QByteArray& bytes, const QString& path);
 
 // Deletes the file if it can; every failure is ignored. Never throws.
 void DeleteFileQuietly(const QString& path);
+
+// Why the folder takes no write now ("No space left on device", "Permission
+// denied"), found by writing a little into a nameless file there; nothing when it
+// does take one, or when the system cannot tell. For failures whose own message
+// (the office's) does not say.
+std::optional<QString> whyFolderTakesNoWrite(const QString& folder);
 
 // Whether the path names a regular file, after following links: not a folder, a
 // pipe or a device, which would block a reader or never end.

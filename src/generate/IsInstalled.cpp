@@ -4,6 +4,7 @@
 #include "SpareOffices.h"
 #include "common/Dialogs.h"
 #include "common/Failure.h"
+#include "common/StopRequest.h"
 #include "common/WorkFolder.h"
 #include "office/OfficeLocation.h"
 
@@ -59,6 +60,22 @@ void setTerminator(Terminator replacement)
 
 void CheckWordInstalled()
 {
+    // Without a working folder nothing can run, and the engine is not to blame:
+    // the user is told what is wrong with the folder.
+    try {
+        WorkFolder::path();
+    } catch (const Failure& f) {
+        std::fputs(QStringLiteral("%1: %2\n")
+                       .arg(QCoreApplication::applicationName(), f.description())
+                       .toLocal8Bit()
+                       .constData(),
+                   stderr);
+        Dialogs::message(Dialogs::applicationTitle(), f.description(), Dialogs::Icon::Warning,
+                         Dialogs::Buttons::Ok);
+        endProgram();
+        return;
+    }
+
     std::unique_ptr<automation::Application> application;
     QString failure;
     try {
@@ -79,6 +96,9 @@ void CheckWordInstalled()
         }
         return;
     }
+    // A stop asked for while the check waited is no failure: start-up ends in order.
+    if (StopRequest::requested())
+        return;
 
     // The message speaks of Word; the log line says what was really looked for.
     const QString line =

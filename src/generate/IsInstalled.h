@@ -5,7 +5,9 @@
 namespace statusmill::IsInstalled {
 
 // Starts a session and quits it. When no session can be made, tells the user
-// what to check and ends the program through the terminator.
+// what to check and ends the program through the terminator; when no working
+// folder can be made, says so instead. A stop asked for meanwhile ends nothing
+// here: the check returns and start-up ends in order.
 void CheckWordInstalled();
 
 // What ends the program after the message; by default the working folder is

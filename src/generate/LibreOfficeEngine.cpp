@@ -73,6 +73,13 @@ QString documentText(const QString& text)
     return kept;
 }
 
+// The office says only that storing failed; the folder it wrote into can say why.
+Failure withFolderReason(const Failure& failure, const QString& path)
+{
+    const auto why = whyFolderTakesNoWrite(QFileInfo(path).absolutePath());
+    return why ? Failure(QStringLiteral("%1 (%2)").arg(failure.description(), *why)) : failure;
+}
+
 QString uniqueName(const QString& stem, const QString& suffix)
 {
     return stem + QString::number(QRandomGenerator::global()->generate64(), 16) + suffix;
@@ -351,12 +358,17 @@ std::shared_ptr<automation::Range> OfficeDocument::Range()
 void OfficeDocument::SaveAs(const QString& path)
 {
     ensureOpen();
-    m_session->call([&] {
-        Reference<css::frame::XStorable> storable(m_component, UNO_QUERY_THROW);
-        storable->storeToURL(fileUrl(path),
-                             properties({{"FilterName", css::uno::Any(rtl::OUString("MS Word 97"))},
-                                         {"Overwrite", css::uno::Any(true)}}));
-    });
+    try {
+        m_session->call([&] {
+            Reference<css::frame::XStorable> storable(m_component, UNO_QUERY_THROW);
+            storable->storeToURL(
+                fileUrl(path),
+                properties({{"FilterName", css::uno::Any(rtl::OUString("MS Word 97"))},
+                            {"Overwrite", css::uno::Any(true)}}));
+        });
+    } catch (const Failure& failure) {
+        throw withFolderReason(failure, path);
+    }
 }
 
 void OfficeDocument::Close(std::optional<int> saveChanges)
@@ -393,16 +405,20 @@ QImage OfficeDocument::renderPages()
         QString path;
         ~Remove() { DeleteFileQuietly(path); }
     } remove{pdf};
-    m_session->call([&] {
-        Reference<css::frame::XStorable> storable(m_component, UNO_QUERY_THROW);
-        // Only the pages the picture can hold are drawn at all.
-        const auto pageRange = toOUString(QStringLiteral("1-%1").arg(kMostPagesPictured));
-        storable->storeToURL(
-            fileUrl(pdf),
-            properties({{"FilterName", css::uno::Any(rtl::OUString("writer_pdf_Export"))},
-                        {"FilterData",
-                         css::uno::Any(properties({{"PageRange", css::uno::Any(pageRange)}}))}}));
-    });
+    try {
+        m_session->call([&] {
+            Reference<css::frame::XStorable> storable(m_component, UNO_QUERY_THROW);
+            // Only the pages the picture can hold are drawn at all.
+            const auto pageRange = toOUString(QStringLiteral("1-%1").arg(kMostPagesPictured));
+            storable->storeToURL(
+                fileUrl(pdf),
+                properties({{"FilterName", css::uno::Any(rtl::OUString("writer_pdf_Export"))},
+                            {"FilterData", css::uno::Any(properties(
+                                               {{"PageRange", css::uno::Any(pageRange)}}))}}));
+        });
+    } catch (const Failure& failure) {
+        throw withFolderReason(failure, pdf);
+    }
     return office::renderPages(pdf, pictureRatio());
 }
 
@@ -536,10 +552,12 @@ void endEveryOfficeAtOnce()
 void warmUpSpareOffice()
 {
     using namespace uno;
-    if (!office::Spares::instance().connectedSpareWaits())
-        return;
     try {
-        const auto session = office::OfficeSession::start();
+        // Only an office that is ready: waiting for one to start would freeze the
+        // window the user has just been shown.
+        const auto session = office::OfficeSession::startIfReady();
+        if (!session)
+            return;
         const QString word = WorkFolder::file(QStringLiteral("warm-up.doc"));
         const QString pdf = WorkFolder::file(QStringLiteral("warm-up.pdf"));
         struct Remove

@@ -9,10 +9,13 @@
 #include "common/WorkFolder.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QRandomGenerator>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 namespace statusmill {
@@ -28,16 +31,24 @@ void writeBitmap(const QImage& picture, const QString& target)
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
         throw Failure(QStringLiteral("Cannot create %1: %2").arg(fresh, file.errorString()));
     const bool saved = picture.save(&file, "BMP") && file.flush();
+    // A full disk or a refused write is what the user needs to hear about. Qt's
+    // picture writer loses the system's reason ("Unknown error"); the folder,
+    // still holding the partial file, tells it.
+    const QString reason =
+        saved
+            ? QString()
+            : whyFolderTakesNoWrite(QFileInfo(target).absolutePath()).value_or(file.errorString());
     file.close();
     if (!saved) {
         QFile::remove(fresh);
-        throw Failure(QStringLiteral("Cannot write %1.").arg(target));
+        throw Failure(QStringLiteral("Cannot write %1: %2").arg(target, reason));
     }
     // rename(2) replaces the name itself, whatever it pointed to.
     if (::rename(QFile::encodeName(fresh).constData(), QFile::encodeName(target).constData()) !=
         0) {
+        const QString renameReason = QString::fromLocal8Bit(std::strerror(errno));
         QFile::remove(fresh);
-        throw Failure(QStringLiteral("Cannot write %1.").arg(target));
+        throw Failure(QStringLiteral("Cannot write %1: %2").arg(target, renameReason));
     }
 }
 

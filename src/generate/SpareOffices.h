@@ -24,8 +24,9 @@ void endSpareOffices();
 // Runs the spare office that is ready once through what a press will ask of it:
 // a Word document written and read, a PDF drawn and rendered. An office does each
 // of these slowly the first time; done while the user reads the new window, the
-// first press is as quick as any later one. Does nothing when no spare is ready,
-// and nothing visible when it fails. Blocks for a few hundred milliseconds.
+// first press is as quick as any later one. Does nothing when no connected spare
+// is fit (it never waits for an office to start), and nothing visible when it
+// fails. Blocks for a few hundred milliseconds.
 void warmUpSpareOffice();
 
 // Whether an office that served a session may serve the next. On by default;

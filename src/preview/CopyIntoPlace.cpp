@@ -62,6 +62,62 @@ int renameWithoutReplacing(const QByteArray& from, const QByteArray& to)
 
 } // namespace
 
+namespace {
+
+QString kindOfNonFile(mode_t mode)
+{
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return QStringLiteral("a device");
+    if (S_ISFIFO(mode))
+        return QStringLiteral("a named pipe");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("a socket");
+    if (S_ISDIR(mode))
+        return QStringLiteral("a folder");
+    return QStringLiteral("not a regular file");
+}
+
+// The rule the system applies to links in world-writable sticky folders: followed
+// only when the link's owner is the one who follows it or owns the folder.
+bool isForeignLinkInSharedFolder(const QString& link, const struct stat& linkInfo)
+{
+    struct stat folder;
+    if (::stat(QFile::encodeName(QFileInfo(link).absolutePath()).constData(), &folder) != 0)
+        return false;
+    const bool shared = (folder.st_mode & S_ISVTX) && (folder.st_mode & S_IWOTH);
+    return shared && linkInfo.st_uid != ::geteuid() && linkInfo.st_uid != folder.st_uid;
+}
+
+} // namespace
+
+std::optional<QString> reasonNotToSaveOver(const QString& target)
+{
+    const QString named = QFileInfo(target).absoluteFilePath();
+    QString current = named;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat info;
+        if (::lstat(QFile::encodeName(current).constData(), &info) != 0)
+            return std::nullopt; // nothing there yet: a new file
+        if (!S_ISLNK(info.st_mode)) {
+            if (S_ISREG(info.st_mode))
+                return std::nullopt;
+            return current == named
+                       ? QStringLiteral("it is %1, not a file").arg(kindOfNonFile(info.st_mode))
+                       : QStringLiteral("it leads to %1, %2, not a file")
+                             .arg(current, kindOfNonFile(info.st_mode));
+        }
+        if (isForeignLinkInSharedFolder(current, info))
+            return QStringLiteral("%1 is a link another user made in a shared folder, and it "
+                                  "may lead to a file that is not yours")
+                .arg(current);
+        const QString next = QFileInfo(current).symLinkTarget();
+        if (next.isEmpty())
+            return std::nullopt;
+        current = next;
+    }
+    return std::nullopt; // a loop: the copy fails and says so
+}
+
 QString finalLinkTarget(const QString& path)
 {
     QString current = QFileInfo(path).absoluteFilePath();
@@ -135,7 +191,10 @@ void overwriteInPlace(const QByteArray& bytes, const QString& destination, const
     if (replaceContents(file.handle(), bytes))
         return;
     const QString reason = systemReason(errno);
-    replaceContents(file.handle(), old);
+    if (!replaceContents(file.handle(), old))
+        throw Failure(QStringLiteral("Cannot write %1: %2. Its old contents could not be put back "
+                                     "either (%3), so it may now be incomplete.")
+                          .arg(target, reason, systemReason(errno)));
     throw Failure(QStringLiteral("Cannot write %1: %2").arg(target, reason));
 }
 
@@ -143,6 +202,8 @@ void overwriteInPlace(const QByteArray& bytes, const QString& destination, const
 
 void copyFileIntoPlace(const QString& source, const QString& target, bool replaceExisting)
 {
+    if (const auto reason = reasonNotToSaveOver(target))
+        throw Failure(QStringLiteral("Cannot write %1: %2.").arg(target, *reason));
     const QByteArray bytes = readWhole(source);
     // Over a link, the file it points to takes the copy and the link stays a link.
     const QString destination = finalLinkTarget(target);
@@ -178,6 +239,10 @@ void copyFileIntoPlace(const QString& source, const QString& target, bool replac
 
     const QByteArray from = QFile::encodeName(out.fileName());
     const QByteArray to = QFile::encodeName(destination);
+    // Something other than a file may have taken the name meanwhile.
+    struct stat there;
+    if (::lstat(to.constData(), &there) == 0 && !S_ISREG(there.st_mode))
+        throw writeFailed(QStringLiteral("it is %1, not a file").arg(kindOfNonFile(there.st_mode)));
     const int result = replaceExisting ? ::rename(from.constData(), to.constData())
                                        : renameWithoutReplacing(from, to);
     if (result != 0)

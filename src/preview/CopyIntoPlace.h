@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace statusmill {
 
 // Copies `source` to `target` byte for byte. The bytes go into a temporary file in
@@ -15,8 +17,18 @@ namespace statusmill {
 // does), and the link stays. Where the target's folder takes no new file but an
 // existing target may be written, the old file is written over in place, and
 // put back as it was should that fail.
+// Refuses whatever reasonNotToSaveOver() refuses.
 // Throws Failure, with the system's reason, when anything goes wrong.
 void copyFileIntoPlace(const QString& source, const QString& target, bool replaceExisting);
+
+// Why a copy must not go to `target` ("it is a device, not a file"), or nothing
+// when it may. A name that is (or whose links lead to) a device, a named pipe, a
+// socket or a folder is refused: a file put in its place would destroy it. So is a
+// link on the way that another user made in a shared sticky folder such as /tmp,
+// unless that user owns the folder: the system refuses to follow those for us
+// (protected symlinks), and following it ourselves could overwrite a file that is
+// not the user's.
+std::optional<QString> reasonNotToSaveOver(const QString& target);
 
 // The name a chain of symbolic links ends at (absolute), which need not exist;
 // `path` itself, made absolute, when it is no link. Throws Failure on a loop.

@@ -92,6 +92,20 @@ void Form2::PushButton6_Click()
         return;
     }
 
+    // A device, a pipe or a foreign link is never written through or replaced, and
+    // is refused before any question about overwriting it.
+    std::optional<QString> refusal;
+    if (proc.when(116, [&] { return (refusal = reasonNotToSaveOver(target)).has_value(); })) {
+        proc.run(116, [&] {
+            Dialogs::message(Dialogs::applicationTitle(),
+                             target + QStringLiteral(" cannot be saved over: ") +
+                                 refusal.value_or(QStringLiteral("it is not a file")) +
+                                 QStringLiteral(". Please save under another name."),
+                             Dialogs::Icon::Warning, Dialogs::Buttons::Ok);
+        });
+        return;
+    }
+
     bool replaceExisting = false;
     if (proc.when(118, [&] { return FileExists(target); })) {
         proc.run(120, [&] {

@@ -2,22 +2,91 @@
 
 #include "Form1.h"
 #include "TerminationSignals.h"
+#include "common/ExitCleanup.h"
 #include "common/FixedWindow.h"
 #include "common/Product.h"
 #include "common/WorkFolder.h"
+#include "generate/Automation.h"
 #include "generate/SpareOffices.h"
 
 #include <QApplication>
 #include <QTimer>
 
+#include <cstdio>
+#include <optional>
+#include <unistd.h>
+#include <vector>
+
 namespace statusmill {
+
+namespace {
+
+// Qt ends the process from inside QApplication's constructor when it finds no
+// display, after several lines about platform plugins. By then the engine check's
+// office is starting in our working folder. While the application is made, Qt's
+// messages are held back: should it give up, the user reads one line, our office
+// and folder go, and the program ends with status 1; should it succeed, what it
+// said is passed on as usual.
+class DisplayConnection
+{
+public:
+    DisplayConnection() { s_previous = qInstallMessageHandler(hold); }
+    ~DisplayConnection()
+    {
+        qInstallMessageHandler(s_previous);
+        for (const Held& message : std::exchange(s_held, {}))
+            qt_message_output(message.type,
+                              QMessageLogContext(nullptr, 0, nullptr, message.category.constData()),
+                              message.text);
+    }
+    DisplayConnection(const DisplayConnection&) = delete;
+    DisplayConnection& operator=(const DisplayConnection&) = delete;
+
+private:
+    struct Held
+    {
+        QtMsgType type;
+        QByteArray category;
+        QString text;
+    };
+
+    static void hold(QtMsgType type, const QMessageLogContext& context, const QString& text)
+    {
+        if (type != QtFatalMsg) {
+            s_held.push_back({type, QByteArray(context.category), text});
+            return;
+        }
+        // The first thing Qt said names the cause ("could not connect to display :1").
+        const QString cause =
+            s_held.empty() ? text.section(QLatin1Char('\n'), 0, 0) : s_held.front().text;
+        const QString line = QStringLiteral("%1: cannot open a window: %2\n")
+                                 .arg(QString::fromLatin1(kProductName).toLower(), cause);
+        std::fputs(line.toLocal8Bit().constData(), stderr);
+        automation::endEveryOfficeAtOnce();
+        ExitCleanup::removeNow();
+        ::_exit(1);
+    }
+
+    static inline QtMessageHandler s_previous = nullptr;
+    static inline std::vector<Held> s_held;
+};
+
+} // namespace
 
 int runApplication(int argc, char* argv[], const std::function<void(Form1&)>& whenShown)
 {
+    // Made before the stop requests are taken and gone after they no longer are,
+    // so that a request never looks for an application that is going.
+    std::optional<QApplication> app;
+    // A stop is a stop from the first millisecond on.
+    TerminationSignals stopRequests;
     // The office for the engine check starts before anything else, so that its
     // start overlaps with the program's own.
     automation::startSpareOffices();
-    QApplication app(argc, argv);
+    {
+        DisplayConnection connecting;
+        app.emplace(argc, argv);
+    }
     QApplication::setApplicationName(QString::fromLatin1(kProductName));
     // X11 desktops match our windows to the installed desktop entry by the class,
     // which is the application name; Wayland ones by this name.
@@ -27,7 +96,9 @@ int runApplication(int argc, char* argv[], const std::function<void(Form1&)>& wh
 
 int runProgram(const std::function<void(Form1&)>& whenShown)
 {
-    TerminationSignals stopRequests;
+    std::optional<TerminationSignals> stopRequests;
+    if (!TerminationSignals::installed())
+        stopRequests.emplace();
     // What a run that was killed left behind goes now.
     WorkFolder::removeLeftovers();
     automation::startSpareOffices();

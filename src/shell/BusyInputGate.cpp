@@ -19,6 +19,8 @@ bool isUserInput(QEvent::Type type)
     case QEvent::Shortcut:
     case QEvent::Wheel:
     case QEvent::ContextMenu:
+    // Text an input method (IBus, fcitx) commits is typing too.
+    case QEvent::InputMethod:
         return true;
     default:
         return false;

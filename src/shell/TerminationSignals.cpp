@@ -1,16 +1,20 @@
 #include "TerminationSignals.h"
 
+#include "common/ExitCleanup.h"
 #include "common/StopRequest.h"
-#include "common/WorkFolder.h"
 #include "generate/Automation.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>
 
+#include <atomic>
+#include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <poll.h>
 #include <sys/socket.h>
+#include <thread>
 #include <unistd.h>
 
 namespace statusmill {
@@ -22,22 +26,40 @@ constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
 constexpr char kEnded = 0;
 constexpr int kGraceMilliseconds = 5000;
 
+std::atomic<bool> g_installed = false;
+
 void onSignal(int signal)
 {
-    // Only async-signal-safe work here: pass the signal to the watcher.
+    // Only async-signal-safe work here: pass the signal to the watcher. The code
+    // the signal interrupted may be about to read errno.
+    const int savedErrno = errno;
     const char byte = char(signal);
     [[maybe_unused]] const auto written = ::write(g_pair[0], &byte, 1);
+    errno = savedErrno;
 }
 
 // Waits up to `milliseconds` (-1: for ever) for the next byte; nothing on timeout.
+// A failing poll is tried again: a watcher that gave up would leave the handlers
+// passing requests to nobody.
 std::optional<char> nextByte(int milliseconds)
 {
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
     pollfd wait{g_pair[1], POLLIN, 0};
     for (;;) {
-        const int ready = ::poll(&wait, 1, milliseconds);
-        if (ready < 0 && errno == EINTR)
+        const int left =
+            milliseconds < 0
+                ? -1
+                : int(std::max<long long>(0, std::chrono::duration_cast<std::chrono::milliseconds>(
+                                                 deadline - Clock::now())
+                                                 .count()));
+        const int ready = ::poll(&wait, 1, left);
+        if (ready < 0) {
+            if (errno != EINTR)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
             continue;
-        if (ready <= 0)
+        }
+        if (ready == 0)
             return std::nullopt;
         char byte = kEnded;
         return ::read(g_pair[1], &byte, 1) == 1 ? std::optional<char>(byte)
@@ -52,6 +74,7 @@ TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent)
     StopRequest::clear();
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_pair) != 0)
         return;
+    g_installed = true;
     m_watcher = std::thread([this] { watch(); });
 
     struct sigaction action = {};
@@ -71,17 +94,19 @@ void TerminationSignals::watch()
     StopRequest::request();
     automation::endEveryOfficeAtOnce();
     // Queued, so the main thread runs it as soon as it looks at its events: every
-    // running event loop ends, a modal box's among them.
-    QMetaObject::invokeMethod(
-        QCoreApplication::instance(), [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+    // running event loop ends, a modal box's among them; one that has yet to start
+    // ends at once. Before the application exists, start-up sees the stop itself.
+    if (auto* application = QCoreApplication::instance())
+        QMetaObject::invokeMethod(
+            application, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
 
     const std::optional<char> next = nextByte(kGraceMilliseconds);
     if (next && *next == kEnded)
         return;
-    // Asked again, or no way made: end here, leaving nothing behind.
+    // Asked again, or no way made: end here, leaving nothing behind, and without
+    // anything the main thread may hold (a lock, malloc's, stdio's).
     automation::endEveryOfficeAtOnce();
-    WorkFolder::removeFromAnyThread();
-    std::fflush(nullptr);
+    ExitCleanup::removeNow();
     ::_exit(128 + int(*first));
 }
 
@@ -90,12 +115,18 @@ bool TerminationSignals::requested()
     return StopRequest::requested();
 }
 
+bool TerminationSignals::installed()
+{
+    return g_installed;
+}
+
 TerminationSignals::~TerminationSignals()
 {
     for (int signal : kSignals)
         std::signal(signal, SIG_DFL);
     if (g_pair[0] < 0)
         return;
+    g_installed = false;
     const char ended = kEnded;
     [[maybe_unused]] const auto written = ::write(g_pair[0], &ended, 1);
     if (m_watcher.joinable())

@@ -12,7 +12,8 @@ namespace statusmill {
 // and asks every event loop to end, so a modal box closes and the program unwinds
 // in order and removes its working folder. Should a second request come, or the
 // main thread make no way within five seconds, the thread removes the working
-// folder itself and ends the process there and then.
+// folder itself and ends the process there and then. Made before anything of the
+// program starts, so that a stop in its first milliseconds is a stop too.
 class TerminationSignals : public QObject
 {
     Q_OBJECT
@@ -23,6 +24,8 @@ public:
 
     // Whether a stop was asked for, also one that came before the event loop ran.
     static bool requested();
+    // Whether an instance takes the requests now.
+    static bool installed();
 
 private:
     void watch();

@@ -35,6 +35,17 @@ inline QList<pid_t> officeProcessesOf(pid_t parent)
     return found;
 }
 
+// The sockets offices of this user have in the shared temporary folders.
+inline QStringList officeSockets()
+{
+    QStringList found;
+    const QString pattern = QStringLiteral("OSL_PIPE_%1_*").arg(::getuid());
+    for (const QString& folder : {QStringLiteral("/tmp"), QStringLiteral("/var/tmp")})
+        for (const QString& name : QDir(folder).entryList({pattern}, QDir::System))
+            found << QDir(folder).filePath(name);
+    return found;
+}
+
 inline QList<pid_t> ourOfficeProcesses()
 {
     return officeProcessesOf(::getpid());

@@ -5,6 +5,7 @@
 #include "generate/Automation.h"
 #include "generate/DocumentText.h"
 #include "generate/EngineLimits.h"
+#include "generate/SpareOffices.h"
 #include "generate/office/OfficeLocation.h"
 #include "generate/office/PipeFiles.h"
 
@@ -242,6 +243,35 @@ private slots:
         QCOMPARE(ourOfficeProcesses(), QList<pid_t>());
         QCOMPARE(stillThere(pipes), QStringList());
         QVERIFY_THROWS_EXCEPTION(Failure, document->Range());
+    }
+
+    // An office that never answers costs the start-up one time limit, not one for
+    // the spare and another for the fresh start after it.
+    void aHungStartCostsOneLimit()
+    {
+        const QString folder = m_folder.filePath(QStringLiteral("hung-office"));
+        QVERIFY(QDir().mkpath(folder));
+        QFile office(folder + QStringLiteral("/soffice.bin"));
+        QVERIFY(office.open(QIODevice::WriteOnly));
+        office.write("#!/bin/sh\nexec /bin/sleep 600\n");
+        office.close();
+        office.setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", "");
+        office::setInstallFolders(QStringList{folder});
+        setStartTimeLimit(std::chrono::seconds(2));
+        startSpareOffices();
+
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY_THROWS_EXCEPTION(Failure, engine().createApplication());
+        const qint64 took = clock.elapsed();
+
+        endSpareOffices();
+        setStartTimeLimit(std::chrono::seconds(30));
+        office::setInstallFolders(std::nullopt);
+        qputenv("PATH", path);
+        QVERIFY2(took >= 1900 && took < 3000, qPrintable(QString::number(took)));
     }
 
     void missingOfficeIsReportedAsSuch()

@@ -9,6 +9,7 @@
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 using namespace statusmill;
@@ -307,16 +308,23 @@ private slots:
     {
         QTest::addColumn<bool>("exists");
         QTest::addColumn<int>("sizeLimit"); // 0: none; else writes past it fail
+        QTest::addColumn<QByteArray>("old");
         QTest::addColumn<bool>("copied");
-        QTest::newRow("an existing file") << true << 0 << true;
-        QTest::newRow("an existing file, the disk fills up") << true << 4096 << false;
-        QTest::newRow("a new file") << false << 0 << false;
+        const QByteArray report("the user's old report");
+        QTest::newRow("an existing file") << true << 0 << report << true;
+        QTest::newRow("an existing file, the disk fills up") << true << 4096 << report << false;
+        // Even the old contents no longer fit: the user must hear that the old file
+        // is damaged, not only that the copy failed.
+        QTest::newRow("an existing file, the disk too full to put it back")
+            << true << 4096 << QByteArray(8192, 'o') << false;
+        QTest::newRow("a new file") << false << 0 << report << false;
     }
 
     void overwritingInAFolderThatTakesNoNewFile()
     {
         QFETCH(bool, exists);
         QFETCH(int, sizeLimit);
+        QFETCH(QByteArray, old);
         QFETCH(bool, copied);
         const bool root = ::geteuid() == 0;
         if (root && QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty())
@@ -328,7 +336,7 @@ private slots:
         const QString target = folder + QStringLiteral("/old.doc");
         QVERIFY(QDir().mkpath(folder));
         if (exists) {
-            write(target, "the user's old report");
+            write(target, old);
             QCOMPARE(::chown(QFile::encodeName(target).constData(), user, group), 0);
         }
         const ino_t inode = statusOf(target).st_ino;
@@ -360,13 +368,115 @@ private slots:
             QCOMPARE(contents(target), documentBytes());
             QCOMPARE(statusOf(target).st_ino, inode); // the same file, not a new one
             QCOMPARE(statusOf(target).st_uid, user);
+        } else if (old.size() > sizeLimit && exists) {
+            QVERIFY2(said.contains(QStringLiteral("could not be put back")), qPrintable(said));
         } else {
             QVERIFY2(!said.isEmpty(), "a failed copy says why");
-            QCOMPARE(contents(target),
-                     exists ? QByteArray("the user's old report") : QByteArray("<absent>"));
+            QCOMPARE(contents(target), exists ? old : QByteArray("<absent>"));
         }
         QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  exists ? QStringList{"old.doc"} : QStringList());
+    }
+
+    // Something that is not a file (a named pipe, a device, a folder), also behind
+    // a link, is never replaced by a file: refused before any question about it.
+    void whatIsNotAFileIsRefused_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("a named pipe") << "pipe";
+        QTest::newRow("a device") << "device";
+        QTest::newRow("a link to a named pipe") << "link";
+        QTest::newRow("a folder") << "folder";
+    }
+
+    void whatIsNotAFileIsRefused()
+    {
+        QFETCH(QString, kind);
+        const QString node = path(QStringLiteral("node"));
+        const QByteArray name = QFile::encodeName(node);
+        if (kind == QLatin1String("device")) {
+            if (::geteuid() != 0)
+                QSKIP("Only root can make a device");
+            QCOMPARE(::mknod(name.constData(), S_IFCHR | 0666, makedev(1, 3)), 0); // a null
+        } else if (kind == QLatin1String("folder")) {
+            QVERIFY(QDir().mkdir(node));
+        } else {
+            QCOMPARE(::mkfifo(name.constData(), 0666), 0);
+        }
+        const QString target =
+            kind == QLatin1String("link") ? path(QStringLiteral("shortcut.doc")) : node;
+        if (kind == QLatin1String("link"))
+            QVERIFY(QFile::link(node, target));
+        const mode_t type = statusOf(node).st_mode & S_IFMT;
+        Dialogs::setNextFileName(target);
+        Dialogs::setNextAnswer(Dialogs::Yes);
+
+        m_form->PushButton6()->click();
+
+        const auto shown = Dialogs::shown();
+        QCOMPARE(shown.size(), 2); // the dialog and the refusal: no question, no "Done."
+        QCOMPARE(shown[1].icon, Dialogs::Icon::Warning);
+        QVERIFY2(shown[1].text.startsWith(target) &&
+                     shown[1].text.contains(QStringLiteral("not a file")),
+                 qPrintable(shown[1].text));
+        QCOMPARE(reportedAt(), QStringList());
+        QCOMPARE(statusOf(node).st_mode & S_IFMT, type);
+    }
+
+    // In a shared sticky folder (such as /tmp) a link another user made is not
+    // followed, as the system itself would not follow it; one of the user's own, or
+    // of the folder's owner, is. Run as an unprivileged user.
+    void foreignLinksInSharedFoldersAreNotFollowed_data()
+    {
+        QTest::addColumn<int>("linkOwner");
+        QTest::addColumn<bool>("victimExists");
+        QTest::addColumn<bool>("followed");
+        QTest::newRow("another user's, to a file") << 4321 << true << false;
+        QTest::newRow("another user's, to no file yet") << 4321 << false << false;
+        QTest::newRow("the user's own") << 65534 << true << true;
+        QTest::newRow("the folder owner's") << 0 << true << true;
+    }
+
+    void foreignLinksInSharedFoldersAreNotFollowed()
+    {
+        QFETCH(int, linkOwner);
+        QFETCH(bool, victimExists);
+        QFETCH(bool, followed);
+        if (::geteuid() != 0 || QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty())
+            QSKIP("Needs root, to give links to other users, and setpriv");
+        const QString shared = path(QStringLiteral("shared"));
+        const QString victims = path(QStringLiteral("victims"));
+        QVERIFY(QDir().mkpath(shared) && QDir().mkpath(victims));
+        QCOMPARE(::chmod(QFile::encodeName(shared).constData(), 01777), 0);
+        // Anyone may write there: only the rule on links keeps the copy out.
+        QCOMPARE(::chmod(QFile::encodeName(victims).constData(), 0777), 0);
+        const QString victim = victims + QStringLiteral("/victim.doc");
+        if (victimExists) {
+            write(victim, "someone else's file");
+            QCOMPARE(::chmod(QFile::encodeName(victim).constData(), 0666), 0);
+        }
+        const QByteArray link = QFile::encodeName(shared + QStringLiteral("/report.doc"));
+        QCOMPARE(::symlink(QFile::encodeName(victim).constData(), link.constData()), 0);
+        QCOMPARE(::lchown(link.constData(), uid_t(linkOwner), gid_t(linkOwner)), 0);
+        QCOMPARE(::chmod(QFile::encodeName(m_dir->path()).constData(), 0755), 0);
+        QCOMPARE(::chmod(QFile::encodeName(m_document).constData(), 0644), 0);
+        QCOMPARE(::chmod(QFile::encodeName(path(QStringLiteral("work"))).constData(), 0755), 0);
+
+        QProcess probe;
+        probe.start(QStringLiteral("setpriv"),
+                    {"--reuid=65534", "--regid=65534", "--clear-groups", "--",
+                     QCoreApplication::applicationDirPath() + QStringLiteral("/copy_probe"),
+                     m_document, QFile::decodeName(link), victimExists ? "1" : "0"});
+        QVERIFY(probe.waitForFinished(30000));
+        const QString said = QString::fromLocal8Bit(probe.readAllStandardError());
+        QCOMPARE(probe.exitCode() == 0, followed);
+        if (followed)
+            QCOMPARE(contents(victim), documentBytes());
+        else
+            QCOMPARE(contents(victim),
+                     victimExists ? QByteArray("someone else's file") : QByteArray("<absent>"));
+        if (!followed)
+            QVERIFY2(said.contains(QStringLiteral("another user")), qPrintable(said));
     }
 
     void theWorkingFolderIsRefused_data()

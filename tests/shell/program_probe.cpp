@@ -4,6 +4,9 @@
 //   idle      waits for events
 //   box       shows a modal message box that nobody answers
 //   stuck     keeps its main thread busy for ever, answering nothing
+//   stuck-writing
+//             blocks its main thread in a write to a standard error nobody reads,
+//             holding the lock of stdio's stream
 //   generate  presses "Start Creating Template"; the office hangs as the report is
 //             saved, and the program prints "hung" (the test then stops it)
 //   report    makes the report of the sample values, prints "document <path>"
@@ -11,6 +14,10 @@
 //   own VALUE waits for a line on its input, makes the report of VALUE, renders
 //             its document once more and prints "picture own" when the preview
 //             shows that picture ("picture foreign" when not), and ends
+//   close     closes its window at once, as a user ends the program
+//   hung-check FOLDER
+//             takes FOLDER for the office's install folder, where a stand-in never
+//             answers, so the engine check waits (the test stops it meanwhile)
 // Before "ready" it prints "folder <working folder>"; after an orderly end,
 // "shown <number of messages the program showed>" and each message's text.
 
@@ -20,6 +27,7 @@
 #include "common/WorkFolder.h"
 #include "generate/OfficeProcesses.h"
 #include "generate/Snapshot.h"
+#include "generate/office/OfficeLocation.h"
 #include "preview/Form2.h"
 #include "shell/Application.h"
 #include "shell/Form1.h"
@@ -39,13 +47,17 @@ using namespace statusmill;
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
     const QString scenario = argc > 1 ? QString::fromLatin1(argv[1]) : QStringLiteral("idle");
     // Draws that never make the home-page visit (d = 7) and still vary the names.
     Random::setSourceForTests([n = 0]() mutable { return ((n++ % 9) + 0.5) / 9.0; });
     Dialogs::startRecording();
+    if (scenario == QLatin1String("hung-check") && argc > 2) {
+        qputenv("PATH", "");
+        office::setInstallFolders(QStringList{QString::fromLocal8Bit(argv[2])});
+    }
 
-    const int result = runProgram([&](Form1& form) {
+    // The program's own start, from before the application exists.
+    const int result = runApplication(argc, argv, [&](Form1& form) {
         std::printf("folder %s\nready\n", qPrintable(WorkFolder::path()));
         std::fflush(stdout);
         if (scenario == QLatin1String("box")) {
@@ -56,6 +68,13 @@ int main(int argc, char* argv[])
         } else if (scenario == QLatin1String("stuck")) {
             for (;;)
                 ::pause();
+        } else if (scenario == QLatin1String("stuck-writing")) {
+            int unread[2];
+            if (::pipe(unread) == 0)
+                ::dup2(unread[1], STDERR_FILENO);
+            const QByteArray line(4096, 'x');
+            for (;;)
+                std::fputs(line.constData(), stderr);
         } else if (scenario == QLatin1String("generate")) {
             automation::testing::FaultyEngine hanging;
             hanging.onEnter(QStringLiteral("SaveAs"), [] {
@@ -84,6 +103,8 @@ int main(int argc, char* argv[])
             const QImage own = loadPictureFile(WorkFolder::file(QStringLiteral("temp.bmp")));
             std::printf("picture %s\n", !shown.isNull() && shown == own ? "own" : "foreign");
             std::fflush(stdout);
+            form.close();
+        } else if (scenario == QLatin1String("close")) {
             form.close();
         }
     });

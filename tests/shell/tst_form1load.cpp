@@ -5,8 +5,8 @@
 #include "common/Settings.h"
 #include "common/WorkFolder.h"
 #include "generate/IsInstalled.h"
-#include "generate/office/OfficeLocation.h"
 #include "generate/OfficeProcesses.h"
+#include "generate/office/OfficeLocation.h"
 #include "shell/Form1.h"
 #include "shell/StartUp.h"
 
@@ -196,6 +196,29 @@ private slots:
         for (int i = 0; i < 4; ++i)
             QCOMPARE(form.Text1(i)->text(), kStored[i]);
         QVERIFY(!form.isVisible());
+    }
+
+    // TEMP naming a file: the user hears that, with the system's reason, rather
+    // than that LibreOffice is missing.
+    void aWorkingFolderThatCannotBeMadeIsReportedAsSuch()
+    {
+        const QByteArray temp = qgetenv("TEMP");
+        const QString file = m_config->filePath(QStringLiteral("a-file"));
+        QFile(file).open(QIODevice::WriteOnly);
+        qputenv("TEMP", QFile::encodeName(file));
+        Random::setSourceForTests([] { return 0.5; });
+        WorkFolder::remove();
+
+        Form1 form;
+        form.Form_Load();
+        qputenv("TEMP", temp);
+
+        QCOMPARE(m_terminations, 1);
+        QCOMPARE(Dialogs::shown().size(), 1);
+        const QString text = Dialogs::shown().constFirst().text;
+        QVERIFY2(text.contains(file) && text.contains(QStringLiteral("TEMP")) &&
+                     text.contains(QStringLiteral("Not a directory")),
+                 qPrintable(text));
     }
 };
 

@@ -298,19 +298,17 @@ private slots:
         QVERIFY(testing::savedDocumentText(document).contains(QStringLiteral("Gamma")));
     }
 
-    // Root writes into any folder, so for root the folder is made read-only by a
-    // read-only mount, seen only by the program run in a mount namespace of its own.
-    void readOnlyTmpdirAsRoot()
+    // The sample report made by the program in a mount namespace of its own, where
+    // `mounts` (a shell line, given FOLDER) has made what only that program sees;
+    // what it printed. TEMP is `temp`.
+    QString reportBehindMounts(const QString& folder, const QString& temp, const QString& mounts,
+                               const QString& tmpdir = {})
     {
-        const QString folder = m_run.filePath(QStringLiteral("read-only"));
-        QVERIFY(QDir().mkpath(folder));
-        if (QProcess::execute(QStringLiteral("unshare"),
-                              {QStringLiteral("--mount"), QStringLiteral("true")}) != 0)
-            QSKIP("no mount namespace can be made here, so no folder is read-only for root");
         QProcess program;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("TMPDIR"), folder);
-        environment.insert(QStringLiteral("TEMP"), m_run.path());
+        if (!tmpdir.isEmpty())
+            environment.insert(QStringLiteral("TMPDIR"), tmpdir);
+        environment.insert(QStringLiteral("TEMP"), temp);
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_run.filePath(QStringLiteral("c")));
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         environment.insert(QStringLiteral("FOLDER"), folder);
@@ -319,15 +317,50 @@ private slots:
         program.setProcessEnvironment(environment);
         program.start(QStringLiteral("unshare"),
                       {QStringLiteral("--mount"), QStringLiteral("sh"), QStringLiteral("-c"),
-                       QStringLiteral("mount --bind \"$FOLDER\" \"$FOLDER\" && "
-                                      "mount -o remount,bind,ro \"$FOLDER\" && "
-                                      "! touch \"$FOLDER/x\" 2>/dev/null && "
-                                      "exec \"$PROBE\" report")});
-        QVERIFY(program.waitForFinished(120000));
-        const QString said = QString::fromLocal8Bit(program.readAll());
-        QVERIFY2(program.exitCode() == 0, qPrintable(said));
+                       mounts + QStringLiteral(" && exec \"$PROBE\" report")});
+        program.waitForFinished(120000);
+        return QString::fromLocal8Bit(program.readAll()) +
+               QStringLiteral("exit %1\n").arg(program.exitCode());
+    }
+
+    static bool mountNamespacesWork()
+    {
+        return QProcess::execute(QStringLiteral("unshare"),
+                                 {QStringLiteral("--mount"), QStringLiteral("true")}) == 0;
+    }
+
+    // Root writes into any folder, so for root the folder is made read-only by a
+    // read-only mount, seen only by the program run in a mount namespace of its own.
+    void readOnlyTmpdirAsRoot()
+    {
+        const QString folder = m_run.filePath(QStringLiteral("read-only"));
+        QVERIFY(QDir().mkpath(folder));
+        if (!mountNamespacesWork())
+            QSKIP("no mount namespace can be made here, so no folder is read-only for root");
+        const QString said =
+            reportBehindMounts(folder, m_run.path(),
+                               QStringLiteral("mount --bind \"$FOLDER\" \"$FOLDER\" && "
+                                              "mount -o remount,bind,ro \"$FOLDER\" && "
+                                              "! touch \"$FOLDER/x\" 2>/dev/null"),
+                               folder);
+        QVERIFY2(said.endsWith(QStringLiteral("exit 0\n")), qPrintable(said));
         QVERIFY2(said.contains(QStringLiteral(" exists\n")), qPrintable(said));
         QVERIFY2(said.contains(QStringLiteral("shown 0\n")), qPrintable(said));
+    }
+
+    // A nearly full disk under TEMP: the report says so, in the system's words,
+    // rather than only that a file could not be written or found.
+    void aFullDiskIsNamed()
+    {
+        const QString folder = m_run.filePath(QStringLiteral("small"));
+        QVERIFY(QDir().mkpath(folder));
+        if (!mountNamespacesWork())
+            QSKIP("no mount namespace can be made here, so no small disk either");
+        // Room for the offices and the report, not for the page picture.
+        const QString said = reportBehindMounts(
+            folder, folder, QStringLiteral("mount -t tmpfs -o size=4M tmpfs \"$FOLDER\""));
+        QVERIFY2(said.contains(QStringLiteral("temp.bmp: No space left on device")),
+                 qPrintable(said));
     }
 
     // The engine cannot start: every engine step is reported with its own number,
@@ -401,16 +434,18 @@ private slots:
 
     // A second press made while the run blocks waits in the event queue and only
     // arrives after the run; it is dropped all the same: one run, one document.
+    // So is text an input method commits meanwhile.
     void aSecondPressDuringARunIsDropped_data()
     {
-        QTest::addColumn<bool>("key");
-        QTest::newRow("a second click") << false;
-        QTest::newRow("Space on the button") << true;
+        QTest::addColumn<QString>("input");
+        QTest::newRow("a second click") << "click";
+        QTest::newRow("Space on the button") << "key";
+        QTest::newRow("text an input method commits") << "input method";
     }
 
     void aSecondPressDuringARunIsDropped()
     {
-        QFETCH(bool, key);
+        QFETCH(QString, input);
         Form1 form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -425,7 +460,11 @@ private slots:
                 return;
             postedDuringTheRun = form.mBusy;
             const QPoint centre = button->rect().center();
-            if (key) {
+            if (input == QLatin1String("input method")) {
+                auto* typed = new QInputMethodEvent();
+                typed->setCommitString(QStringLiteral("typed meanwhile"));
+                QCoreApplication::postEvent(form.Text1(0), typed);
+            } else if (input == QLatin1String("key")) {
                 QCoreApplication::postEvent(
                     button, new QKeyEvent(QEvent::KeyPress, Qt::Key_Space, {}, " "));
                 QCoreApplication::postEvent(
@@ -449,6 +488,7 @@ private slots:
         };
         QCOMPARE(sessions(), 2); // one run: fill + render
         QCOMPARE(workFiles().filter(QStringLiteral(".doc")).size(), 1);
+        QCOMPARE(form.Text1(0)->text(), QStringLiteral("A"));
         QVERIFY(!form.mBusy);
         QVERIFY(Dialogs::shown().isEmpty());
         // The window takes clicks again once the run is over.

@@ -108,6 +108,37 @@ private slots:
         QTRY_VERIFY(!testing::anyStillRuns(waiting));
     }
 
+    // A temp cleaner takes the working folder, and the waiting offices' profiles
+    // with it, while the user reads the main window: the next press works all the
+    // same, without a report.
+    void aPressAfterATempCleanerWorks()
+    {
+        startUp();
+        Form1 form;
+        fill(form);
+        pressAndCheck(form);
+        form.existingForm2()->PushButton8()->click(); // < Back
+        QTest::qWait(1000);                           // the spares are topped up
+        QVERIFY(QDir(WorkFolder::path()).removeRecursively());
+        pressAndCheck(form);
+    }
+
+    // The warm-up never waits for an office to start: with the connected spare
+    // gone bad it does nothing, rather than start another and freeze the window.
+    void theWarmUpNeverWaitsForAStart()
+    {
+        startUp();
+        QTest::qWait(1000); // the backup office is launched
+        for (pid_t office : testing::ourOfficeProcesses())
+            ::kill(office, SIGKILL);
+        const int before = automation::officeProcessesStarted();
+        QElapsedTimer clock;
+        clock.start();
+        automation::warmUpSpareOffice();
+        QVERIFY2(clock.elapsed() < 500, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(automation::officeProcessesStarted(), before);
+    }
+
     // However many presses, no more than two offices of ours run, and none once
     // the spares are ended.
     void twentyPressesStayWithinTheBound()

@@ -22,6 +22,7 @@ class RunSurroundings
 public:
     void enter()
     {
+        m_socketsBefore = officeSockets();
         m_temp = std::make_unique<QTemporaryDir>();
         qputenv("TEMP", QFile::encodeName(m_temp->path()));
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_temp->filePath(QStringLiteral("config"))));
@@ -29,7 +30,7 @@ public:
         automation::startSpareOffices();
     }
 
-    // Whether no office of ours outlived the test.
+    // Whether no office of ours, nor a socket of one, outlived the test.
     bool leave()
     {
         automation::setEngine(nullptr);
@@ -39,7 +40,12 @@ public:
         WorkFolder::remove();
         Dialogs::stopRecording();
         qunsetenv("TEMP");
-        return noOfficeLeft;
+        QStringList socketsLeft = officeSockets();
+        for (const QString& socket : std::as_const(m_socketsBefore))
+            socketsLeft.removeAll(socket);
+        if (!socketsLeft.isEmpty())
+            qWarning("Sockets left: %s", qPrintable(socketsLeft.join(QLatin1Char(' '))));
+        return noOfficeLeft && socketsLeft.isEmpty();
     }
 
     QString filePath(const QString& name) const { return m_temp->filePath(name); }
@@ -47,6 +53,7 @@ public:
 
 private:
     std::unique_ptr<QTemporaryDir> m_temp;
+    QStringList m_socketsBefore;
 };
 
 } // namespace statusmill::testing

@@ -113,6 +113,9 @@ std::unique_ptr<OfficeInstance> OfficeInstance::launch(const QString& program,
         copyProfile(readyProfile, office->m_profileFolder);
     else
         writeProfileSettings(office->m_profileFolder);
+    // Named before they exist: whatever ends the program, they go.
+    for (const QString& path : std::as_const(office->m_pipeFiles))
+        WorkFolder::noteOutsideFile(path);
     office->m_launchedAt = Clock::now();
     office->m_process.start();
     return office;
@@ -121,7 +124,9 @@ std::unique_ptr<OfficeInstance> OfficeInstance::launch(const QString& program,
 OfficeInstance::OfficeInstance(const QString& program, const QString& profileFolder,
                                const QString& pipeName)
     : m_profileFolder(profileFolder), m_pipeName(pipeName),
-      m_process(program, m_profileFolder, m_pipeName), m_pipeFiles(pipeFilesNamed(m_pipeName))
+      m_process(program, m_profileFolder, m_pipeName),
+      m_pipeFiles(pipeFilesNamed(m_pipeName) +
+                  pipeFilesOfProfile(userInstallationUrl(m_profileFolder)))
 {}
 
 OfficeInstance::~OfficeInstance()
@@ -170,13 +175,7 @@ void OfficeInstance::connect(Clock::time_point deadline, const ProfileMade& prof
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     m_watchdog.setPid(m_process.pid());
-    // Its profile's pipe is bound by now, under a name only the office knows.
-    for (const QString& path : pipeFilesBoundBy(m_process.pid()))
-        if (!m_pipeFiles.contains(path))
-            m_pipeFiles << path;
-    // Should the program be killed, its next start removes them.
-    for (const QString& path : std::as_const(m_pipeFiles))
-        WorkFolder::noteOutsideFile(path);
+    noteBoundPipeFiles();
 
     m_watchdog.arm(automation::callTimeLimit());
     struct Disarm
@@ -188,6 +187,27 @@ void OfficeInstance::connect(Clock::time_point deadline, const ProfileMade& prof
     m_desktop.set(m_context->getServiceManager()->createInstanceWithContext(
                       "com.sun.star.frame.Desktop", m_context),
                   UNO_QUERY_THROW);
+}
+
+void OfficeInstance::noteBoundPipeFiles()
+{
+    // The names worked out at launch should be all; should an office bind another
+    // pipe, that goes too.
+    for (const QString& path : pipeFilesBoundBy(m_process.pid())) {
+        if (!m_pipeFiles.contains(path)) {
+            m_pipeFiles << path;
+            WorkFolder::noteOutsideFile(path);
+        }
+    }
+}
+
+bool OfficeInstance::profileIntact() const
+{
+    // A temp cleaner may have removed the profile, or the temporary folder the
+    // office made in its own at start: an office without them fails every save.
+    return QFileInfo(QDir(m_profileFolder).filePath(QStringLiteral("user"))).isDir() &&
+           !QDir(QDir(m_profileFolder).filePath(QStringLiteral("tmp")))
+                .isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
 }
 
 bool OfficeInstance::answersWithNothingOpen(std::chrono::milliseconds limit)
@@ -212,6 +232,8 @@ void OfficeInstance::end(bool orderly)
         return;
     m_ended = true;
     m_watchdog.setPid(-1);
+    if (m_process.running())
+        noteBoundPipeFiles();
     if (orderly && m_desktop.is() && m_process.running() && !m_process.stopped()) {
         m_watchdog.setPid(m_process.pid());
         m_watchdog.arm(std::chrono::seconds(10));
@@ -227,6 +249,8 @@ void OfficeInstance::end(bool orderly)
     m_process.kill();
     // A killed office cannot remove its pipes; the names are unique to this office.
     removePipeFiles(m_pipeFiles);
+    for (const QString& path : std::as_const(m_pipeFiles))
+        WorkFolder::forgetOutsideFile(path);
     releaseEverything();
     QDir(m_profileFolder).removeRecursively();
 }

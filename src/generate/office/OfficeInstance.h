@@ -58,6 +58,10 @@ public:
     // serve a new session. A hung office is killed by the watchdog then. Never throws.
     bool answersWithNothingOpen(std::chrono::milliseconds limit);
 
+    // Whether its profile and temporary folder are still where it was launched:
+    // without them it fails every save.
+    bool profileIntact() const;
+
     OfficeProcess& process() { return m_process; }
     Watchdog& watchdog() { return m_watchdog; }
     uno::Reference<uno::css::frame::XDesktop2> desktop() const { return m_desktop; }
@@ -80,11 +84,13 @@ public:
 private:
     OfficeInstance(const QString& program, const QString& profileFolder, const QString& pipeName);
     void releaseEverything();
+    void noteBoundPipeFiles();
 
     QString m_profileFolder;
     QString m_pipeName;
     OfficeProcess m_process;
-    // The socket files of the office's pipes, to remove should it be killed.
+    // The socket files of the office's pipes, known from the launch, to remove
+    // whatever ends it.
     QStringList m_pipeFiles;
     Watchdog m_watchdog;
     Clock::time_point m_launchedAt = Clock::now();

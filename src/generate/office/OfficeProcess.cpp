@@ -10,8 +10,6 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
-#include <mutex>
-#include <set>
 #include <thread>
 #include <vector>
 
@@ -28,10 +26,12 @@ namespace statusmill::office {
 namespace {
 
 // Every office process of ours that has not been reaped, for ending them all at
-// once from the thread that handles a stop request. Reaping happens under the
-// same lock, so a pid is never signalled after it could have been reused.
-std::mutex g_liveMutex;
-std::set<pid_t> g_live;
+// once from the thread that handles a stop request. That thread may take no lock
+// the main thread could hold, so the pids sit in a fixed table of atomics. A pid
+// leaves the table before it is reaped, and a pid that has not been reaped cannot
+// belong to anyone else, so no signal from the table reaches a reused pid.
+constexpr int kMostLive = 32;
+std::atomic<pid_t> g_live[kMostLive];
 std::atomic<int> g_started = 0;
 
 // The environment the office starts with: ours, but with its temporary folder in
@@ -53,6 +53,48 @@ std::vector<QByteArray> officeEnvironment(const QString& temporaryFolder)
     return environment;
 }
 
+void track(pid_t pid)
+{
+    for (auto& slot : g_live) {
+        pid_t free = 0;
+        // With more offices than slots, the rest still dies with the program.
+        if (slot.compare_exchange_strong(free, pid))
+            return;
+    }
+}
+
+void untrack(pid_t pid)
+{
+    for (auto& slot : g_live) {
+        pid_t expected = pid;
+        slot.compare_exchange_strong(expected, 0);
+    }
+}
+
+// Whether the child has ended, leaving it unreaped; waits for it when `block`.
+bool hasEnded(pid_t pid, bool block)
+{
+    siginfo_t info{};
+    const int options = WEXITED | WNOWAIT | (block ? 0 : WNOHANG);
+    while (::waitid(P_PID, id_t(pid), &info, options) != 0) {
+        if (errno != EINTR)
+            return true; // not our child any more: nothing to wait for
+    }
+    return info.si_pid == pid;
+}
+
+// Takes it off the table, then reaps it; its exit code when it exited normally.
+std::optional<int> reap(pid_t pid)
+{
+    untrack(pid);
+    int status = 0;
+    pid_t reaped = -1;
+    while ((reaped = ::waitpid(pid, &status, 0)) < 0 && errno == EINTR) {
+    }
+    return reaped == pid && WIFEXITED(status) ? std::optional<int>(WEXITSTATUS(status))
+                                              : std::nullopt;
+}
+
 } // namespace
 
 int processesStarted()
@@ -60,11 +102,18 @@ int processesStarted()
     return g_started;
 }
 
+QString userInstallationUrl(const QString& profileFolder)
+{
+    return QUrl::fromLocalFile(profileFolder).toString(QUrl::FullyEncoded);
+}
+
 void endEveryOfficeNow()
 {
-    std::lock_guard lock(g_liveMutex);
-    for (const pid_t pid : g_live)
-        ::kill(pid, SIGKILL);
+    for (const auto& slot : g_live) {
+        const pid_t pid = slot.load();
+        if (pid > 0)
+            ::kill(pid, SIGKILL);
+    }
 }
 
 OfficeProcess::OfficeProcess(QString program, QString profileFolder, QString pipeName)
@@ -82,8 +131,7 @@ void OfficeProcess::start()
     // Everything the child needs is prepared before fork: after it, only
     // async-signal-safe calls are allowed.
     const QByteArray program = QFile::encodeName(m_program);
-    const QByteArray profileUrl =
-        QUrl::fromLocalFile(m_profileFolder).toString(QUrl::FullyEncoded).toUtf8();
+    const QByteArray profileUrl = userInstallationUrl(m_profileFolder).toUtf8();
     std::vector<QByteArray> arguments{
         // The office finds its installation from argv[0], so it must be the full path.
         program,
@@ -120,7 +168,6 @@ void OfficeProcess::start()
     envp.push_back(nullptr);
 
     m_exitCode.reset();
-    std::lock_guard lock(g_liveMutex);
     const pid_t pid = ::fork();
     if (pid < 0)
         throw Failure(QStringLiteral("The document engine could not be started: %1")
@@ -149,7 +196,7 @@ void OfficeProcess::start()
         ::_exit(127);
     }
     m_pid = pid;
-    g_live.insert(pid);
+    track(pid);
     ++g_started;
 }
 
@@ -157,14 +204,9 @@ bool OfficeProcess::running()
 {
     if (m_pid <= 0)
         return false;
-    std::lock_guard lock(g_liveMutex);
-    int status = 0;
-    const pid_t done = ::waitpid(m_pid, &status, WNOHANG);
-    if (done == 0)
+    if (!hasEnded(m_pid, false))
         return true;
-    if (done == m_pid && WIFEXITED(status))
-        m_exitCode = WEXITSTATUS(status);
-    g_live.erase(m_pid);
+    m_exitCode = reap(m_pid);
     m_pid = -1;
     return false;
 }
@@ -197,12 +239,9 @@ void OfficeProcess::kill()
 {
     if (m_pid <= 0)
         return;
-    std::lock_guard lock(g_liveMutex);
     ::kill(m_pid, SIGKILL);
-    int status = 0;
-    while (::waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    g_live.erase(m_pid);
+    hasEnded(m_pid, true);
+    reap(m_pid);
     m_pid = -1;
 }
 

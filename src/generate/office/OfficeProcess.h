@@ -12,6 +12,9 @@ namespace statusmill::office {
 // fail their calls, as with an office that died.
 void endEveryOfficeNow();
 
+// The profile folder as the office's -env:UserInstallation takes it.
+QString userInstallationUrl(const QString& profileFolder);
+
 // How many office processes this program has started so far (restarts included),
 // so tests can tell a press that started none.
 int processesStarted();

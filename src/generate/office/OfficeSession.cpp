@@ -42,6 +42,12 @@ std::shared_ptr<OfficeSession> OfficeSession::start()
     return std::shared_ptr<OfficeSession>(new OfficeSession(Spares::instance().take()));
 }
 
+std::shared_ptr<OfficeSession> OfficeSession::startIfReady()
+{
+    auto office = Spares::instance().takeConnected();
+    return office ? std::shared_ptr<OfficeSession>(new OfficeSession(std::move(office))) : nullptr;
+}
+
 OfficeSession::OfficeSession(std::unique_ptr<OfficeInstance> office) : m_office(std::move(office))
 {}
 

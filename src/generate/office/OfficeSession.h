@@ -22,6 +22,9 @@ public:
     // A connected office for a new session; throws Failure when none can be had,
     // and leaves nothing running behind.
     static std::shared_ptr<OfficeSession> start();
+    // A session on a spare that is connected and fit, or nothing: never waits for
+    // an office to start.
+    static std::shared_ptr<OfficeSession> startIfReady();
     ~OfficeSession();
     OfficeSession(const OfficeSession&) = delete;
     OfficeSession& operator=(const OfficeSession&) = delete;

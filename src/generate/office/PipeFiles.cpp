@@ -1,5 +1,6 @@
 #include "PipeFiles.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -40,6 +41,18 @@ QStringList pipeFilesNamed(const QString& pipeName)
     // The office takes /tmp, or /var/tmp where /tmp is not writable.
     const QString name = pipePrefix() + pipeName;
     return {QStringLiteral("/tmp/") + name, QStringLiteral("/var/tmp/") + name};
+}
+
+QStringList pipeFilesOfProfile(const QString& userInstallationUrl)
+{
+    const QByteArray digest = QCryptographicHash::hash(
+        QByteArrayView(reinterpret_cast<const char*>(userInstallationUrl.utf16()),
+                       userInstallationUrl.size() * qsizetype(sizeof(char16_t))),
+        QCryptographicHash::Md5);
+    QString hex;
+    for (const char byte : digest)
+        hex += QString::number(quint8(byte), 16);
+    return pipeFilesNamed(QStringLiteral("SingleOfficeIPC_") + hex);
 }
 
 QStringList pipeFilesBoundBy(pid_t pid)

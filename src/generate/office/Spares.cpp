@@ -69,9 +69,12 @@ std::unique_ptr<OfficeInstance> Spares::take()
 {
     if (StopRequest::requested())
         throw Failure(QStringLiteral("The program is stopping."));
+    // One limit for the whole wait: time spent on a spare that never got ready is
+    // time a fresh start no longer has.
+    const auto deadline = OfficeInstance::Clock::now() + automation::startTimeLimit();
     while (!m_waiting.empty()) {
         std::unique_ptr<OfficeInstance> office = takeLikeliest();
-        if (readyForASession(*office)) {
+        if (readyForASession(*office, deadline)) {
             office->countSession();
             topUpSoon();
             return office;
@@ -87,8 +90,7 @@ std::unique_ptr<OfficeInstance> Spares::take()
     std::unique_ptr<OfficeInstance> office;
     try {
         office = OfficeInstance::launch(program, m_readyProfile);
-        office->connect(OfficeInstance::Clock::now() + automation::startTimeLimit(),
-                        [this](const QString& folder) { keepReadyProfile(folder); });
+        office->connect(deadline, [this](const QString& folder) { keepReadyProfile(folder); });
     } catch (const uno::css::uno::Exception& e) {
         if (office)
             office->end();
@@ -101,6 +103,25 @@ std::unique_ptr<OfficeInstance> Spares::take()
     office->countSession();
     topUpSoon();
     return office;
+}
+
+std::unique_ptr<OfficeInstance> Spares::takeConnected()
+{
+    bool passedOver = false;
+    while (!StopRequest::requested() && connectedSpareWaits()) {
+        std::unique_ptr<OfficeInstance> office = takeLikeliest();
+        if (readyForASession(*office, OfficeInstance::Clock::now())) {
+            office->countSession();
+            topUpSoon();
+            return office;
+        }
+        office->end(false);
+        passedOver = true;
+    }
+    // A replacement starts in the background, for the next session to find.
+    if (passedOver)
+        topUpSoon();
+    return nullptr;
 }
 
 void Spares::giveBack(std::unique_ptr<OfficeInstance> office)
@@ -140,14 +161,14 @@ std::unique_ptr<OfficeInstance> Spares::takeLikeliest()
     return office;
 }
 
-bool Spares::readyForASession(OfficeInstance& office)
+bool Spares::readyForASession(OfficeInstance& office, OfficeInstance::Clock::time_point deadline)
 {
     try {
         // One still starting is waited for: that is still sooner than a new one.
         if (!office.connected())
-            office.connect(office.launchedAt() + automation::startTimeLimit(),
+            office.connect(std::min(office.launchedAt() + automation::startTimeLimit(), deadline),
                            [this](const QString& folder) { keepReadyProfile(folder); });
-        return office.answersWithNothingOpen(kReadinessLimit);
+        return office.profileIntact() && office.answersWithNothingOpen(kReadinessLimit);
     } catch (...) {
         return false;
     }

@@ -25,13 +25,15 @@ public:
     // A connected office with nothing open, for a new session: a spare that proves
     // fit, else a fresh start, whose failure reaches the caller as Failure.
     std::unique_ptr<OfficeInstance> take();
+    // A connected spare that proves fit, or nothing: never waits for an office to start.
+    std::unique_ptr<OfficeInstance> takeConnected();
     // The office of a session that ended without fault: kept for the next one when
     // spares are kept, it may be recycled and it proves fit; ended otherwise.
     void giveBack(std::unique_ptr<OfficeInstance> office);
 
 private:
     std::unique_ptr<OfficeInstance> takeLikeliest();
-    bool readyForASession(OfficeInstance& office);
+    bool readyForASession(OfficeInstance& office, OfficeInstance::Clock::time_point deadline);
     void topUp();
     // Tops up a moment later, from the event loop.
     void topUpSoon();
