@@ -14,7 +14,8 @@
 //   own VALUE waits for a line on its input, makes the report of VALUE, renders
 //             its document once more and prints "picture own" when the preview
 //             shows that picture ("picture foreign" when not), and ends
-//   close     closes its window at once, as a user ends the program
+//   close     closes its window a moment later, once the offices kept ready are up,
+//             as a user ends the program
 //   hung-check FOLDER
 //             takes FOLDER for the office's install folder, where a stand-in never
 //             answers, so the engine check waits (the test stops it meanwhile)
@@ -38,6 +39,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QTimer>
 
 #include <csignal>
 #include <cstdio>
@@ -105,7 +107,7 @@ int main(int argc, char* argv[])
             std::fflush(stdout);
             form.close();
         } else if (scenario == QLatin1String("close")) {
-            form.close();
+            QTimer::singleShot(1500, &form, &QWidget::close);
         }
     });
     std::printf("shown %lld\n", static_cast<long long>(Dialogs::shown().size()));

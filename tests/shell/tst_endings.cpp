@@ -126,6 +126,7 @@ private slots:
             QVERIFY(start(probe, {"close"}, temp, false));
         } else if (ending.startsWith(QLatin1String("SIG"))) {
             QVERIFY(start(probe, {"idle"}, temp, true));
+            QTest::qWait(1500); // the backup office is up too
             const int signal = ending == QLatin1String("SIGTERM")  ? SIGTERM
                                : ending == QLatin1String("SIGHUP") ? SIGHUP
                                                                    : SIGKILL;
@@ -154,6 +155,7 @@ private slots:
                 QSKIP("Xvfb is needed to take an X server away");
             QVERIFY(start(probe, {"idle"}, temp, true,
                           {{"QT_QPA_PLATFORM", "xcb"}, {"DISPLAY", display}}));
+            QTest::qWait(1500);
             xServer.kill();
         }
         QVERIFY(probe.waitForFinished(30000));
