@@ -7,6 +7,8 @@
 // Usage: bench_program                      (everything, against the baselines)
 //        bench_program --start [--fresh]    (internal: one start-up, prints its time)
 //        bench_program --press [--fresh]    (internal: one start-up and first press)
+//        bench_program --growth             (how the warm office grows, press by press,
+//                                            until a fresh one takes its place)
 // It runs offscreen unless QT_QPA_PLATFORM says otherwise (under tests/x11/with-display,
 // on a real X server).
 
@@ -171,6 +173,29 @@ void print(const char* title, const Figures& f, double bare, double twoConversio
     std::printf("\n\n");
 }
 
+// Presses in a row, each after "< Back": the resident size of the biggest office
+// after each, until the office that served them is replaced (or 40 presses).
+void measureGrowth()
+{
+    automation::startSpareOffices();
+    Form1 form;
+    form.PushButton4_Click();
+    form.show();
+    idle(3000);
+    for (int press = 1; press <= 40; ++press) {
+        form.PushButton6()->click();
+        form.existingForm2()->PushButton8()->click();
+        idle(300);
+        long biggest = 0;
+        for (pid_t office : bench::officeChildren())
+            biggest = std::max(biggest, bench::residentKilobytes(office));
+        std::printf("press %2d  biggest office %.1f MB\n", press, double(biggest) / 1024);
+        std::fflush(stdout);
+    }
+    automation::endSpareOffices();
+    WorkFolder::remove();
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -187,6 +212,10 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Statusmill"));
     Dialogs::startRecording();
+    if (argc > 1 && qstrcmp(argv[1], "--growth") == 0) {
+        measureGrowth();
+        return 0;
+    }
     const QString self = QCoreApplication::applicationFilePath();
     const QString templateFile =
         QStringLiteral(STATUSMILL_SOURCE_DIR "/resources/template/template.dot");
