@@ -3,7 +3,7 @@
 // Usage: bench_engine [document] (default: the report template, else a sample).
 
 #include "BenchSupport.h"
-#include "common/WorkFolder.h"
+#include "core/WorkFolder.h"
 #include "generate/Automation.h"
 #include "generate/Snapshot.h"
 

@@ -13,14 +13,14 @@
 // on a real X server).
 
 #include "BenchSupport.h"
-#include "common/Dialogs.h"
-#include "common/WorkFolder.h"
+#include "core/WorkFolder.h"
 #include "generate/Automation.h"
-#include "generate/SpareOffices.h"
+#include "generate/Offices.h"
 #include "preview/Form2.h"
 #include "shell/Application.h"
 #include "shell/Form1.h"
 #include "shell/StartUp.h"
+#include "ui/Dialogs.h"
 
 #include <QApplication>
 #include <QDir>

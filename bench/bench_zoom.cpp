@@ -11,8 +11,8 @@
 // whole zoomed page would cost a step: one smooth scale of the whole picture to
 // the zoomed size at one pixel a unit.
 #include "BenchSupport.h"
-#include "common/Dialogs.h"
 #include "preview/Form2.h"
+#include "ui/Dialogs.h"
 
 #include <QApplication>
 #include <QPainter>

@@ -133,11 +133,9 @@ public:
 
 Engine& engine();
 
-// Ends every office process of ours at once; safe from any thread. What they were
-// doing fails as if the office had died. For a program that must stop now.
-void endEveryOfficeAtOnce();
-// Replaces the engine for tests; nullptr restores the office engine.
-void setEngine(Engine* replacement);
+// Replaces the engine for tests; nullptr restores the office engine. Returns the
+// replacement it replaces.
+Engine* setEngine(Engine* replacement);
 // The office engine itself, whatever engine() currently returns.
 Engine& officeEngine();
 

@@ -2,16 +2,16 @@
 
 #include "Automation.h"
 #include "ClipboardPicture.h"
-#include "common/Failure.h"
-#include "common/FileHelpers.h"
-#include "common/ObjectRef.h"
-#include "common/Procedure.h"
-#include "common/WorkFolder.h"
+#include "core/Failure.h"
+#include "core/FileHelpers.h"
+#include "core/ObjectRef.h"
+#include "core/Procedure.h"
+#include "core/Random.h"
+#include "core/WorkFolder.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
-#include <QRandomGenerator>
 
 #include <cerrno>
 #include <cstdio>
@@ -25,8 +25,7 @@ namespace {
 // target, so a link planted at the target's name is replaced, never followed.
 void writeBitmap(const QImage& picture, const QString& target)
 {
-    const QString fresh =
-        target + QStringLiteral(".%1.new").arg(QRandomGenerator::global()->generate64(), 0, 16);
+    const QString fresh = target + QStringLiteral(".%1.new").arg(Random::uniqueSuffix());
     QFile file(fresh);
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
         throw Failure(QStringLiteral("Cannot create %1: %2").arg(fresh, file.errorString()));

@@ -1,12 +1,12 @@
 #include "Form2.h"
 
 #include "Form2Layout.h"
-#include "common/Failure.h"
-#include "common/FileHelpers.h"
-#include "common/FixedWindow.h"
-#include "common/Fonts.h"
-#include "common/Procedure.h"
-#include "common/Product.h"
+#include "core/Failure.h"
+#include "core/FileHelpers.h"
+#include "core/Procedure.h"
+#include "core/Product.h"
+#include "ui/FixedWindow.h"
+#include "ui/Fonts.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "common/Appearance.h"
-#include "common/PictureBox.h"
+#include "preview/PictureBox.h"
+#include "preview/ViewArithmetic.h"
+#include "ui/Appearance.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -13,6 +14,8 @@ class QScrollBar;
 class QWheelEvent;
 
 namespace statusmill {
+
+class Procedure;
 
 // The preview window: shows the snapshot of a generated report with zoom, scroll
 // bars and drag-panning, saves a copy of the document, and goes back to the main
@@ -35,10 +38,6 @@ class Form2 : public QWidget
     Q_OBJECT
 
 public:
-    // Canvas size limits: a redraw needs the zoomed canvas below both.
-    static constexpr int kWidthLimit = 8800;
-    static constexpr int kHeightLimit = 9800;
-
     explicit Form2(QWidget* parent = nullptr);
 
     // The hand-over.
@@ -100,8 +99,12 @@ private:
     void Form_Load();
     void Form_QueryUnload();
 
+    // One step in (0) or out (1), within 25 % and 400 %.
     void ZoomStep(int direction);
     void SetZoom(float factor);
+    // Zoom 100 % and the sizes measured again from the holder (numbered statements
+    // 124 to 132 of the procedure that calls it).
+    void backToBaseSize(Procedure& proc);
     void ConfigureScrollBars();
 
     void HScroll1_Change();
@@ -116,7 +119,10 @@ private:
     void installKeys();
     void pageWheel(const QWheelEvent& wheel);
     void wheelZoom(int angle);
-    int linePositions(qint16 step, float lines) const;
+    int linePositions(qint16 step, float lines) const
+    {
+        return view::linePositions(step, lines, mZoom);
+    }
     void scrollBy(QScrollBar* bar, int positions);
     bool isPageOrBar(const QObject* watched) const;
 

@@ -8,32 +8,9 @@
 #include <QShortcut>
 #include <QWheelEvent>
 
-#include <cmath>
 #include <functional>
 
 namespace statusmill {
-
-namespace {
-
-// One notch of a wheel, in its angle units.
-constexpr int kNotch = 120;
-// A line of the report's text at 100 %, in units: an arrow key scrolls one, a
-// wheel notch as many as the desktop asks for.
-constexpr float kLineHeight = 16.0f;
-
-// Adds to what is left over, dropping it when the direction turns, and takes off
-// the whole positions.
-int wholePositions(float& remainder, float positions)
-{
-    if (remainder * positions < 0)
-        remainder = 0;
-    remainder += positions;
-    const float whole = std::trunc(remainder);
-    remainder -= whole;
-    return int(whole);
-}
-
-} // namespace
 
 void Form2::installKeys()
 {
@@ -80,7 +57,8 @@ void Form2::pageWheel(const QWheelEvent& wheel)
     // Touchpads that say how far the content should move, in units, are
     // followed exactly; wheels move a few lines a notch.
     const bool exact = !wheel.pixelDelta().isNull();
-    QPointF turned = exact ? QPointF(wheel.pixelDelta()) : QPointF(wheel.angleDelta()) / kNotch;
+    QPointF turned =
+        exact ? QPointF(wheel.pixelDelta()) : QPointF(wheel.angleDelta()) / view::kNotch;
     // Shift turns a plain wheel sideways, unless the system has done so already.
     if ((wheel.modifiers() & Qt::ShiftModifier) && turned.x() == 0)
         turned = QPointF(turned.y(), 0);
@@ -92,27 +70,18 @@ void Form2::pageWheel(const QWheelEvent& wheel)
         return exact ? float(-amount / step) : float(-amount) * linePositions(step, lines);
     };
     if (turned.x() != 0)
-        scrollBy(m_hScroll1, wholePositions(m_wheelAcross, positions(mHStep, turned.x())));
+        scrollBy(m_hScroll1, view::wholePositions(m_wheelAcross, positions(mHStep, turned.x())));
     if (turned.y() != 0)
-        scrollBy(m_vScroll1, wholePositions(m_wheelDown, positions(mVStep, turned.y())));
+        scrollBy(m_vScroll1, view::wholePositions(m_wheelDown, positions(mVStep, turned.y())));
 }
 
 void Form2::wheelZoom(int angle)
 {
-    if (m_wheelZoom * angle < 0)
-        m_wheelZoom = 0;
-    m_wheelZoom += angle;
-    for (; m_wheelZoom >= kNotch; m_wheelZoom -= kNotch)
+    const int notches = view::wholeNotches(m_wheelZoom, angle);
+    for (int i = 0; i < notches; ++i)
         PushButton1_Click();
-    for (; m_wheelZoom <= -kNotch; m_wheelZoom += kNotch)
+    for (int i = 0; i > notches; --i)
         PushButton2_Click();
-}
-
-int Form2::linePositions(qint16 step, float lines) const
-{
-    if (step <= 0)
-        return 0;
-    return qMax(1, qRound(lines * kLineHeight * mZoom / float(step)));
 }
 
 void Form2::scrollBy(QScrollBar* bar, int positions)

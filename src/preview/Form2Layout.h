@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/Twips.h"
+#include "ui/Twips.h"
 
 namespace statusmill::form2 {
 

@@ -1,12 +1,12 @@
 // Saving a copy of the generated document where the user chooses.
 #include "Form2.h"
 
-#include "CopyIntoPlace.h"
-#include "common/Dialogs.h"
-#include "common/Failure.h"
-#include "common/FileHelpers.h"
-#include "common/Procedure.h"
-#include "common/WorkFolder.h"
+#include "core/CopyIntoPlace.h"
+#include "core/Failure.h"
+#include "core/FileHelpers.h"
+#include "core/Procedure.h"
+#include "core/WorkFolder.h"
+#include "ui/Dialogs.h"
 
 #include <QFileInfo>
 
@@ -25,13 +25,10 @@ bool sameExistingFile(const QString& a, const QString& b)
 // paths, since the file itself is usually new.
 bool insideWorkFolder(const QString& target)
 {
-    QString landing;
-    try {
-        landing = finalLinkTarget(target);
-    } catch (const Failure&) {
+    const std::optional<QString> landing = finalLinkTarget(target);
+    if (!landing)
         return false; // a loop of links: the copy itself will fail and say so
-    }
-    const QString folder = QFileInfo(QFileInfo(landing).absolutePath()).canonicalFilePath();
+    const QString folder = QFileInfo(QFileInfo(*landing).absolutePath()).canonicalFilePath();
     if (folder.isEmpty())
         return false;
     QString work;

@@ -1,24 +1,17 @@
 // Moving the canvas inside the viewport: the scroll bars and dragging.
 #include "Form2.h"
 
-#include "Int16Arithmetic.h"
-#include "common/Procedure.h"
+#include "ViewArithmetic.h"
+#include "core/Procedure.h"
 
 #include <QMouseEvent>
 #include <QScrollBar>
 
-#include <cmath>
 #include <optional>
 
 namespace statusmill {
 
 namespace {
-
-// An overflow up to this many units moves one unit per bar position; beyond it,
-// ten units per position.
-constexpr float kFineThreshold = 100.0f;
-constexpr qint16 kFineStep = 1;
-constexpr qint16 kCoarseStep = 10;
 
 qint16 buttonMask(Qt::MouseButtons buttons)
 {
@@ -31,16 +24,6 @@ qint16 shiftMask(Qt::KeyboardModifiers modifiers)
     return qint16((modifiers & Qt::ShiftModifier ? 1 : 0) |
                   (modifiers & Qt::ControlModifier ? 2 : 0) |
                   (modifiers & Qt::AltModifier ? 4 : 0));
-}
-
-// How far along its scrollable distance the canvas was dropped, in percent. A
-// canvas exactly as big as the viewport has no distance: nothing to say then.
-std::optional<qint32> dropPercent(int offset, int canvasSize, int viewportSize)
-{
-    const float distance = float(canvasSize - viewportSize);
-    if (distance == 0.0f)
-        return std::nullopt;
-    return toInt32(std::fabs(float(offset)) / distance * 100.0f);
 }
 
 } // namespace
@@ -59,7 +42,8 @@ void Form2::ConfigureScrollBars()
 
 void Form2::configureBar(QScrollBar* bar, float overflow, int viewportInner, qint16& step)
 {
-    if (overflow <= 0) {
+    const std::optional<view::BarSetup> setup = view::barSetup(overflow, viewportInner);
+    if (!setup) {
         // The overflow counts from the viewport's outer edge, so a canvas up to the
         // border's width wider than what shows has none to give. The redraw has
         // enabled the bar for such a canvas and it stays so, without a range:
@@ -71,27 +55,24 @@ void Form2::configureBar(QScrollBar* bar, float overflow, int viewportInner, qin
         return;
     }
     bar->setEnabled(true);
-    const bool fine = overflow <= kFineThreshold;
-    const qint16 maximum = toInt16(fine ? overflow : overflow / float(kCoarseStep));
-    step = fine ? kFineStep : kCoarseStep;
+    step = setup->step;
     {
         // Position 0 follows at once and moves the canvas then.
         QSignalBlocker quiet(bar);
-        bar->setMaximum(maximum);
-        // A click in the trough moves about one viewport.
-        bar->setPageStep(qMax(1, viewportInner / step));
+        bar->setMaximum(setup->maximum);
+        bar->setPageStep(setup->pageStep);
     }
     setBarPosition(bar, 0);
 }
 
 void Form2::HScroll1_Change()
 {
-    m_picture1->move(-int16Product(mHStep, m_hScroll1->value()), m_picture1->y());
+    m_picture1->move(view::canvasOffset(mHStep, m_hScroll1->value()), m_picture1->y());
 }
 
 void Form2::VScroll1_Change()
 {
-    m_picture1->move(m_picture1->x(), -int16Product(mVStep, m_vScroll1->value()));
+    m_picture1->move(m_picture1->x(), view::canvasOffset(mVStep, m_vScroll1->value()));
 }
 
 void Form2::runChangeHandler(QScrollBar* bar)
@@ -115,16 +96,14 @@ void Form2::setBarPosition(QScrollBar* bar, int position)
 
 void Form2::SetHScrollbarByPercent(QScrollBar* HScrollbar, qint16 percent)
 {
-    if (percent < 0 || percent > 100)
-        return;
-    setBarPosition(HScrollbar, toInt16(double(percent) / 100.0 * HScrollbar->maximum()));
+    if (const auto position = view::positionAtPercent(percent, HScrollbar->maximum()))
+        setBarPosition(HScrollbar, *position);
 }
 
 void Form2::SetVScrollbarByPercent(QScrollBar* VScrollbar, qint16 percent)
 {
-    if (percent < 0 || percent > 100)
-        return;
-    setBarPosition(VScrollbar, toInt16(double(percent) / 100.0 * VScrollbar->maximum()));
+    if (const auto position = view::positionAtPercent(percent, VScrollbar->maximum()))
+        setBarPosition(VScrollbar, *position);
 }
 
 void Form2::picture1_MouseDown(qint16, qint16, float x, float y)
@@ -144,22 +123,22 @@ void Form2::picture1_MouseMove(qint16 button, qint16, float x, float y)
     // grabbed point stays under the pointer.
     float newLeft = 0;
     float newTop = 0;
-    proc.run(104, [&] { newLeft = float(m_picture1->x()) - mDownX + x; });
-    if (proc.when(106, [&] { return newLeft > 0; })) {
+    const auto farthestLeft = [&] {
+        return view::farthestEdge(m_picture2->innerWidth(), m_picture1->width());
+    };
+    const auto farthestTop = [&] {
+        return view::farthestEdge(m_picture2->innerHeight(), m_picture1->height());
+    };
+    proc.run(104, [&] { newLeft = view::draggedEdge(m_picture1->x(), mDownX, x); });
+    if (proc.when(106, [&] { return newLeft > 0; }))
         proc.run(108, [&] { newLeft = 0; });
-    } else if (proc.when(110, [&] {
-                   return float(m_picture2->innerWidth() - m_picture1->width()) > newLeft;
-               })) {
-        proc.run(112, [&] { newLeft = float(m_picture2->innerWidth() - m_picture1->width()); });
-    }
-    proc.run(114, [&] { newTop = float(m_picture1->y()) - mDownY + y; });
-    if (proc.when(116, [&] { return newTop > 0; })) {
+    else if (proc.when(110, [&] { return farthestLeft() > newLeft; }))
+        proc.run(112, [&] { newLeft = farthestLeft(); });
+    proc.run(114, [&] { newTop = view::draggedEdge(m_picture1->y(), mDownY, y); });
+    if (proc.when(116, [&] { return newTop > 0; }))
         proc.run(118, [&] { newTop = 0; });
-    } else if (proc.when(120, [&] {
-                   return float(m_picture2->innerHeight() - m_picture1->height()) > newTop;
-               })) {
-        proc.run(122, [&] { newTop = float(m_picture2->innerHeight() - m_picture1->height()); });
-    }
+    else if (proc.when(120, [&] { return farthestTop() > newTop; }))
+        proc.run(122, [&] { newTop = farthestTop(); });
     proc.run(124, [&] { m_picture1->move(toInt32(newLeft), toInt32(newTop)); });
 }
 
@@ -169,10 +148,10 @@ void Form2::Picture1_MouseUp(qint16, qint16, float, float)
     std::optional<qint32> hPercent;
     std::optional<qint32> vPercent;
     proc.run(100, [&] {
-        hPercent = dropPercent(m_picture1->x(), m_picture1->width(), m_picture2->width());
+        hPercent = view::dropPercent(m_picture1->x(), m_picture1->width(), m_picture2->width());
     });
     proc.run(102, [&] {
-        vPercent = dropPercent(m_picture1->y(), m_picture1->height(), m_picture2->height());
+        vPercent = view::dropPercent(m_picture1->y(), m_picture1->height(), m_picture2->height());
     });
     // Where there was no scrollable distance the bar is left alone.
     proc.run(104, [&] {

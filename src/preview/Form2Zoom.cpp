@@ -1,22 +1,12 @@
 // Setting up a handed-over picture and zooming it.
 #include "Form2.h"
 
-#include "Int16Arithmetic.h"
-#include "common/Procedure.h"
+#include "ViewArithmetic.h"
+#include "core/Procedure.h"
 
 #include <QScrollBar>
 
 namespace statusmill {
-
-namespace {
-
-constexpr float kZoomStep = 0.25f;
-constexpr float kSmallestZoom = 0.25f;
-constexpr float kLargestZoom = 4.0f;
-// Taken off the holder's inner size to give the part of the picture that is drawn.
-constexpr int kBaseTrim = 2;
-
-} // namespace
 
 void Form2::Form_Activate()
 {
@@ -31,11 +21,7 @@ void Form2::Form_Activate()
         proc.run(120, [&] { m_zoomOri->setOuterHeight(m_picture1->height()); });
         // Shares the handed-over pixels; every redraw scales from them.
         proc.run(122, [&] { m_zoomOri->setPicture(m_picture1->picture()); });
-        proc.run(124, [&] { mZoom = 1.0f; });
-        proc.run(126, [&] { mBaseWidth = toInt32(m_zoomOri->innerWidth() - kBaseTrim); });
-        proc.run(128, [&] { mBaseHeight = toInt32(m_zoomOri->innerHeight() - kBaseTrim); });
-        proc.run(130, [&] { mZoomWidth = mBaseWidth; });
-        proc.run(132, [&] { mZoomHeight = mBaseHeight; });
+        backToBaseSize(proc);
         proc.run(134, [&] { RedrawImage(); });
         proc.run(136, [&] { ConfigureScrollBars(); });
     }
@@ -56,13 +42,12 @@ void Form2::PushButton2_Click()
 
 void Form2::ZoomStep(int direction)
 {
-    SetZoom(direction == 0 ? mZoom + kZoomStep : mZoom - kZoomStep);
+    if (const auto next = view::steppedZoom(mZoom, direction))
+        SetZoom(*next);
 }
 
 void Form2::SetZoom(float factor)
 {
-    if (factor < kSmallestZoom || factor > kLargestZoom)
-        return;
     mZoom = factor;
     // The bars follow every new canvas size, so they always reach all of it.
     if (RedrawImage())
@@ -72,9 +57,9 @@ void Form2::SetZoom(float factor)
 bool Form2::RedrawImage()
 {
     Procedure proc(QStringLiteral("Form2.RedrawImage"));
-    proc.run(100, [&] { mZoomWidth = floorToInt32(double(mBaseWidth) * double(mZoom)); });
-    proc.run(102, [&] { mZoomHeight = floorToInt32(double(mBaseHeight) * double(mZoom)); });
-    if (proc.when(104, [&] { return mZoomWidth < kWidthLimit && mZoomHeight < kHeightLimit; })) {
+    proc.run(100, [&] { mZoomWidth = view::zoomedExtent(mBaseWidth, mZoom); });
+    proc.run(102, [&] { mZoomHeight = view::zoomedExtent(mBaseHeight, mZoom); });
+    if (proc.when(104, [&] { return view::canvasFits(mZoomWidth, mZoomHeight); })) {
         proc.run(106, [&] { m_picture1->removePicture(); });
         proc.run(108, [&] { m_picture1->setOuterWidth(mZoomWidth); });
         proc.run(110, [&] { m_picture1->setOuterHeight(mZoomHeight); });
@@ -91,12 +76,17 @@ bool Form2::RedrawImage()
     }
     // Too big to draw: back to 100 %, measured from the base size. The canvas keeps
     // showing what it was last painted with.
+    backToBaseSize(proc);
+    return false;
+}
+
+void Form2::backToBaseSize(Procedure& proc)
+{
     proc.run(124, [&] { mZoom = 1.0f; });
-    proc.run(126, [&] { mBaseWidth = toInt32(m_zoomOri->innerWidth() - kBaseTrim); });
-    proc.run(128, [&] { mBaseHeight = toInt32(m_zoomOri->innerHeight() - kBaseTrim); });
+    proc.run(126, [&] { mBaseWidth = view::baseExtent(m_zoomOri->innerWidth()); });
+    proc.run(128, [&] { mBaseHeight = view::baseExtent(m_zoomOri->innerHeight()); });
     proc.run(130, [&] { mZoomWidth = mBaseWidth; });
     proc.run(132, [&] { mZoomHeight = mBaseHeight; });
-    return false;
 }
 
 } // namespace statusmill

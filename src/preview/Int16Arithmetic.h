@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/Failure.h"
+#include "core/Failure.h"
 
 #include <QtGlobal>
 #include <cmath>

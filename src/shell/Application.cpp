@@ -2,12 +2,12 @@
 
 #include "Form1.h"
 #include "TerminationSignals.h"
-#include "common/ExitCleanup.h"
-#include "common/FixedWindow.h"
-#include "common/Product.h"
-#include "common/WorkFolder.h"
-#include "generate/Automation.h"
-#include "generate/SpareOffices.h"
+#include "core/ExitCleanup.h"
+#include "core/Product.h"
+#include "core/WorkFolder.h"
+#include "generate/Offices.h"
+#include "ui/ErrorReport.h"
+#include "ui/FixedWindow.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -96,6 +96,8 @@ int runApplication(int argc, char* argv[], const std::function<void(Form1&)>& wh
 
 int runProgram(const std::function<void(Form1&)>& whenShown)
 {
+    // A failed statement is reported in the error report box.
+    const ErrorReportsShown reports;
     std::optional<TerminationSignals> stopRequests;
     if (!TerminationSignals::installed())
         stopRequests.emplace();

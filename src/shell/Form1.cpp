@@ -1,15 +1,15 @@
 #include "Form1.h"
 
 #include "Form1Layout.h"
-#include "common/Dialogs.h"
-#include "common/Failure.h"
-#include "common/FixedWindow.h"
-#include "common/Fonts.h"
-#include "common/Procedure.h"
-#include "common/Product.h"
-#include "common/Settings.h"
-#include "generate/SpareOffices.h"
+#include "core/Failure.h"
+#include "core/Procedure.h"
+#include "core/Product.h"
+#include "core/Settings.h"
+#include "generate/Offices.h"
 #include "preview/Form2.h"
+#include "ui/Dialogs.h"
+#include "ui/FixedWindow.h"
+#include "ui/Fonts.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/Appearance.h"
+#include "ui/Appearance.h"
 
 #include <QWidget>
 #include <array>

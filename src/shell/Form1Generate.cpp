@@ -5,16 +5,16 @@
 
 #include "BusyInputGate.h"
 #include "TemplateResource.h"
-#include "common/FileHelpers.h"
-#include "common/FixedWindow.h"
-#include "common/ObjectRef.h"
-#include "common/PictureFile.h"
-#include "common/Procedure.h"
-#include "common/Random.h"
-#include "common/WorkFolder.h"
+#include "core/FileHelpers.h"
+#include "core/ObjectRef.h"
+#include "core/PictureFile.h"
+#include "core/Procedure.h"
+#include "core/Random.h"
+#include "core/WorkFolder.h"
 #include "generate/Automation.h"
 #include "generate/Snapshot.h"
 #include "preview/Form2.h"
+#include "ui/FixedWindow.h"
 
 #include <QImage>
 #include <QLineEdit>

@@ -3,10 +3,10 @@
 #include "Form1.h"
 
 #include "StartUp.h"
-#include "common/Appearance.h"
-#include "common/Procedure.h"
-#include "common/Product.h"
-#include "generate/IsInstalled.h"
+#include "core/Procedure.h"
+#include "core/Product.h"
+#include "shell/IsInstalled.h"
+#include "ui/Appearance.h"
 
 namespace statusmill {
 

@@ -1,13 +1,14 @@
 #include "StartUp.h"
 
-#include "common/Dialogs.h"
-#include "common/Failure.h"
-#include "common/Product.h"
-#include "common/Random.h"
+#include "core/Failure.h"
+#include "core/Product.h"
+#include "core/Random.h"
+#include "ui/Dialogs.h"
 
 #include <QDesktopServices>
 
 #include <cmath>
+#include <utility>
 
 namespace statusmill {
 namespace {
@@ -50,9 +51,9 @@ void VisitSiteSometimes()
         throw Failure(QStringLiteral("The home page %1 could not be opened.").arg(page.toString()));
 }
 
-void setSiteOpenerForTests(SiteOpener opener)
+SiteOpener setSiteOpenerForTests(SiteOpener opener)
 {
-    siteOpener() = std::move(opener);
+    return std::exchange(siteOpener(), std::move(opener));
 }
 
 } // namespace statusmill

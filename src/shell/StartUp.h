@@ -22,8 +22,8 @@ void SetAppTitle();
 void VisitSiteSometimes();
 
 // Tests replace the browser launch, so no test run ever opens one. The opener
-// answers whether the desktop took the address.
+// answers whether the desktop took the address. Returns the opener it replaces.
 using SiteOpener = std::function<bool(const QUrl&)>;
-void setSiteOpenerForTests(SiteOpener opener);
+SiteOpener setSiteOpenerForTests(SiteOpener opener);
 
 } // namespace statusmill

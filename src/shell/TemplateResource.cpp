@@ -1,6 +1,6 @@
 #include "TemplateResource.h"
 
-#include "common/Failure.h"
+#include "core/Failure.h"
 
 #include <QFile>
 

@@ -1,8 +1,8 @@
 #include "TerminationSignals.h"
 
-#include "common/ExitCleanup.h"
-#include "common/StopRequest.h"
-#include "generate/Automation.h"
+#include "core/ExitCleanup.h"
+#include "core/StopRequest.h"
+#include "generate/Offices.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>

@@ -1,17 +1,18 @@
 // The whole program walked as a user would, with the real office.
 
-#include "common/Dialogs.h"
-#include "common/Random.h"
-#include "common/Settings.h"
-#include "common/WorkFolder.h"
+#include "core/Random.h"
+#include "core/Settings.h"
+#include "core/WorkFolder.h"
 #include "generate/Automation.h"
-#include "generate/OfficeProcesses.h"
 #include "preview/Form2.h"
 #include "shell/Application.h"
 #include "shell/Form1.h"
 #include "shell/StartUp.h"
+#include "support/OfficeProcesses.h"
 #include "support/SavedDocument.h"
+#include "support/Seams.h"
 #include "support/TestFiles.h"
+#include "ui/Dialogs.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -26,6 +27,10 @@ namespace {} // namespace
 class TestAcceptance : public QObject
 {
     Q_OBJECT
+
+    // For the whole walk: no browser opens, and boxes are recorded and answered.
+    const testing::SiteOpener m_noBrowser{[](const QUrl&) { return true; }};
+    const testing::RecordedDialogs m_dialogs;
 
     QTemporaryDir m_home;
     QString m_workFolder;
@@ -112,9 +117,6 @@ private slots:
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_home.filePath(QStringLiteral("config"))));
         qputenv("TEMP", QFile::encodeName(m_home.filePath(QStringLiteral("temp"))));
         QDir().mkpath(m_home.filePath(QStringLiteral("temp")));
-        Random::setSourceForTests({});
-        setSiteOpenerForTests([](const QUrl&) { return true; });
-        Dialogs::startRecording();
     }
 
     void aUserMakesAndSavesTwoReports()

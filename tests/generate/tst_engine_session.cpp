@@ -1,15 +1,16 @@
-#include "OfficeProcesses.h"
-#include "SampleDocuments.h"
-#include "common/Failure.h"
-#include "common/WorkFolder.h"
+#include "core/Failure.h"
+#include "core/WorkFolder.h"
 #include "generate/Automation.h"
-#include "generate/DocumentText.h"
-#include "generate/EngineLimits.h"
-#include "generate/SpareOffices.h"
+#include "generate/Offices.h"
 #include "generate/office/OfficeLocation.h"
 #include "generate/office/PipeFiles.h"
+#include "support/OfficeProbes.h"
+#include "support/OfficeProcesses.h"
+#include "support/SampleDocuments.h"
+#include "support/Seams.h"
 
 #include <QElapsedTimer>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -19,6 +20,7 @@
 using namespace statusmill;
 using namespace statusmill::automation;
 using statusmill::testing::ourOfficeProcesses;
+using statusmill::testing::readDocumentText;
 
 class TestEngineSession : public QObject
 {
@@ -77,7 +79,6 @@ private slots:
 
     void cleanup()
     {
-        setCallTimeLimit(std::chrono::seconds(60));
         // Whatever a test did, no office of ours may outlive it.
         QCOMPARE(ourOfficeProcesses(), QList<pid_t>());
         QCOMPARE(profileFolders(), QStringList());
@@ -183,10 +184,10 @@ private slots:
         // The office's own temporary files go into its session's folder, never
         // into the shared one, where a killed office would leave them for good.
         QTemporaryDir shared;
-        const QByteArray oldTmpdir = qgetenv("TMPDIR");
-        qputenv("TMPDIR", QFile::encodeName(shared.path()));
-        auto application = engine().createApplication();
-        oldTmpdir.isNull() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", oldTmpdir);
+        auto application = [&] {
+            const testing::EnvironmentVariable tmpdir("TMPDIR", QFile::encodeName(shared.path()));
+            return engine().createApplication();
+        }();
         auto document = application->Documents().Open(
             sample(QStringLiteral("killed.fodt"), statusmill::testing::pagedDocument(1)));
         const auto pids = ourOfficeProcesses();
@@ -221,7 +222,7 @@ private slots:
         auto application = engine().createApplication();
         auto document = application->Documents().Open(
             sample(QStringLiteral("hung.fodt"), statusmill::testing::pagedDocument(1)));
-        setCallTimeLimit(std::chrono::seconds(2));
+        const testing::CallTimeLimit shortLimit(std::chrono::seconds(2));
         const auto pids = ourOfficeProcesses();
         QCOMPARE(pids.size(), 1);
         const QStringList pipes = office::pipeFilesBoundBy(pids.first());
@@ -256,29 +257,21 @@ private slots:
         office.write("#!/bin/sh\nexec /bin/sleep 600\n");
         office.close();
         office.setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-        const QByteArray path = qgetenv("PATH");
-        qputenv("PATH", "");
-        office::setInstallFolders(QStringList{folder});
-        setStartTimeLimit(std::chrono::seconds(2));
+        const testing::OfficeSearch hungOffice({folder});
+        const testing::StartTimeLimit shortLimit(std::chrono::seconds(2));
         startSpareOffices();
+        const auto endSpares = qScopeGuard([] { endSpareOffices(); });
 
         QElapsedTimer clock;
         clock.start();
         QVERIFY_THROWS_EXCEPTION(Failure, engine().createApplication());
         const qint64 took = clock.elapsed();
-
-        endSpareOffices();
-        setStartTimeLimit(std::chrono::seconds(30));
-        office::setInstallFolders(std::nullopt);
-        qputenv("PATH", path);
         QVERIFY2(took >= 1900 && took < 3000, qPrintable(QString::number(took)));
     }
 
     void missingOfficeIsReportedAsSuch()
     {
-        const QByteArray path = qgetenv("PATH");
-        qputenv("PATH", "");
-        office::setInstallFolders(QStringList{m_folder.filePath(QStringLiteral("no-office"))});
+        const testing::OfficeSearch noOffice({m_folder.filePath(QStringLiteral("no-office"))});
         try {
             engine().createApplication();
             QFAIL("a session started without an office");
@@ -286,8 +279,6 @@ private slots:
             QVERIFY(failure.description().contains(QStringLiteral("soffice.bin")));
             QVERIFY(failure.description().contains(m_folder.filePath(QStringLiteral("no-office"))));
         }
-        office::setInstallFolders(std::nullopt);
-        qputenv("PATH", path);
     }
 };
 

@@ -1,11 +1,11 @@
-#include "FieldReplacement.h"
-#include "OfficeProcesses.h"
-#include "SampleDocuments.h"
-#include "common/Failure.h"
-#include "common/WorkFolder.h"
-#include "fixtures/CoverageFixture.h"
-#include "generate/DocumentText.h"
+#include "core/Failure.h"
+#include "core/WorkFolder.h"
+#include "support/FieldReplacement.h"
+#include "support/OfficeProbes.h"
+#include "support/OfficeProcesses.h"
+#include "support/SampleDocuments.h"
 #include "support/SavedDocument.h"
+#include "support/fixtures/CoverageFixture.h"
 
 #include <QFileInfo>
 #include <QProcess>

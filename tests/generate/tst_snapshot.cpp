@@ -1,13 +1,13 @@
-#include "OfficeProcesses.h"
-#include "SampleDocuments.h"
-#include "common/Dialogs.h"
-#include "common/PictureFile.h"
-#include "common/WorkFolder.h"
+#include "core/PictureFile.h"
+#include "core/WorkFolder.h"
 #include "generate/ClipboardPicture.h"
-#include "generate/IsInstalled.h"
-#include "generate/office/OfficeLocation.h"
 #include "generate/Snapshot.h"
 #include "support/FaultyEngine.h"
+#include "support/OfficeProcesses.h"
+#include "support/SampleDocuments.h"
+#include "support/Seams.h"
+#include "ui/Dialogs.h"
+#include "ui/ErrorReport.h"
 
 #include "support/Pictures.h"
 #include "support/Reports.h"
@@ -29,22 +29,14 @@ QString bitmapPath()
     return WorkFolder::file(QStringLiteral("temp.bmp"));
 }
 
-// An engine that fails with neither a Failure nor a standard exception, as a
-// foreign library's error would reach us.
-class ForeignErrorEngine : public automation::Engine
-{
-public:
-    struct ForeignError
-    {
-    };
-    std::unique_ptr<automation::Application> createApplication() override { throw ForeignError(); }
-};
-
 } // namespace
 
 class TestSnapshot : public QObject
 {
     Q_OBJECT
+
+    const ErrorReportsShown m_reports;
+    std::optional<testing::RecordedDialogs> m_dialogs;
 
 private:
     QTemporaryDir m_folder;
@@ -59,12 +51,12 @@ private:
 private slots:
     void init()
     {
-        Dialogs::startRecording();
+        m_dialogs.emplace();
         QFile::remove(bitmapPath());
     }
     void cleanup()
     {
-        Dialogs::stopRecording();
+        m_dialogs.reset();
         QCOMPARE(statusmill::testing::ourOfficeProcesses(), QList<pid_t>());
     }
     void cleanupTestCase() { WorkFolder::remove(); }
@@ -140,59 +132,6 @@ private slots:
         SaveDocAsJPG(threePages());
         QCOMPARE(testing::reportedLines(), QList<int>({116, 118, 120, 122, 124, 126}));
         QVERIFY(!QFile::exists(bitmapPath()));
-    }
-
-    void availabilityCheck_data()
-    {
-        QTest::addColumn<bool>("officePresent");
-        QTest::addColumn<bool>("foreignError");
-        QTest::newRow("office present") << true << false;
-        QTest::newRow("office missing") << false << false;
-        QTest::newRow("engine fails with a foreign error") << true << true;
-    }
-
-    void availabilityCheck()
-    {
-        QFETCH(bool, officePresent);
-        QFETCH(bool, foreignError);
-        ForeignErrorEngine foreign;
-        std::optional<EngineOverride> override;
-        if (foreignError)
-            override.emplace(foreign);
-        const QByteArray path = qgetenv("PATH");
-        if (!officePresent) {
-            qputenv("PATH", "");
-            office::setInstallFolders(QStringList{m_folder.filePath(QStringLiteral("nothing"))});
-        }
-        int ended = 0;
-        IsInstalled::setTerminator([&] { ++ended; });
-        IsInstalled::CheckWordInstalled();
-        IsInstalled::setTerminator(nullptr);
-        office::setInstallFolders(std::nullopt);
-        qputenv("PATH", path);
-
-        if (officePresent && !foreignError) {
-            QCOMPARE(ended, 0);
-            QCOMPARE(Dialogs::shown().size(), 0);
-            return;
-        }
-        QCOMPARE(ended, 1);
-        QCOMPARE(Dialogs::shown().size(), 1);
-        const auto shown = Dialogs::shown().constFirst();
-        QCOMPARE(shown.title, QCoreApplication::applicationName());
-        QCOMPARE(shown.icon, Dialogs::Icon::None);
-        QCOMPARE(shown.buttons, Dialogs::Buttons::Ok);
-        QCOMPARE(shown.text,
-                 QStringLiteral(
-                     "Error 842001. A normal instance of Word could not be created.\r\n\r\n"
-                     "1. Please make sure Word is installed on this computer.\r\n\r\n"
-                     "2. Please open Word normally and make sure a blank document opens "
-                     "immediately without any interrupting window (such as an Word file recovery "
-                     "window).\r\n\r\n"
-                     "3. Please make sure that when you double-click on a DOC or DOCX file that "
-                     "Word opens normally without any interrupting messages.\r\n\r\n"
-                     "4. All versions of Word are supported by this software except for the rare "
-                     "Word Starter and Student editions."));
     }
 };
 

@@ -2,13 +2,13 @@
 // generation run opens it: where its fields are, and that the report stays short
 // enough for the preview to show it whole.
 
-#include "OfficeProcesses.h"
-#include "common/WorkFolder.h"
+#include "core/WorkFolder.h"
 #include "generate/Automation.h"
 #include "generate/ClipboardPicture.h"
-#include "generate/DocumentText.h"
 #include "shell/Form1Layout.h"
 #include "shell/TemplateResource.h"
+#include "support/OfficeProbes.h"
+#include "support/OfficeProcesses.h"
 #include "support/TestFiles.h"
 
 #include <QGuiApplication>
@@ -18,6 +18,7 @@
 
 using namespace statusmill;
 using namespace statusmill::automation;
+using namespace statusmill::testing;
 
 namespace {
 

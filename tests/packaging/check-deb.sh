@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Builds the Debian package and checks what apt would install: the control fields
 # (above all that its engine and libraries come along) and every file it must carry.
-# Usage: check-deb.sh BUILD_DIR SCRATCH_DIR VERSION APP_ID ICON_FOLDER
+# Usage: check-deb.sh BUILD_DIR SCRATCH_DIR VERSION APP_ID
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
-build_dir="$1" scratch="$2" version="$3" app_id="$4" icon_folder="$5"
+build_dir="$1" scratch="$2" version="$3" app_id="$4"
 deb="$(build_deb "$build_dir" "$scratch")"
 failures=0
 fail() {
@@ -53,9 +53,8 @@ expected=(
     /usr/share/doc/statusmill/copyright
     /usr/share/doc/statusmill/changelog.gz
 )
-for icon in "$icon_folder"/statusmill-*.png; do
-    size="$(basename "$icon" .png)"
-    size="${size#statusmill-}"
+# The program icon's sizes as the design gives them, not as the install rule finds them.
+for size in 32 48 128 256; do
     expected+=("/usr/share/icons/hicolor/${size}x${size}/apps/statusmill.png")
 done
 for path in "${expected[@]}"; do

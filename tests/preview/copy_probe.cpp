@@ -3,8 +3,8 @@
 //   copy_probe SOURCE TARGET REPLACE [FILE_SIZE_LIMIT]
 // Exits 0 when the copy succeeded, 1 with the failure on stderr, 2 on bad use.
 
-#include "common/Failure.h"
-#include "preview/CopyIntoPlace.h"
+#include "core/CopyIntoPlace.h"
+#include "core/Failure.h"
 
 #include <QCoreApplication>
 

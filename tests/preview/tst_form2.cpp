@@ -1,6 +1,8 @@
-#include "PreviewFixture.h"
-#include "common/Appearance.h"
 #include "preview/Form2Layout.h"
+#include "support/PreviewFixture.h"
+#include "support/Seams.h"
+#include "ui/Appearance.h"
+#include "ui/ErrorReport.h"
 
 #include <QAccessible>
 #include <QGroupBox>
@@ -63,6 +65,9 @@ class TestForm2 : public QObject
 {
     Q_OBJECT
 
+    const ErrorReportsShown m_reports;
+    std::optional<testing::RecordedDialogs> m_dialogs;
+
     QTemporaryDir m_dir;
     int m_ends = 0;
 
@@ -76,10 +81,10 @@ class TestForm2 : public QObject
 private slots:
     void init()
     {
-        Dialogs::startRecording();
+        m_dialogs.emplace();
         m_ends = 0;
     }
-    void cleanup() { Dialogs::stopRecording(); }
+    void cleanup() { m_dialogs.reset(); }
 
     void controlsSitWhereTheDesignPutsThem()
     {

@@ -1,5 +1,7 @@
 // The wheel and the keys on the preview window, through real events.
-#include "PreviewFixture.h"
+#include "support/PreviewFixture.h"
+#include "support/Seams.h"
+#include "ui/ErrorReport.h"
 
 #include <QPushButton>
 
@@ -64,6 +66,9 @@ class TestForm2Input : public QObject
 {
     Q_OBJECT
 
+    const ErrorReportsShown m_reports;
+    std::optional<testing::RecordedDialogs> m_dialogs;
+
     std::unique_ptr<Form2> newForm(QSize base)
     {
         auto form = std::make_unique<Form2>();
@@ -75,8 +80,8 @@ class TestForm2Input : public QObject
 
 private slots:
     void initTestCase() { QApplication::setWheelScrollLines(3); }
-    void init() { Dialogs::startRecording(); }
-    void cleanup() { Dialogs::stopRecording(); }
+    void init() { m_dialogs.emplace(); }
+    void cleanup() { m_dialogs.reset(); }
 
     void keysWorkWhateverHasFocus_data()
     {

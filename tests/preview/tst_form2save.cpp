@@ -1,10 +1,12 @@
-#include "PreviewFixture.h"
+#include "support/PreviewFixture.h"
+#include "support/Seams.h"
+#include "ui/ErrorReport.h"
 
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
 
-#include "common/WorkFolder.h"
+#include "core/WorkFolder.h"
 
 #include <csignal>
 #include <sys/resource.h>
@@ -62,6 +64,10 @@ class TestForm2Save : public QObject
 {
     Q_OBJECT
 
+    const ErrorReportsShown m_reports;
+    std::optional<testing::RecordedDialogs> m_dialogs;
+    std::optional<testing::EnvironmentVariable> m_temp;
+
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<Form2> m_form;
     QString m_document;
@@ -73,11 +79,11 @@ private slots:
 
     void init()
     {
-        Dialogs::startRecording();
+        m_dialogs.emplace();
         m_dir = std::make_unique<QTemporaryDir>();
         // The working folder, made on demand, then lives and goes with this test's folder.
         QDir().mkpath(path(QStringLiteral("temp")));
-        qputenv("TEMP", QFile::encodeName(path(QStringLiteral("temp"))));
+        m_temp.emplace("TEMP", QFile::encodeName(path(QStringLiteral("temp"))));
         QDir().mkpath(path(QStringLiteral("work")));
         m_document = path(QStringLiteral("work/qorvex12345678.doc"));
         write(m_document, documentBytes());
@@ -89,7 +95,8 @@ private slots:
     {
         m_form.reset();
         WorkFolder::remove();
-        Dialogs::stopRecording();
+        m_dialogs.reset();
+        m_temp.reset();
     }
 
     void savesWhereTheUserSays_data()

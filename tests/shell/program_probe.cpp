@@ -11,9 +11,6 @@
 //             saved, and the program prints "hung" (the test then stops it)
 //   report    makes the report of the sample values, prints "document <path>"
 //             and ends
-//   own VALUE waits for a line on its input, makes the report of VALUE, renders
-//             its document once more and prints "picture own" when the preview
-//             shows that picture ("picture foreign" when not), and ends
 //   close     closes its window a moment later, once the offices kept ready are up,
 //             as a user ends the program
 //   hung-check FOLDER
@@ -22,18 +19,16 @@
 // Before "ready" it prints "folder <working folder>"; after an orderly end,
 // "shown <number of messages the program showed>" and each message's text.
 
-#include "common/Dialogs.h"
-#include "common/PictureFile.h"
-#include "common/Random.h"
-#include "common/WorkFolder.h"
-#include "generate/OfficeProcesses.h"
-#include "generate/Snapshot.h"
+#include "core/Random.h"
+#include "core/WorkFolder.h"
 #include "generate/office/OfficeLocation.h"
 #include "preview/Form2.h"
 #include "shell/Application.h"
 #include "shell/Form1.h"
 #include "shell/StartUp.h"
 #include "support/FaultyEngine.h"
+#include "support/OfficeProcesses.h"
+#include "ui/Dialogs.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -94,16 +89,6 @@ int main(int argc, char* argv[])
             const QString document = form.existingForm2()->wordFile();
             std::printf("document %s %s\n", qPrintable(document),
                         QFileInfo::exists(document) ? "exists" : "missing");
-            std::fflush(stdout);
-            form.close();
-        } else if (scenario == QLatin1String("own")) {
-            std::fgetc(stdin); // runs started together overlap
-            form.Text1(0)->setText(QString::fromLocal8Bit(argv[2]));
-            form.PushButton6_Click();
-            const QImage shown = form.existingForm2()->Zoom_Ori()->picture();
-            SaveDocAsJPG(form.existingForm2()->wordFile());
-            const QImage own = loadPictureFile(WorkFolder::file(QStringLiteral("temp.bmp")));
-            std::printf("picture %s\n", !shown.isNull() && shown == own ? "own" : "foreign");
             std::fflush(stdout);
             form.close();
         } else if (scenario == QLatin1String("close")) {

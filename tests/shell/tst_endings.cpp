@@ -2,7 +2,7 @@
 // server gone, no display at all, a stop while it starts), nothing of ours stays:
 // no office, no socket in the shared temporary folders, no working folder, no note.
 
-#include "generate/OfficeProcesses.h"
+#include "support/OfficeProcesses.h"
 
 #include <QProcess>
 #include <QStandardPaths>

@@ -1,8 +1,10 @@
-#include "common/Appearance.h"
-#include "common/Dialogs.h"
-#include "common/Settings.h"
+#include "core/Settings.h"
 #include "shell/Form1.h"
+#include "support/Seams.h"
 #include "support/TestFiles.h"
+#include "ui/Appearance.h"
+#include "ui/Dialogs.h"
+#include "ui/ErrorReport.h"
 
 #include <QAccessible>
 #include <QClipboard>
@@ -42,6 +44,9 @@ class TestForm1 : public QObject
 {
     Q_OBJECT
 
+    const ErrorReportsShown m_reports;
+    std::optional<testing::RecordedDialogs> m_dialogs;
+
     std::unique_ptr<QTemporaryDir> m_config;
 
 private slots:
@@ -49,9 +54,9 @@ private slots:
     {
         m_config = std::make_unique<QTemporaryDir>();
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config->path()));
-        Dialogs::startRecording();
+        m_dialogs.emplace();
     }
-    void cleanup() { Dialogs::stopRecording(); }
+    void cleanup() { m_dialogs.reset(); }
 
     // The design table, written out here rather than taken from the layout header,
     // so that a wrong number there fails. Twips, 15 to a pixel.

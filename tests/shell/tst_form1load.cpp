@@ -1,16 +1,18 @@
-#include "common/Appearance.h"
-#include "common/Dialogs.h"
-#include "common/Procedure.h"
-#include "common/Random.h"
-#include "common/Settings.h"
-#include "common/WorkFolder.h"
-#include "generate/IsInstalled.h"
-#include "generate/OfficeProcesses.h"
+#include "core/Procedure.h"
+#include "core/Random.h"
+#include "core/Settings.h"
+#include "core/WorkFolder.h"
 #include "generate/office/OfficeLocation.h"
 #include "shell/Form1.h"
+#include "shell/IsInstalled.h"
 #include "shell/StartUp.h"
+#include "support/OfficeProcesses.h"
+#include "support/Seams.h"
+#include "ui/Appearance.h"
+#include "ui/Dialogs.h"
+#include "ui/ErrorReport.h"
 
-#include "common/CursorFile.h"
+#include "support/CursorFile.h"
 #include "support/TestFiles.h"
 
 #include "support/Reports.h"
@@ -38,7 +40,27 @@ class TestForm1Load : public QObject
 {
     Q_OBJECT
 
+    // What every test function runs under: its own settings folder, recorded boxes
+    // and reports, no browser and no end of the program.
+    struct Guards
+    {
+        explicit Guards(TestForm1Load* test)
+            : config("XDG_CONFIG_HOME", QFile::encodeName(test->m_config->path())),
+              opener([test](const QUrl& url) {
+                  test->m_opened << url;
+                  return test->m_desktopOpens;
+              }),
+              terminator([test] { ++test->m_terminations; })
+        {}
+        testing::EnvironmentVariable config;
+        testing::RecordedDialogs dialogs;
+        testing::SiteOpener opener;
+        testing::Terminator terminator;
+    };
+
+    const ErrorReportsShown m_reports;
     std::unique_ptr<QTemporaryDir> m_config;
+    std::optional<Guards> m_guards;
     QList<QUrl> m_opened;
     bool m_desktopOpens = true;
     int m_terminations = 0;
@@ -47,25 +69,15 @@ private slots:
     void init()
     {
         m_config = std::make_unique<QTemporaryDir>();
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config->path()));
-        Dialogs::startRecording();
+        m_guards.emplace(this);
         m_opened.clear();
         m_desktopOpens = true;
         m_terminations = 0;
-        setSiteOpenerForTests([this](const QUrl& url) {
-            m_opened << url;
-            return m_desktopOpens;
-        });
-        IsInstalled::setTerminator([this] { ++m_terminations; });
     }
 
     void cleanup()
     {
-        Procedure::clearInjectedFailures();
-        Random::setSourceForTests({});
-        setSiteOpenerForTests({});
-        IsInstalled::setTerminator({});
-        Dialogs::stopRecording();
+        m_guards.reset();
         QFile::remove(handCursorPath());
         QDir(programFolder() + QStringLiteral("/x")).removeRecursively();
         QVERIFY(testing::ourOfficeProcesses().isEmpty());
@@ -95,8 +107,8 @@ private slots:
             store(i, kStored[i]);
         QVERIFY(testing::writeFile(skinFilePath(), "QPushButton { font-weight: bold; }"));
         QVERIFY(testing::writeFile(handCursorPath(), makeCursorFile(4, 2)));
-        Random::setSourceForTests([] { return 0.065; }); // d = 7: the visit is due
-        Procedure::injectFailureForTests(QStringLiteral("Form1.Form_Load"), label);
+        const testing::RandomSource random([] { return 0.065; }); // d = 7: the visit is due
+        const testing::InjectedFailure injected(QStringLiteral("Form1.Form_Load"), label);
 
         Form1 form;
         form.Form_Load();
@@ -119,7 +131,7 @@ private slots:
     void aHomePageThatCannotBeOpenedIsReported()
     {
         store(0, kStored[0]);
-        Random::setSourceForTests([] { return 0.065; }); // d = 7
+        const testing::RandomSource random([] { return 0.065; }); // d = 7
         m_desktopOpens = false;
         Form1 form;
         form.Form_Load();
@@ -133,7 +145,7 @@ private slots:
     // skin's place counts as no skin: start-up neither waits for it nor reports it.
     void aPipeInTheCursorsPlaceIsNoCursor()
     {
-        Random::setSourceForTests([] { return 0.5; });
+        const testing::RandomSource random([] { return 0.5; });
         QCOMPARE(::mkfifo(QFile::encodeName(handCursorPath()).constData(), 0600), 0);
         Form1 form;
         form.Form_Load();
@@ -148,7 +160,7 @@ private slots:
             store(i, kStored[i]);
         QVERIFY(QDir().mkpath(Settings::storeFile(QStringLiteral("Brightfern")) +
                               QStringLiteral(".lock")));
-        Random::setSourceForTests([] { return 0.5; });
+        const testing::RandomSource random([] { return 0.5; });
         Form1 form;
         form.Form_Load();
         QCOMPARE(Dialogs::shown().size(), 1);
@@ -159,7 +171,7 @@ private slots:
 
     void aFirstStartWritesNoKey()
     {
-        Random::setSourceForTests([] { return 0.5; });
+        const testing::RandomSource random([] { return 0.5; });
         Form1 form;
         form.Form_Load();
         QVERIFY(Dialogs::shown().isEmpty());
@@ -173,16 +185,12 @@ private slots:
     {
         for (int i = 0; i < 4; ++i)
             store(i, kStored[i]);
-        Random::setSourceForTests([] { return 0.5; });
-        const QByteArray path = qgetenv("PATH");
-        qputenv("PATH", "");
-        office::setInstallFolders(QStringList{m_config->filePath(QStringLiteral("no-office"))});
-
+        const testing::RandomSource random([] { return 0.5; });
         Form1 form;
-        form.Form_Load();
-
-        qputenv("PATH", path);
-        office::setInstallFolders(std::nullopt);
+        {
+            const testing::OfficeSearch noOffice({m_config->filePath(QStringLiteral("no-office"))});
+            form.Form_Load();
+        }
 
         QCOMPARE(m_terminations, 1);
         QCOMPARE(Dialogs::shown().size(), 1);
@@ -202,16 +210,14 @@ private slots:
     // than that LibreOffice is missing.
     void aWorkingFolderThatCannotBeMadeIsReportedAsSuch()
     {
-        const QByteArray temp = qgetenv("TEMP");
         const QString file = m_config->filePath(QStringLiteral("a-file"));
         QFile(file).open(QIODevice::WriteOnly);
-        qputenv("TEMP", QFile::encodeName(file));
-        Random::setSourceForTests([] { return 0.5; });
+        const testing::EnvironmentVariable temp("TEMP", QFile::encodeName(file));
+        const testing::RandomSource random([] { return 0.5; });
         WorkFolder::remove();
 
         Form1 form;
         form.Form_Load();
-        qputenv("TEMP", temp);
 
         QCOMPARE(m_terminations, 1);
         QCOMPARE(Dialogs::shown().size(), 1);

@@ -1,19 +1,20 @@
-#include "common/Dialogs.h"
-#include "common/FileHelpers.h"
-#include "common/Procedure.h"
-#include "common/Random.h"
-#include "common/Settings.h"
-#include "common/WorkFolder.h"
+#include "core/FileHelpers.h"
+#include "core/Procedure.h"
+#include "core/Random.h"
+#include "core/Settings.h"
+#include "core/WorkFolder.h"
 #include "generate/Automation.h"
-#include "generate/OfficeProcesses.h"
-#include "generate/SpareOffices.h"
+#include "generate/Offices.h"
 #include "preview/Form2.h"
 #include "shell/Form1.h"
 #include "support/FaultyEngine.h"
+#include "support/OfficeProcesses.h"
 #include "support/Pictures.h"
 #include "support/RunSurroundings.h"
 #include "support/SavedDocument.h"
+#include "support/Seams.h"
 #include "support/TestFiles.h"
+#include "ui/Dialogs.h"
 
 #include "support/Reports.h"
 #include <QKeyEvent>
@@ -21,6 +22,7 @@
 #include <QMouseEvent>
 #include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
 
 #include <QtTest>
 
@@ -75,7 +77,7 @@ private slots:
         Form2* preview = form.existingForm2();
         QVERIFY(preview && preview->isVisible());
         QVERIFY(testing::hasInk(preview->Picture1()->grab().toImage()));
-        const automation::DocumentText saved = testing::savedDocument(preview->wordFile());
+        const testing::DocumentText saved = testing::savedDocument(preview->wordFile());
         // Every page of the report, stacked, in preview units: a Letter page is
         // 8.5 x 11 inches at 96 units to the inch.
         QVERIFY(saved.pages >= 1);
@@ -114,7 +116,7 @@ private slots:
         fill(form, {"Long Report", "Dept", lines, "Prod"});
         form.PushButton6_Click();
         QVERIFY2(Dialogs::shown().isEmpty(), qPrintable(Dialogs::shown().value(0).text));
-        const automation::DocumentText saved =
+        const testing::DocumentText saved =
             testing::savedDocument(form.existingForm2()->wordFile());
         QVERIFY2(saved.pages >= 45, qPrintable(QString::number(saved.pages)));
         QVERIFY(saved.all().contains(QStringLiteral("Line 2599")));
@@ -276,13 +278,15 @@ private slots:
                               QFileDevice::ReadOwner | QFileDevice::ExeOwner);
         QVERIFY(QDir().mkpath(m_run.filePath(QStringLiteral("relative/temp"))));
         const QString home = QDir::currentPath();
-        const QByteArray oldTmpdir = qgetenv("TMPDIR");
         QDir::setCurrent(m_run.path());
+        const auto backHome = qScopeGuard([&] { QDir::setCurrent(home); });
+        std::optional<testing::EnvironmentVariable> tempGuard;
+        std::optional<testing::EnvironmentVariable> tmpdirGuard;
         if (temp != QLatin1String("-"))
-            qputenv("TEMP", QFile::encodeName(temp));
+            tempGuard.emplace("TEMP", QFile::encodeName(temp));
         if (tmpdir != QLatin1String("-"))
-            qputenv("TMPDIR",
-                    QFile::encodeName(tmpdir.replace(QStringLiteral("%t"), m_run.path())));
+            tmpdirGuard.emplace(
+                "TMPDIR", QFile::encodeName(tmpdir.replace(QStringLiteral("%t"), m_run.path())));
 
         Form1 form;
         fill(form, {"Alpha", "Beta", "Gamma", "Delta"});
@@ -290,9 +294,6 @@ private slots:
         const QString document =
             form.existingForm2() ? form.existingForm2()->wordFile() : QString();
         const QStringList shown = whatWasReported();
-
-        QDir::setCurrent(home);
-        oldTmpdir.isNull() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", oldTmpdir);
         QVERIFY2(shown.isEmpty(), qPrintable(shown.value(0)));
         QVERIFY(QFileInfo(document).isAbsolute());
         QVERIFY(testing::savedDocumentText(document).contains(QStringLiteral("Gamma")));
@@ -501,7 +502,7 @@ private slots:
     {
         // Eight draws of 1, then eight of 2.
         int draws = 0;
-        Random::setSourceForTests([&] { return (draws++ < 8 ? 0.05 : 0.15); });
+        const testing::RandomSource random([&] { return (draws++ < 8 ? 0.05 : 0.15); });
         QFile taken(WorkFolder::file(QStringLiteral("qorvex11111111.doc")));
         QVERIFY(taken.open(QIODevice::WriteOnly));
         taken.write("someone else's");
@@ -562,12 +563,7 @@ private slots:
         QVERIFY(!FileExists(second));
     }
 
-    void cleanup()
-    {
-        Random::setSourceForTests({});
-        Procedure::clearInjectedFailures();
-        QVERIFY(m_run.leave());
-    }
+    void cleanup() { QVERIFY(m_run.leave()); }
 };
 
 QTEST_MAIN(TestGenerate)

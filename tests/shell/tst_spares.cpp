@@ -1,21 +1,20 @@
 // Spare offices with the real office: presses that start no office, spares gone
 // bad while waiting, the bound on our offices, and sessions kept apart.
 
-#include "common/Dialogs.h"
-#include "common/Failure.h"
-#include "common/WorkFolder.h"
+#include "core/Failure.h"
+#include "core/WorkFolder.h"
 #include "generate/Automation.h"
-#include "generate/EngineLimits.h"
-#include "generate/OfficeProcesses.h"
-#include "generate/OfficeView.h"
-#include "generate/SampleDocuments.h"
-#include "generate/SpareOffices.h"
+#include "generate/Offices.h"
 #include "preview/Form2.h"
 #include "shell/Form1.h"
 #include "support/FaultyEngine.h"
+#include "support/OfficeProbes.h"
+#include "support/OfficeProcesses.h"
 #include "support/RunSurroundings.h"
+#include "support/SampleDocuments.h"
 #include "support/SavedDocument.h"
 #include "support/TestFiles.h"
+#include "ui/Dialogs.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -75,10 +74,10 @@ private slots:
         Form1 form;
         fill(form);
         for (int press = 0; press < 3; ++press) {
-            const int before = automation::officeProcessesStarted();
+            const int before = testing::officeProcessesStarted();
             pressAndCheck(form);
             // The check above reads the saved report through a session of its own.
-            QCOMPARE(automation::officeProcessesStarted() - before, 0);
+            QCOMPARE(testing::officeProcessesStarted() - before, 0);
             if (press == 1)
                 form.existingForm2()->PushButton8()->click(); // < Back
         }
@@ -131,12 +130,12 @@ private slots:
         QTest::qWait(1000); // the backup office is launched
         for (pid_t office : testing::ourOfficeProcesses())
             ::kill(office, SIGKILL);
-        const int before = automation::officeProcessesStarted();
+        const int before = testing::officeProcessesStarted();
         QElapsedTimer clock;
         clock.start();
         automation::warmUpSpareOffice();
         QVERIFY2(clock.elapsed() < 500, qPrintable(QString::number(clock.elapsed())));
-        QCOMPARE(automation::officeProcessesStarted(), before);
+        QCOMPARE(testing::officeProcessesStarted(), before);
     }
 
     // However many presses, no more than two offices of ours run, and none once
@@ -187,14 +186,14 @@ private slots:
 
         auto first = automation::engine().createApplication();
         auto document = first->Documents().Open(sample);
-        const automation::OfficeView during = automation::inspectOffice(*first);
+        const testing::OfficeView during = testing::inspectOffice(*first);
         QCOMPARE(during.openDocuments, 1);
         if (closed)
             document->Close(0);
         first->quit();
 
         auto second = automation::engine().createApplication();
-        const automation::OfficeView after = automation::inspectOffice(*second);
+        const testing::OfficeView after = testing::inspectOffice(*second);
         QCOMPARE(after.processId == during.processId, closed);
         QCOMPARE(after.openDocuments, 0);
         QCOMPARE(after.recentDocuments, 0);
@@ -208,11 +207,11 @@ private slots:
         startUp();
         const QString sample = m_run.filePath(QStringLiteral("hung.fodt"));
         QVERIFY(testing::writeFile(sample, testing::pagedDocument(1).toUtf8()));
-        const int before = automation::officeProcessesStarted();
+        const int before = testing::officeProcessesStarted();
         auto application = automation::engine().createApplication();
-        QCOMPARE(automation::officeProcessesStarted(), before); // a spare, not a new office
-        const pid_t office = pid_t(automation::inspectOffice(*application).processId);
-        automation::setCallTimeLimit(std::chrono::seconds(2));
+        QCOMPARE(testing::officeProcessesStarted(), before); // a spare, not a new office
+        const pid_t office = pid_t(testing::inspectOffice(*application).processId);
+        const testing::CallTimeLimit shortLimit(std::chrono::seconds(2));
         ::kill(office, SIGSTOP);
         QElapsedTimer clock;
         clock.start();
@@ -224,7 +223,6 @@ private slots:
                      QStringLiteral("The document engine did not answer within 2 seconds and was "
                                     "stopped."));
         }
-        automation::setCallTimeLimit(std::chrono::seconds(60));
         QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
         QTRY_VERIFY(!testing::anyStillRuns({office}));
         application->quit();
@@ -236,12 +234,12 @@ private slots:
     {
         automation::endSpareOffices();
         WorkFolder::remove();
-        int before = automation::officeProcessesStarted();
+        int before = testing::officeProcessesStarted();
         startUp();
-        QCOMPARE(automation::officeProcessesStarted() - before, 2);
-        before = automation::officeProcessesStarted();
+        QCOMPARE(testing::officeProcessesStarted() - before, 2);
+        before = testing::officeProcessesStarted();
         startUp();
-        QCOMPARE(automation::officeProcessesStarted() - before, 1);
+        QCOMPARE(testing::officeProcessesStarted() - before, 1);
     }
 };
 

@@ -1,5 +1,6 @@
-#include "common/Random.h"
+#include "core/Random.h"
 #include "shell/StartUp.h"
+#include "support/Seams.h"
 
 #include <QtTest>
 
@@ -10,11 +11,6 @@ class TestStartUp : public QObject
     Q_OBJECT
 
 private slots:
-    void cleanup()
-    {
-        Random::setSourceForTests({});
-        setSiteOpenerForTests({});
-    }
 
     void appTitle_data()
     {
@@ -58,9 +54,9 @@ private slots:
     {
         QFETCH(double, r);
         QFETCH(bool, opens);
-        Random::setSourceForTests([r] { return r; });
+        const testing::RandomSource random([r] { return r; });
         QList<QUrl> opened;
-        setSiteOpenerForTests([&](const QUrl& url) {
+        const testing::SiteOpener opener([&](const QUrl& url) {
             opened << url;
             return true;
         });
@@ -73,7 +69,7 @@ private slots:
     void siteVisitIsRare()
     {
         int visits = 0;
-        setSiteOpenerForTests([&](const QUrl&) { return ++visits > 0; });
+        const testing::SiteOpener opener([&](const QUrl&) { return ++visits > 0; });
         for (int i = 0; i < 2000; ++i)
             VisitSiteSometimes();
         // One in a hundred on average; far from never and far from often.

@@ -2,8 +2,9 @@
 // in order where it can, within five seconds where it cannot, and at once on a
 // second request; never leaving an office or the working folder behind.
 
-#include "common/WorkFolder.h"
-#include "generate/OfficeProcesses.h"
+#include "core/WorkFolder.h"
+#include "support/OfficeProcesses.h"
+#include "support/Seams.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
@@ -170,9 +171,8 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!testing::anyStillRuns(offices), 5000);
 
         QVERIFY(QFileInfo::exists(probe.folder));
-        qputenv("TEMP", QFile::encodeName(m_home.path()));
+        const testing::EnvironmentVariable temp("TEMP", QFile::encodeName(m_home.path()));
         WorkFolder::removeLeftovers();
-        qunsetenv("TEMP");
         QVERIFY(!QFileInfo::exists(probe.folder));
     }
 };

@@ -1,6 +1,6 @@
 #include "FaultyEngine.h"
 
-#include "common/Failure.h"
+#include "core/Failure.h"
 
 namespace statusmill::automation::testing {
 

@@ -54,14 +54,17 @@ private:
     std::shared_ptr<State> m_state = std::make_shared<State>();
 };
 
-// Installs an engine for the lifetime of the guard and puts the office engine back after.
+// Installs an engine for the lifetime of the guard and puts the one before back after.
 class EngineOverride
 {
 public:
-    explicit EngineOverride(Engine& replacement) { setEngine(&replacement); }
-    ~EngineOverride() { setEngine(nullptr); }
+    explicit EngineOverride(Engine& replacement) : m_previous(setEngine(&replacement)) {}
+    ~EngineOverride() { setEngine(m_previous); }
     EngineOverride(const EngineOverride&) = delete;
     EngineOverride& operator=(const EngineOverride&) = delete;
+
+private:
+    Engine* m_previous;
 };
 
 } // namespace statusmill::automation::testing

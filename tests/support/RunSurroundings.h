@@ -1,19 +1,20 @@
 #pragma once
 
 // What a test of whole generation runs sets up around each test function: its own
-// temporary and settings folders, recorded dialogs, and offices kept ready as the
-// program keeps them; and what it takes down again.
+// temporary and settings folders, recorded dialogs and error reports, and offices
+// kept ready as the program keeps them; and what it takes down again.
 
-#include "common/Dialogs.h"
-#include "common/WorkFolder.h"
-#include "generate/Automation.h"
-#include "generate/OfficeProcesses.h"
-#include "generate/SpareOffices.h"
+#include "core/WorkFolder.h"
+#include "generate/Offices.h"
+#include "support/OfficeProcesses.h"
+#include "support/Seams.h"
+#include "ui/ErrorReport.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <memory>
+#include <optional>
 
 namespace statusmill::testing {
 
@@ -24,22 +25,17 @@ public:
     {
         m_socketsBefore = officeSockets();
         m_temp = std::make_unique<QTemporaryDir>();
-        qputenv("TEMP", QFile::encodeName(m_temp->path()));
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_temp->filePath(QStringLiteral("config"))));
-        Dialogs::startRecording();
+        m_guards.emplace(m_temp->path());
         automation::startSpareOffices();
     }
 
     // Whether no office of ours, nor a socket of one, outlived the test.
     bool leave()
     {
-        automation::setEngine(nullptr);
         automation::endSpareOffices();
-        automation::setOfficeRecycling(true);
         const bool noOfficeLeft = ourOfficeProcesses().isEmpty();
         WorkFolder::remove();
-        Dialogs::stopRecording();
-        qunsetenv("TEMP");
+        m_guards.reset();
         QStringList socketsLeft = officeSockets();
         for (const QString& socket : std::as_const(m_socketsBefore))
             socketsLeft.removeAll(socket);
@@ -52,7 +48,20 @@ public:
     QString path() const { return m_temp->path(); }
 
 private:
+    struct Guards
+    {
+        explicit Guards(const QString& folder)
+            : temp("TEMP", QFile::encodeName(folder)),
+              config("XDG_CONFIG_HOME", QFile::encodeName(folder + QStringLiteral("/config")))
+        {}
+        EnvironmentVariable temp;
+        EnvironmentVariable config;
+        RecordedDialogs dialogs;
+        ErrorReportsShown reports;
+    };
+
     std::unique_ptr<QTemporaryDir> m_temp;
+    std::optional<Guards> m_guards;
     QStringList m_socketsBefore;
 };
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "common/Failure.h"
+#include "core/Failure.h"
 #include "generate/Automation.h"
-#include "generate/DocumentText.h"
+#include "support/OfficeProbes.h"
 
 #include <QFile>
 #include <QProcess>
@@ -13,11 +13,11 @@ namespace statusmill::testing {
 
 // Every story's and shape's text of a saved document, and its page count, read
 // back through the office.
-inline automation::DocumentText savedDocument(const QString& path)
+inline testing::DocumentText savedDocument(const QString& path)
 {
     auto app = automation::engine().createApplication();
     auto document = app->Documents().Open(path, /*readOnly=*/true);
-    const automation::DocumentText text = automation::readDocumentText(*document);
+    const testing::DocumentText text = testing::readDocumentText(*document);
     document->Close(0);
     app->quit();
     return text;

@@ -1,15 +1,16 @@
 // The program on a real X server with a window manager: what the offscreen
 // platform cannot show. Runs under tests/x11/with-display.
 
-#include "common/Dialogs.h"
-#include "common/ErrorReport.h"
-#include "common/Random.h"
-#include "common/Settings.h"
-#include "common/WorkFolder.h"
+#include "core/Random.h"
+#include "core/Settings.h"
+#include "core/WorkFolder.h"
 #include "preview/Form2.h"
 #include "shell/Application.h"
 #include "shell/Form1.h"
 #include "shell/StartUp.h"
+#include "support/Seams.h"
+#include "ui/Dialogs.h"
+#include "ui/ErrorReport.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -49,6 +50,9 @@ class TestX11 : public QObject
 {
     Q_OBJECT
 
+    // Draws that never make the home-page visit (d = 7) and still vary the names.
+    const testing::RandomSource m_draws{[n = 0]() mutable { return ((n++ % 9) + 0.5) / 9.0; }};
+
     QTemporaryDir m_home;
     bool m_checked = false;
 
@@ -86,8 +90,6 @@ private slots:
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_home.filePath(QStringLiteral("config"))));
         qputenv("TEMP", QFile::encodeName(m_home.filePath(QStringLiteral("temp"))));
         QDir().mkpath(m_home.filePath(QStringLiteral("temp")));
-        // Draws that never make the home-page visit (d = 7) and still vary the names.
-        Random::setSourceForTests([n = 0]() mutable { return ((n++ % 9) + 0.5) / 9.0; });
     }
 
     // Every window title is exactly the one asked for: nothing of Qt's own is added.
@@ -125,13 +127,14 @@ private slots:
     {
         Settings::SaveSetting(QStringLiteral("Brightfern"), QStringLiteral("Statusmill"),
                               QStringLiteral("Text1_0"), QStringLiteral("Old Project"));
-        Dialogs::startRecording();
         m_checked = false;
-        const int result = runProgram([&](Form1& form) {
-            checkReadyForTyping(form);
-            QCoreApplication::exit(m_checked ? 0 : 1);
-        });
-        Dialogs::stopRecording();
+        const int result = [&] {
+            const testing::RecordedDialogs dialogs;
+            return runProgram([&](Form1& form) {
+                checkReadyForTyping(form);
+                QCoreApplication::exit(m_checked ? 0 : 1);
+            });
+        }();
         QVERIFY(m_checked);
         QCOMPARE(result, 0);
         QCOMPARE(Settings::GetSetting(QStringLiteral("Brightfern"), QStringLiteral("Statusmill"),
@@ -175,7 +178,7 @@ private slots:
         QVERIFY(run(QStringLiteral("sh"),
                     {QStringLiteral("-c"),
                      QStringLiteral("printf \"the user's text\" | xclip -selection clipboard")}));
-        Dialogs::startRecording();
+        std::optional<testing::RecordedDialogs> dialogs(std::in_place);
         m_checked = false;
         QTimer settle;
         const int result = runProgram([&](Form1& form) {
@@ -199,43 +202,9 @@ private slots:
             });
             settle.start(100);
         });
-        Dialogs::stopRecording();
+        dialogs.reset();
         QVERIFY(m_checked);
         QCOMPARE(result, 0);
-    }
-
-    // Two copies of the program making their reports at the same moment, on one
-    // desktop with one clipboard: each shows its own report.
-    void twoCopiesAtOnceEachShowTheirOwnReport()
-    {
-        QProcess first;
-        QProcess second;
-        QList<QProcess*> copies{&first, &second};
-        const QStringList values{"First Copy Project", "Second Copy Project"};
-        for (int i = 0; i < 2; ++i) {
-            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-            environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
-                               m_home.filePath(QStringLiteral("config-%1").arg(i)));
-            copies[i]->setProcessEnvironment(environment);
-            copies[i]->start(QCoreApplication::applicationDirPath() +
-                                 QStringLiteral("/../shell/program_probe"),
-                             {QStringLiteral("own"), values[i]});
-        }
-        for (QProcess* copy : copies) {
-            QVERIFY(copy->waitForStarted(10000));
-            QElapsedTimer waited;
-            waited.start();
-            while (!copy->readAll().contains("ready\n") && waited.elapsed() < 60000)
-                copy->waitForReadyRead(1000);
-        }
-        for (QProcess* copy : copies)
-            copy->write("go\n");
-        for (QProcess* copy : copies) {
-            QVERIFY(copy->waitForFinished(120000));
-            const QString said = QString::fromLocal8Bit(copy->readAll());
-            QVERIFY2(said.contains(QStringLiteral("picture own")), qPrintable(said));
-            QVERIFY2(said.contains(QStringLiteral("shown 0")), qPrintable(said));
-        }
     }
 };
 

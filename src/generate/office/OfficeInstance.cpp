@@ -1,15 +1,16 @@
 #include "OfficeInstance.h"
 
+#include "Limits.h"
 #include "PipeFiles.h"
-#include "common/Failure.h"
-#include "common/StopRequest.h"
-#include "common/WorkFolder.h"
-#include "generate/EngineLimits.h"
+#include "core/Failure.h"
+#include "core/Random.h"
+#include "core/StopRequest.h"
+#include "core/WorkFolder.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
-#include <QRandomGenerator>
+#include <QScopeGuard>
 
 #include <com/sun/star/bridge/BridgeFactory.hpp>
 #include <com/sun/star/connection/Connector.hpp>
@@ -65,11 +66,10 @@ void writeProfileSettings(const QString& profileFolder)
             QStringLiteral("Cannot write the office profile: %1").arg(file.errorString()));
 }
 
+// Our pid first, so that the pipes of a run can be told by their names.
 QString uniqueSuffix()
 {
-    return QStringLiteral("%1-%2")
-        .arg(::getpid())
-        .arg(QRandomGenerator::global()->generate64(), 16, 16, QLatin1Char('0'));
+    return QStringLiteral("%1-%2").arg(::getpid()).arg(Random::uniqueSuffix());
 }
 
 } // namespace
@@ -139,8 +139,6 @@ void OfficeInstance::connect(Clock::time_point deadline, const ProfileMade& prof
     const auto local = localContext();
     const auto connector = css::connection::Connector::create(local);
     const rtl::OUString description = toOUString(QStringLiteral("pipe,name=") + m_pipeName);
-    // The watchdog gets the pid only once the loop below, which reaps a process
-    // that ended while starting, is done.
     for (;;) {
         if (StopRequest::requested())
             throw Failure(QStringLiteral("The program is stopping."));
@@ -170,19 +168,14 @@ void OfficeInstance::connect(Clock::time_point deadline, const ProfileMade& prof
         if (Clock::now() >= deadline)
             throw Failure(QStringLiteral("The document engine did not accept a connection within "
                                          "%1 and was stopped.")
-                              .arg(secondsText(automation::startTimeLimit())));
+                              .arg(secondsText(startTimeLimit())));
         // Short naps: this wait is on the way to the main window and to every fresh start.
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    m_watchdog.setPid(m_process.pid());
     noteBoundPipeFiles();
 
-    m_watchdog.arm(automation::callTimeLimit());
-    struct Disarm
-    {
-        Watchdog& watchdog;
-        ~Disarm() { watchdog.disarm(); }
-    } disarm{m_watchdog};
+    m_watchdog.arm(callTimeLimit());
+    const auto disarm = qScopeGuard([this] { m_watchdog.disarm(); });
     m_context.set(m_bridge->getInstance("StarOffice.ComponentContext"), UNO_QUERY_THROW);
     m_desktop.set(m_context->getServiceManager()->createInstanceWithContext(
                       "com.sun.star.frame.Desktop", m_context),
@@ -231,18 +224,15 @@ void OfficeInstance::end(bool orderly)
     if (m_ended)
         return;
     m_ended = true;
-    m_watchdog.setPid(-1);
     if (m_process.running())
         noteBoundPipeFiles();
     if (orderly && m_desktop.is() && m_process.running() && !m_process.stopped()) {
-        m_watchdog.setPid(m_process.pid());
         m_watchdog.arm(std::chrono::seconds(10));
         try {
             m_desktop->terminate();
         } catch (const css::uno::Exception&) {
             // The office often goes before its answer does.
         }
-        m_watchdog.setPid(-1);
         m_watchdog.disarm();
         m_process.waitForExit(5000);
     }

@@ -92,7 +92,8 @@ private:
     // The socket files of the office's pipes, known from the launch, to remove
     // whatever ends it.
     QStringList m_pipeFiles;
-    Watchdog m_watchdog;
+    // Declared after the process, so that it goes first.
+    Watchdog m_watchdog{m_process};
     Clock::time_point m_launchedAt = Clock::now();
     int m_restarts = 0;
     int m_sessionsServed = 0;

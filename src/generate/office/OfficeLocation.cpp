@@ -1,5 +1,7 @@
 #include "OfficeLocation.h"
 
+#include <utility>
+
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -61,9 +63,9 @@ QStringList installFolders()
     return folders;
 }
 
-void setInstallFolders(std::optional<QStringList> folders)
+std::optional<QStringList> setInstallFolders(std::optional<QStringList> folders)
 {
-    overriddenFolders() = std::move(folders);
+    return std::exchange(overriddenFolders(), std::move(folders));
 }
 
 QString findOfficeProgram()

@@ -11,8 +11,9 @@ namespace statusmill::office {
 // for: the folders that `soffice` or `libreoffice` on PATH resolve to, then the
 // usual install folders.
 QStringList installFolders();
-// Tests point the install-folder search elsewhere; nothing restores the default.
-void setInstallFolders(std::optional<QStringList> folders);
+// Tests point the install-folder search elsewhere; nothing (std::nullopt) is the
+// default search. Returns the folders it replaces.
+std::optional<QStringList> setInstallFolders(std::optional<QStringList> folders);
 
 // The full path of soffice.bin, or the empty text when there is none.
 QString findOfficeProgram();

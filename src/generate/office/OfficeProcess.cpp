@@ -1,6 +1,7 @@
 #include "OfficeProcess.h"
 
-#include "common/Failure.h"
+#include "core/Failure.h"
+#include "core/MainThread.h"
 
 #include <QDir>
 #include <QFile>
@@ -32,7 +33,6 @@ namespace {
 // belong to anyone else, so no signal from the table reaches a reused pid.
 constexpr int kMostLive = 32;
 std::atomic<pid_t> g_live[kMostLive];
-std::atomic<int> g_started = 0;
 
 // The environment the office starts with: ours, but with its temporary folder in
 // the session's own folder. An inherited one may be empty, relative or
@@ -97,11 +97,6 @@ std::optional<int> reap(pid_t pid)
 
 } // namespace
 
-int processesStarted()
-{
-    return g_started;
-}
-
 QString userInstallationUrl(const QString& profileFolder)
 {
     return QUrl::fromLocalFile(profileFolder).toString(QUrl::FullyEncoded);
@@ -124,6 +119,8 @@ OfficeProcess::OfficeProcess(QString program, QString profileFolder, QString pip
 OfficeProcess::~OfficeProcess()
 {
     kill();
+    if (const int pidfd = m_pidfd.exchange(-1); pidfd >= 0)
+        ::close(pidfd);
 }
 
 void OfficeProcess::start()
@@ -153,7 +150,7 @@ void OfficeProcess::start()
 
     // The parent-death signal is tied to the thread that forks; only the main
     // thread lives as long as the program, so only it asks for one.
-    const bool fromMainThread = ::syscall(SYS_gettid) == ::getpid();
+    const bool fromMainThread = onMainThread();
     const pid_t parent = ::getpid();
     // For diagnosis, the office's own messages can go to a file instead of nowhere.
     const QByteArray logFile = qgetenv("STATUSMILL_OFFICE_LOG");
@@ -197,17 +194,22 @@ void OfficeProcess::start()
     }
     m_pid = pid;
     track(pid);
-    ++g_started;
+    // Where the system has no pidfds, killNow() signals the pid itself.
+    const int pidfd = int(::syscall(SYS_pidfd_open, pid, 0));
+    if (const int previous = m_pidfd.exchange(pidfd); previous >= 0)
+        ::close(previous);
+    ++s_started;
 }
 
 bool OfficeProcess::running()
 {
-    if (m_pid <= 0)
+    const pid_t pid = m_pid;
+    if (pid <= 0)
         return false;
-    if (!hasEnded(m_pid, false))
+    if (!hasEnded(pid, false))
         return true;
-    m_exitCode = reap(m_pid);
     m_pid = -1;
+    m_exitCode = reap(pid);
     return false;
 }
 
@@ -237,12 +239,21 @@ bool OfficeProcess::waitForExit(int milliseconds)
 
 void OfficeProcess::kill()
 {
-    if (m_pid <= 0)
+    const pid_t pid = m_pid;
+    if (pid <= 0)
         return;
-    ::kill(m_pid, SIGKILL);
-    hasEnded(m_pid, true);
-    reap(m_pid);
+    ::kill(pid, SIGKILL);
+    hasEnded(pid, true);
     m_pid = -1;
+    reap(pid);
+}
+
+void OfficeProcess::killNow()
+{
+    if (const int pidfd = m_pidfd; pidfd >= 0)
+        ::syscall(SYS_pidfd_send_signal, pidfd, SIGKILL, nullptr, 0);
+    else if (const pid_t pid = m_pid; pid > 0)
+        ::kill(pid, SIGKILL);
 }
 
 } // namespace statusmill::office

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <atomic>
 #include <optional>
 #include <sys/types.h>
 
@@ -14,10 +15,6 @@ void endEveryOfficeNow();
 
 // The profile folder as the office's -env:UserInstallation takes it.
 QString userInstallationUrl(const QString& profileFolder);
-
-// How many office processes this program has started so far (restarts included),
-// so tests can tell a press that started none.
-int processesStarted();
 
 // One soffice.bin process that we started and own: its pid is ours to wait for
 // and to kill, unlike the soffice wrapper's, which restarts the office behind us.
@@ -32,6 +29,8 @@ public:
     // Starts it without waiting for it, with its temporary folder inside its
     // profile folder. Throws Failure when the program cannot be started.
     void start();
+    // How many office processes this program has started so far, restarts included.
+    static int startedSoFar() { return s_started; }
     pid_t pid() const { return m_pid; }
 
     // Whether it still runs; an ended process is reaped and its exit code kept.
@@ -45,13 +44,20 @@ public:
     bool waitForExit(int milliseconds);
     // Ends it at once and reaps it.
     void kill();
+    // Sends it the kill signal and returns; from any thread. It goes through a
+    // pidfd, which names this process and no other even once it has been reaped
+    // and its pid taken by another.
+    void killNow();
 
 private:
     QString m_program;
     QString m_profileFolder;
     QString m_pipeName;
-    pid_t m_pid = -1;
+    std::atomic<pid_t> m_pid = -1;
+    // Open from the start until this goes (or the next start), for killNow().
+    std::atomic<int> m_pidfd = -1;
     std::optional<int> m_exitCode;
+    static inline std::atomic<int> s_started = 0;
 };
 
 } // namespace statusmill::office

@@ -1,37 +1,7 @@
 #include "OfficeSession.h"
 
+#include "Limits.h"
 #include "Spares.h"
-#include "generate/EngineLimits.h"
-
-#include <chrono>
-
-namespace statusmill::automation {
-namespace {
-std::chrono::milliseconds g_callLimit = std::chrono::seconds(60);
-std::chrono::milliseconds g_startLimit = std::chrono::seconds(30);
-} // namespace
-
-std::chrono::milliseconds callTimeLimit()
-{
-    return g_callLimit;
-}
-
-void setCallTimeLimit(std::chrono::milliseconds limit)
-{
-    g_callLimit = limit;
-}
-
-std::chrono::milliseconds startTimeLimit()
-{
-    return g_startLimit;
-}
-
-void setStartTimeLimit(std::chrono::milliseconds limit)
-{
-    g_startLimit = limit;
-}
-
-} // namespace statusmill::automation
 
 namespace statusmill::office {
 
@@ -76,31 +46,27 @@ void OfficeSession::ensureRunning()
 Failure OfficeSession::failureFor(const css::uno::Exception& e, bool disconnected)
 {
     m_troubled = true;
-    Watchdog& watchdog = m_office->watchdog();
     OfficeProcess& process = m_office->process();
-    // Seeing whether the office still runs may reap it, and a reaped pid can be
-    // reused: the watchdog lets go of it first. Only then is fired() final.
-    watchdog.setPid(-1);
-    if (watchdog.fired() || m_timedOut) {
+    // The watchdog marks itself fired before it kills, so a call it ended is known.
+    if (m_office->watchdog().fired() || m_timedOut) {
         m_timedOut = true;
         shutDown();
         return Failure(
             QStringLiteral("The document engine did not answer within %1 and was stopped.")
-                .arg(secondsText(automation::callTimeLimit())));
+                .arg(secondsText(callTimeLimit())));
     }
     // A broken connection can be noticed before the ended process can be reaped.
     if (!process.running() || (disconnected && process.waitForExit(500))) {
         shutDown();
         return Failure(QStringLiteral("The document engine stopped unexpectedly."));
     }
-    watchdog.setPid(process.pid());
     return Failure(uno::officeMessage(e));
 }
 
 OfficeSession::Armed::Armed(OfficeSession& session) : m_session(session)
 {
     if (m_session.m_depth++ == 0)
-        m_session.m_office->watchdog().arm(automation::callTimeLimit());
+        m_session.m_office->watchdog().arm(callTimeLimit());
 }
 
 OfficeSession::Armed::~Armed()

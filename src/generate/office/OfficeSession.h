@@ -6,7 +6,7 @@
 // Internal to the engine.
 
 #include "OfficeInstance.h"
-#include "common/Failure.h"
+#include "core/Failure.h"
 
 #include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/uno/Exception.hpp>

@@ -1,17 +1,19 @@
 #include "Spares.h"
 
+#include "Limits.h"
+#include "OfficeInstance.h"
 #include "OfficeLocation.h"
-#include "common/Failure.h"
-#include "common/StopRequest.h"
-#include "common/WorkFolder.h"
-#include "generate/EngineLimits.h"
-#include "generate/SpareOffices.h"
+#include "core/Failure.h"
+#include "core/MainThread.h"
+#include "core/StopRequest.h"
+#include "core/WorkFolder.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QTimer>
 
 #include <algorithm>
+#include <utility>
 
 namespace statusmill::office {
 
@@ -44,8 +46,14 @@ Spares::~Spares()
     }
 }
 
+bool Spares::setRecycling(bool on)
+{
+    return std::exchange(m_recycling, on);
+}
+
 void Spares::start()
 {
+    Q_ASSERT(onMainThread());
     m_kept = true;
     topUp();
 }
@@ -67,11 +75,12 @@ bool Spares::connectedSpareWaits() const
 
 std::unique_ptr<OfficeInstance> Spares::take()
 {
+    Q_ASSERT(onMainThread());
     if (StopRequest::requested())
         throw Failure(QStringLiteral("The program is stopping."));
     // One limit for the whole wait: time spent on a spare that never got ready is
     // time a fresh start no longer has.
-    const auto deadline = OfficeInstance::Clock::now() + automation::startTimeLimit();
+    const auto deadline = OfficeInstance::Clock::now() + startTimeLimit();
     while (!m_waiting.empty()) {
         std::unique_ptr<OfficeInstance> office = takeLikeliest();
         if (readyForASession(*office, deadline)) {
@@ -126,6 +135,7 @@ std::unique_ptr<OfficeInstance> Spares::takeConnected()
 
 void Spares::giveBack(std::unique_ptr<OfficeInstance> office)
 {
+    Q_ASSERT(onMainThread());
     const bool keep = m_kept && m_recycling && !StopRequest::requested() &&
                       office->sessionsServed() < kMostSessionsPerOffice &&
                       !office->holdsAdopted() && office->answersWithNothingOpen(kReadinessLimit);
@@ -161,12 +171,12 @@ std::unique_ptr<OfficeInstance> Spares::takeLikeliest()
     return office;
 }
 
-bool Spares::readyForASession(OfficeInstance& office, OfficeInstance::Clock::time_point deadline)
+bool Spares::readyForASession(OfficeInstance& office, Clock::time_point deadline)
 {
     try {
         // One still starting is waited for: that is still sooner than a new one.
         if (!office.connected())
-            office.connect(std::min(office.launchedAt() + automation::startTimeLimit(), deadline),
+            office.connect(std::min(office.launchedAt() + startTimeLimit(), deadline),
                            [this](const QString& folder) { keepReadyProfile(folder); });
         return office.profileIntact() && office.answersWithNothingOpen(kReadinessLimit);
     } catch (...) {
@@ -195,6 +205,7 @@ void Spares::topUpSoon()
 
 void Spares::topUp()
 {
+    Q_ASSERT(onMainThread());
     // Two wait: with recycling, the warm one and a fresh one in case it goes bad;
     // without, one for each of the two sessions of a press.
     if (!m_kept || StopRequest::requested() || m_waiting.size() >= kMostWaiting)
@@ -230,27 +241,3 @@ void Spares::keepReadyProfile(const QString& profileFolder)
 }
 
 } // namespace statusmill::office
-
-namespace statusmill::automation {
-
-void startSpareOffices()
-{
-    office::Spares::instance().start();
-}
-
-void endSpareOffices()
-{
-    office::Spares::instance().end();
-}
-
-void setOfficeRecycling(bool on)
-{
-    office::Spares::instance().setRecycling(on);
-}
-
-int officeProcessesStarted()
-{
-    return office::processesStarted();
-}
-
-} // namespace statusmill::automation

@@ -1,6 +1,6 @@
 #include "UnoSupport.h"
 
-#include "common/Failure.h"
+#include "core/Failure.h"
 
 #include <QFileInfo>
 #include <QUrl>

@@ -1,10 +1,10 @@
 #include "Watchdog.h"
 
-#include <csignal>
+#include "OfficeProcess.h"
 
 namespace statusmill::office {
 
-Watchdog::Watchdog() : m_thread([this] { watch(); }) {}
+Watchdog::Watchdog(OfficeProcess& process) : m_process(process), m_thread([this] { watch(); }) {}
 
 Watchdog::~Watchdog()
 {
@@ -14,15 +14,6 @@ Watchdog::~Watchdog()
     }
     m_changed.notify_all();
     m_thread.join();
-}
-
-void Watchdog::setPid(pid_t pid)
-{
-    {
-        std::lock_guard lock(m_mutex);
-        m_pid = pid;
-    }
-    m_changed.notify_all();
 }
 
 void Watchdog::arm(std::chrono::milliseconds limit)
@@ -52,14 +43,9 @@ void Watchdog::watch()
             continue;
         }
         if (std::chrono::steady_clock::now() >= *m_deadline) {
-            // Killed under the lock: whoever reaps the process first takes its pid
-            // from us through setPid, so the pid cannot have been reused.
-            if (m_pid <= 0) {
-                m_changed.wait(lock);
-                continue;
-            }
+            // Under the lock, so that disarm() returning means no kill follows.
             m_fired = true;
-            ::kill(m_pid, SIGKILL);
+            m_process.killNow();
             m_deadline.reset();
             continue;
         }

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <sys/types.h>
-
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -11,21 +9,22 @@
 
 namespace statusmill::office {
 
+class OfficeProcess;
+
 // Guards the calls into one office process: a call that runs past its limit gets
-// the process killed, which makes the blocked call return with an error.
+// the process killed, which makes the blocked call return with an error. The kill
+// goes through the process's own killNow(), which never reaches a pid that has
+// been reaped, so nobody has to take the process from the watchdog first.
 class Watchdog
 {
 public:
-    Watchdog();
+    explicit Watchdog(OfficeProcess& process);
     ~Watchdog();
     Watchdog(const Watchdog&) = delete;
     Watchdog& operator=(const Watchdog&) = delete;
 
-    // The process to kill; -1 while there is none. Once this returns, no kill of
-    // the previous pid is under way or can follow, so the caller may reap it.
-    // A deadline that passes while there is no pid fires when one is given again.
-    void setPid(pid_t pid);
     void arm(std::chrono::milliseconds limit);
+    // Once this returns, no kill is under way or can follow until the next arm().
     void disarm();
     // Whether the process was killed because a call ran too long.
     bool fired() const { return m_fired; }
@@ -33,7 +32,7 @@ public:
 private:
     void watch();
 
-    pid_t m_pid = -1;
+    OfficeProcess& m_process;
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::optional<std::chrono::steady_clock::time_point> m_deadline;

@@ -1,0 +1,244 @@
+#include "WorkFolder.h"
+
+#include "ExitCleanup.h"
+#include "Failure.h"
+#include "MainThread.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace statusmill::WorkFolder {
+namespace {
+
+// First line: the owner's pid and start time; then one line per noted socket.
+const QString kOwnerMarker = QStringLiteral(".statusmill-owner");
+const QString kFolderPrefix = QStringLiteral("statusmill-");
+const QString kFolderPattern = kFolderPrefix + QStringLiteral("??????");
+
+struct Current
+{
+    QString folder;
+    QString note; // the runtime note that leads to it, if one could be made
+};
+
+Current& current()
+{
+    static Current made;
+    return made;
+}
+
+bool isOurPrivateFolder(const QString& folder)
+{
+    struct stat info;
+    return ::lstat(QFile::encodeName(folder).constData(), &info) == 0 && S_ISDIR(info.st_mode) &&
+           info.st_uid == ::getuid() && (info.st_mode & 0777) == 0700;
+}
+
+// A process is known by its pid and its start time: a pid alone can be reused.
+QByteArray startTimeOf(pid_t pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray line = stat.readAll();
+    // "pid (comm) state ppid ..."; the name may hold anything, so count from its end.
+    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+    return fields.size() > 19 ? fields[19] : QByteArray();
+}
+
+QByteArray ownerMark(pid_t pid)
+{
+    return QByteArray::number(pid) + ' ' + startTimeOf(pid);
+}
+
+QList<QByteArray> markerLines(const QString& folder)
+{
+    QFile marker(QDir(folder).filePath(kOwnerMarker));
+    if (!marker.open(QIODevice::ReadOnly))
+        return {};
+    return marker.readAll().split('\n');
+}
+
+bool ownerIsGone(const QList<QByteArray>& marker)
+{
+    if (marker.isEmpty())
+        return false; // not ours to judge
+    const QByteArray& mark = marker.first();
+    const pid_t pid = pid_t(mark.left(mark.indexOf(' ')).toLong());
+    return pid > 0 && ownerMark(pid) != mark;
+}
+
+// The folder with the sockets its marker notes.
+void removeWithNotedSockets(const QString& folder, const QList<QByteArray>& marker)
+{
+    for (const QByteArray& line : marker.mid(1)) {
+        struct stat info;
+        if (!line.isEmpty() && ::lstat(line.constData(), &info) == 0 && S_ISSOCK(info.st_mode) &&
+            info.st_uid == ::getuid())
+            ::unlink(line.constData());
+    }
+    QDir(folder).removeRecursively();
+}
+
+void removeFolderOfAGoneRun(const QString& folder)
+{
+    if (!isOurPrivateFolder(folder))
+        return;
+    const QList<QByteArray> marker = markerLines(folder);
+    if (ownerIsGone(marker))
+        removeWithNotedSockets(folder, marker);
+}
+
+// The user's runtime folder (XDG_RUNTIME_DIR): the same for every TEMP, private
+// to the user, and emptied when they log out. Without one, the base folder's sweep
+// is all there is.
+QString runtimeFolder()
+{
+    const QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    struct stat info;
+    if (folder.isEmpty() || !QDir::isAbsolutePath(folder) ||
+        ::stat(QFile::encodeName(folder).constData(), &info) != 0 || !S_ISDIR(info.st_mode) ||
+        info.st_uid != ::getuid() || (info.st_mode & 0077) != 0)
+        return {};
+    return folder;
+}
+
+// A link named after the folder and our pid, so that no other run's note is in the way.
+void leaveNote(const QString& folder)
+{
+    const QString notes = runtimeFolder();
+    if (notes.isEmpty())
+        return;
+    const QString note = QDir(notes).filePath(QFileInfo(folder).fileName() + QLatin1Char('.') +
+                                              QString::number(::getpid()));
+    if (::symlink(QFile::encodeName(folder).constData(), QFile::encodeName(note).constData()) != 0)
+        return; // the sweep of the base folder still finds it
+    current().note = note;
+    ExitCleanup::add(note, ExitCleanup::Kind::Link);
+}
+
+void forgetCurrent()
+{
+    Current& made = current();
+    if (!made.note.isEmpty()) {
+        QFile::remove(made.note);
+        ExitCleanup::forget(made.note);
+    }
+    if (!made.folder.isEmpty())
+        ExitCleanup::forget(made.folder);
+    made = Current();
+}
+
+Failure cannotMake(const QString& reason)
+{
+    const QString where = QDir::toNativeSeparators(baseFolder());
+    return Failure(qEnvironmentVariableIsEmpty("TEMP")
+                       ? QStringLiteral("Cannot make a working folder in %1: %2").arg(where, reason)
+                       : QStringLiteral("Cannot make a working folder in %1, the folder TEMP "
+                                        "names: %2")
+                             .arg(where, reason));
+}
+
+} // namespace
+
+QString baseFolder()
+{
+    const QString temp = qEnvironmentVariable("TEMP");
+    // Absolute at once: the office gets it as a URL, and the program's current
+    // folder may change later.
+    return QDir(temp.isEmpty() ? QDir::tempPath() : temp).absolutePath();
+}
+
+QString path()
+{
+    Q_ASSERT(onMainThread());
+    // The folder we made may have been removed (a temp cleaner) and made again
+    // under the same name by someone else: reuse it only while it is still a real
+    // folder of ours that nobody else can enter.
+    if (!current().folder.isEmpty() && isOurPrivateFolder(current().folder))
+        return current().folder;
+    forgetCurrent();
+
+    // mkdtemp makes the folder with mode 0700 and a name nobody can predict.
+    QByteArray pattern =
+        QFile::encodeName(QDir(baseFolder()).filePath(kFolderPrefix + QStringLiteral("XXXXXX")));
+    if (!::mkdtemp(pattern.data()))
+        throw cannotMake(QString::fromLocal8Bit(std::strerror(errno)));
+    const QString made = QFile::decodeName(pattern);
+    QFile marker(QDir(made).filePath(kOwnerMarker));
+    if (!marker.open(QIODevice::WriteOnly | QIODevice::NewOnly) ||
+        marker.write(ownerMark(::getpid()) + '\n') <= 0 || !marker.flush()) {
+        const QString reason = marker.errorString();
+        QDir(made).removeRecursively();
+        throw cannotMake(reason);
+    }
+    current().folder = made;
+    ExitCleanup::add(made, ExitCleanup::Kind::Folder);
+    leaveNote(made);
+    return made;
+}
+
+QString file(const QString& name)
+{
+    return QDir::toNativeSeparators(QDir(path()).filePath(name));
+}
+
+void remove()
+{
+    Q_ASSERT(onMainThread());
+    const QString folder = current().folder;
+    if (!folder.isEmpty() && isOurPrivateFolder(folder))
+        removeWithNotedSockets(folder, markerLines(folder));
+    forgetCurrent();
+}
+
+void noteOutsideFile(const QString& path)
+{
+    QFile marker(WorkFolder::file(kOwnerMarker));
+    if (marker.open(QIODevice::WriteOnly | QIODevice::Append))
+        marker.write(QFile::encodeName(path) + '\n');
+    ExitCleanup::add(path, ExitCleanup::Kind::Socket);
+}
+
+void forgetOutsideFile(const QString& path)
+{
+    ExitCleanup::forget(path);
+}
+
+void removeLeftovers()
+{
+    const QDir base(baseFolder());
+    const QStringList names =
+        base.entryList({kFolderPattern}, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+    for (const QString& name : names) {
+        const QString folder = base.filePath(name);
+        if (folder != current().folder)
+            removeFolderOfAGoneRun(folder);
+    }
+
+    // Notes of runs with another TEMP. A note whose folder has gone goes too.
+    const QString notes = runtimeFolder();
+    if (notes.isEmpty())
+        return;
+    const QDir noteFolder(notes);
+    const QStringList noteNames = noteFolder.entryList(
+        {kFolderPattern + QStringLiteral(".*")}, QDir::AllEntries | QDir::System | QDir::Hidden);
+    for (const QString& name : noteNames) {
+        const QString note = noteFolder.filePath(name);
+        const QFileInfo link(note);
+        const QString folder = link.symLinkTarget();
+        if (note == current().note || !link.isSymLink() || folder.isEmpty())
+            continue;
+        removeFolderOfAGoneRun(folder);
+        if (!QFileInfo::exists(folder))
+            QFile::remove(note);
+    }
+}
+
+} // namespace statusmill::WorkFolder

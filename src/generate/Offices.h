@@ -1,0 +1,53 @@
+#pragma once
+
+// The offices behind the document engine, as the rest of the program steers them.
+//
+// Spares: once started, the engine keeps an office ready in reserve, launched
+// ahead of need (without waiting for it) and connected when a session asks for
+// one, so that a session starts in milliseconds rather than the second or two an
+// office takes to start. Taking it launches a replacement a moment later. A
+// session that ends without fault hands its office back, to serve the next
+// session (at most 50 in all), after a check that it answers and has no document
+// open. A spare that died, stopped, hung or lost its profile while it waited is
+// found out when taken, ended, and passed over without a word; only when a fresh
+// start fails too does the session fail, as ever. At most two offices of ours
+// wait while the user does. Offices die with the program, also when it is killed.
+
+#include <QString>
+
+#include <chrono>
+
+namespace statusmill::automation {
+
+// Keeps spares from now on and launches the first at once. Never blocks.
+void startSpareOffices();
+
+// Ends every spare and keeps none any more (sessions then start afresh).
+void endSpareOffices();
+
+// Runs the spare office that is ready once through what a press will ask of it,
+// so that the first press is as quick as any later one (see office/WarmUp.h).
+// Never waits for an office to start.
+void warmUpSpareOffice();
+
+// Whether an office that served a session may serve the next. On by default;
+// the benchmark measures both ways. Returns the setting it replaces.
+bool setOfficeRecycling(bool on);
+
+// Ends every office process of ours at once; safe from any thread. What they were
+// doing fails as if the office had died. For a program that must stop now.
+void endEveryOfficeAtOnce();
+
+// How long one call into the document engine may take before the office is
+// stopped and the call fails: 60 seconds unless a test shortens it.
+std::chrono::milliseconds callTimeLimit();
+// How long getting an office may take, from the first wait to a usable connection:
+// 30 seconds unless a test shortens it. The setters return the limit they replace.
+std::chrono::milliseconds startTimeLimit();
+std::chrono::milliseconds setCallTimeLimit(std::chrono::milliseconds limit);
+std::chrono::milliseconds setStartTimeLimit(std::chrono::milliseconds limit);
+
+// One line saying what was looked for as the office, and where, for messages.
+QString officeSearchDescription();
+
+} // namespace statusmill::automation

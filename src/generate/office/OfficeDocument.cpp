@@ -1,0 +1,296 @@
+#include "OfficeDocument.h"
+
+#include "DocumentReplace.h"
+#include "PageRenderer.h"
+#include "core/FileHelpers.h"
+#include "core/Random.h"
+#include "core/WorkFolder.h"
+#include "generate/ClipboardPicture.h"
+
+#include <QFileInfo>
+#include <QScopeGuard>
+
+#include <com/sun/star/frame/XStorable.hpp>
+#include <com/sun/star/text/XTextDocument.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
+
+namespace statusmill::office {
+
+using namespace uno;
+using css::text::XText;
+
+namespace {
+
+// Word's value for "save the changes" when closing.
+constexpr int kSaveChanges = -1;
+
+template <class T> automation::Enumerator<T> enumerate(std::vector<std::shared_ptr<T>> items)
+{
+    auto shared = std::make_shared<std::vector<std::shared_ptr<T>>>(std::move(items));
+    auto position = std::make_shared<size_t>(0);
+    return automation::Enumerator<T>([shared, position]() -> std::optional<std::shared_ptr<T>> {
+        if (*position >= shared->size())
+            return std::nullopt;
+        return (*shared)[(*position)++];
+    });
+}
+
+// The office says only that storing failed; the folder it wrote into can say why.
+Failure withFolderReason(const Failure& failure, const QString& path)
+{
+    const auto why = whyFolderTakesNoWrite(QFileInfo(path).absolutePath());
+    return why ? Failure(QStringLiteral("%1 (%2)").arg(failure.description(), *why)) : failure;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- Range
+
+OfficeRange::OfficeRange(std::shared_ptr<OfficeSession> session, Search search,
+                         std::shared_ptr<OfficeDocument> wholeDocument)
+    : m_session(std::move(session)), m_wholeDocument(std::move(wholeDocument)),
+      m_find([session = m_session, search = std::move(search)](const SearchRequest& request) {
+          session->call([&] { search(request); });
+      })
+{}
+
+void OfficeRange::CopyAsPicture()
+{
+    if (!m_wholeDocument)
+        throw Failure(
+            QStringLiteral("Only the main text of a document can be copied as a picture."));
+    putClipboardPicture(m_wholeDocument->renderPages());
+}
+
+// ---------------------------------------------------------------- Shapes
+
+namespace {
+
+// A shape's text and what it last read, so that the fields a shape does not hold
+// cost no call into the office.
+struct ShapeText
+{
+    Reference<XText> text;
+    KeepAlive keep;
+    std::optional<QString> known;
+
+    const QString& current()
+    {
+        if (!known)
+            known = toQString(text->getString());
+        return *known;
+    }
+};
+
+class OfficeTextFrame : public automation::TextFrame
+{
+public:
+    OfficeTextFrame(std::shared_ptr<OfficeSession> session, std::shared_ptr<ShapeText> shape)
+        : m_session(std::move(session)), m_shape(std::move(shape))
+    {}
+
+    bool HasText() override
+    {
+        return m_shape->text.is() && m_session->call([&] { return !m_shape->current().isEmpty(); });
+    }
+
+    std::shared_ptr<automation::Range> TextRange() override
+    {
+        if (!m_shape->text.is())
+            throw Failure(QStringLiteral("This shape holds no text."));
+        return std::make_shared<OfficeRange>(m_session, [shape = m_shape](const SearchRequest& r) {
+            if (findOccurrences(shape->current(), r).isEmpty())
+                return;
+            shape->known.reset();
+            replaceInDrawingText(shape->text, r, shape->keep);
+        });
+    }
+
+private:
+    std::shared_ptr<OfficeSession> m_session;
+    std::shared_ptr<ShapeText> m_shape;
+};
+
+class OfficeShape : public automation::Shape
+{
+public:
+    OfficeShape(std::shared_ptr<OfficeSession> session, std::shared_ptr<ShapeText> shape)
+        : m_frame(std::make_shared<OfficeTextFrame>(std::move(session), std::move(shape)))
+    {}
+    std::shared_ptr<automation::TextFrame> TextFrame() override { return m_frame; }
+
+private:
+    std::shared_ptr<OfficeTextFrame> m_frame;
+};
+
+} // namespace
+
+// ---------------------------------------------------------------- Document
+
+OfficeDocument::OfficeDocument(std::shared_ptr<OfficeSession> session,
+                               Reference<css::lang::XComponent> component)
+    : m_session(std::move(session)), m_component(std::move(component))
+{
+    m_held->hold(m_component);
+}
+
+OfficeDocument::~OfficeDocument()
+{
+    // Still open in a running office: its objects may not be released before the
+    // office has closed it, which happens at the session's end at the latest.
+    if (!m_closed && !m_session->ended())
+        m_session->adopt(std::move(*m_held));
+}
+
+void OfficeDocument::ensureOpen() const
+{
+    if (m_closed)
+        throw Failure(QStringLiteral("The document has been closed."));
+    if (m_session->ended())
+        throw Failure(QStringLiteral("The document engine is no longer running."));
+}
+
+const Reference<css::lang::XComponent>& OfficeDocument::component() const
+{
+    ensureOpen();
+    return m_component;
+}
+
+KeepAlive OfficeDocument::keeper() const
+{
+    return [held = m_held](const css::uno::Any& object) { held->hold(object); };
+}
+
+const TextList& OfficeDocument::headerFooters()
+{
+    if (!m_headerFooters)
+        m_headerFooters = headerFooterTexts(m_component, keeper());
+    return *m_headerFooters;
+}
+
+const std::vector<Reference<css::beans::XPropertySet>>& OfficeDocument::comments()
+{
+    if (!m_comments)
+        m_comments = commentFields(m_component, keeper());
+    return *m_comments;
+}
+
+automation::Enumerator<automation::Range> OfficeDocument::StoryRanges()
+{
+    ensureOpen();
+    std::vector<std::shared_ptr<automation::Range>> ranges;
+    auto self = shared_from_this();
+    ranges.push_back(std::make_shared<OfficeRange>(m_session, [self](const SearchRequest& r) {
+        self->ensureOpen();
+        const auto body =
+            Reference<css::text::XTextDocument>(self->m_component, UNO_QUERY_THROW)->getText();
+        self->m_held->hold(body);
+        // "Replace one" stays the main text's affair, as it would in the first story.
+        if (r.limit >= 0)
+            replaceInText(body, CursorUnits::Characters, r, self->keeper());
+        else
+            replaceInDocument(self->m_component, self->headerFooters(), r, self->keeper());
+    }));
+    m_session->call([&] {
+        for (const auto& comment : comments())
+            ranges.push_back(
+                std::make_shared<OfficeRange>(m_session, [self, comment](const SearchRequest& r) {
+                    self->ensureOpen();
+                    replaceInComment(comment, r);
+                }));
+    });
+    return enumerate(std::move(ranges));
+}
+
+automation::Enumerator<automation::Shape> OfficeDocument::Shapes()
+{
+    ensureOpen();
+    return enumerate(m_session->call([&] {
+        std::vector<std::shared_ptr<automation::Shape>> shapes;
+        for (const auto& text : drawingShapeTexts(m_component, keeper()))
+            shapes.push_back(std::make_shared<OfficeShape>(
+                m_session, std::make_shared<ShapeText>(ShapeText{text, keeper(), std::nullopt})));
+        return shapes;
+    }));
+}
+
+std::shared_ptr<automation::Range> OfficeDocument::Range()
+{
+    ensureOpen();
+    auto self = shared_from_this();
+    return std::make_shared<OfficeRange>(
+        m_session,
+        [self](const SearchRequest& r) {
+            self->ensureOpen();
+            const auto body =
+                Reference<css::text::XTextDocument>(self->m_component, UNO_QUERY_THROW)->getText();
+            self->m_held->hold(body);
+            replaceInText(body, CursorUnits::Characters, r, self->keeper());
+        },
+        self);
+}
+
+void OfficeDocument::SaveAs(const QString& path)
+{
+    ensureOpen();
+    try {
+        m_session->call([&] {
+            Reference<css::frame::XStorable> storable(m_component, UNO_QUERY_THROW);
+            storable->storeToURL(
+                fileUrl(path),
+                properties({{"FilterName", css::uno::Any(rtl::OUString("MS Word 97"))},
+                            {"Overwrite", css::uno::Any(true)}}));
+        });
+    } catch (const Failure& failure) {
+        throw withFolderReason(failure, path);
+    }
+}
+
+void OfficeDocument::Close(std::optional<int> saveChanges)
+{
+    ensureOpen();
+    m_session->call([&] {
+        if (saveChanges == kSaveChanges) {
+            Reference<css::frame::XStorable> storable(m_component, UNO_QUERY_THROW);
+            if (storable->hasLocation() && !storable->isReadonly())
+                storable->store();
+        }
+        Reference<css::util::XCloseable> closeable(m_component, UNO_QUERY);
+        if (closeable.is())
+            closeable->close(true);
+        else
+            m_component->dispose();
+    });
+    m_closed = true;
+    // Closed: nothing in the office works on these objects any more.
+    m_headerFooters.reset();
+    m_comments.reset();
+    m_held->release();
+}
+
+QImage OfficeDocument::renderPages()
+{
+    ensureOpen();
+    // The office draws the pages into a PDF file of ours; Poppler turns that into
+    // pixels. The file is private to the session and removed at once.
+    const QString pdf =
+        WorkFolder::file(QStringLiteral("render-%1.pdf").arg(Random::uniqueSuffix()));
+    const auto remove = qScopeGuard([&] { DeleteFileQuietly(pdf); });
+    try {
+        m_session->call([&] {
+            Reference<css::frame::XStorable> storable(m_component, UNO_QUERY_THROW);
+            // Only the pages the picture can hold are drawn at all.
+            const auto pageRange = toOUString(QStringLiteral("1-%1").arg(kMostPagesPictured));
+            storable->storeToURL(
+                fileUrl(pdf),
+                properties({{"FilterName", css::uno::Any(rtl::OUString("writer_pdf_Export"))},
+                            {"FilterData", css::uno::Any(properties(
+                                               {{"PageRange", css::uno::Any(pageRange)}}))}}));
+        });
+    } catch (const Failure& failure) {
+        throw withFolderReason(failure, pdf);
+    }
+    return office::renderPages(pdf, pictureRatio());
+}
+
+} // namespace statusmill::office

@@ -1,0 +1,85 @@
+#pragma once
+
+// Documents and ranges of the object model (Automation.h) on a LibreOffice
+// session. Internal to the engine.
+
+#include "DocumentStories.h"
+#include "HeldReferences.h"
+#include "OfficeFind.h"
+#include "OfficeSession.h"
+#include "generate/Automation.h"
+
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/lang/XComponent.hpp>
+
+#include <QImage>
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace statusmill::office {
+
+class OfficeDocument;
+
+// One searchable part of a document: the document itself (its first story), a
+// comment, a shape's text, or the main text alone. What a search reaches is
+// decided by whoever made the range.
+class OfficeRange : public automation::Range
+{
+public:
+    using Search = std::function<void(const SearchRequest&)>;
+    OfficeRange(std::shared_ptr<OfficeSession> session, Search search,
+                std::shared_ptr<OfficeDocument> wholeDocument = nullptr);
+
+    automation::Find& Find() override { return m_find; }
+    void CopyAsPicture() override;
+
+private:
+    std::shared_ptr<OfficeSession> m_session;
+    std::shared_ptr<OfficeDocument> m_wholeDocument;
+    OfficeFind m_find;
+};
+
+class OfficeDocument : public automation::Document,
+                       public std::enable_shared_from_this<OfficeDocument>
+{
+public:
+    OfficeDocument(std::shared_ptr<OfficeSession> session,
+                   uno::Reference<uno::css::lang::XComponent> component);
+    ~OfficeDocument() override;
+
+    // The first story stands for every story of Writer's own text: one
+    // replaceAll reaches them (see DocumentReplace.h). Each comment follows as a
+    // story of its own, since replaceAll does not reach comments.
+    automation::Enumerator<automation::Range> StoryRanges() override;
+    automation::Enumerator<automation::Shape> Shapes() override;
+    std::shared_ptr<automation::Range> Range() override;
+    void SaveAs(const QString& path) override;
+    void Close(std::optional<int> saveChanges) override;
+
+    bool closed() const { return m_closed; }
+    // Renders the pages the picture can hold (PageRenderer.h), top to bottom, as one picture.
+    QImage renderPages();
+
+    // For looking inside, while it is open.
+    OfficeSession& session() const { return *m_session; }
+    const uno::Reference<uno::css::lang::XComponent>& component() const;
+    // Holds what a caller made of the document's objects until the document closes.
+    KeepAlive keeper() const;
+
+private:
+    const TextList& headerFooters();
+    const std::vector<uno::Reference<uno::css::beans::XPropertySet>>& comments();
+    void ensureOpen() const;
+
+    std::shared_ptr<OfficeSession> m_session;
+    uno::Reference<uno::css::lang::XComponent> m_component;
+    std::shared_ptr<HeldReferences> m_held = std::make_shared<HeldReferences>();
+    // Neither changes while fields are replaced, so each is looked up once.
+    std::optional<TextList> m_headerFooters;
+    std::optional<std::vector<uno::Reference<uno::css::beans::XPropertySet>>> m_comments;
+    bool m_closed = false;
+};
+
+} // namespace statusmill::office

@@ -1,0 +1,88 @@
+#include "PageRenderer.h"
+
+#include "core/Failure.h"
+#include "core/PictureFile.h"
+
+#include <QGuiApplication>
+#include <QPainter>
+#include <QScreen>
+
+#include <poppler-qt6.h>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <vector>
+
+namespace statusmill::office {
+
+namespace {
+
+constexpr double kUnitsPerInch = 96.0;
+constexpr double kPointsPerInch = 72.0;
+
+} // namespace
+
+double pictureRatio()
+{
+    double ratio = 2.0;
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        for (const QScreen* screen : QGuiApplication::screens())
+            ratio = std::max(ratio, screen->devicePixelRatio());
+    }
+    // In quarters, as the picture's resolution carries it.
+    return std::min(std::round(ratio * 4.0) / 4.0, 3.0);
+}
+
+QImage renderPages(const QString& pdfPath, double ratio, int mostPages)
+{
+    const std::unique_ptr<Poppler::Document> document = Poppler::Document::load(pdfPath);
+    if (!document || document->isLocked())
+        throw Failure(QStringLiteral("The picture of the document could not be read."));
+    document->setRenderHint(Poppler::Document::Antialiasing);
+    document->setRenderHint(Poppler::Document::TextAntialiasing);
+
+    const double dotsPerInch = kUnitsPerInch * ratio;
+    std::vector<std::unique_ptr<Poppler::Page>> pages;
+    // The sheet is made once at its full size and each page drawn into it as it is
+    // rendered, so at most one page is held beside it.
+    QSize sheetSize;
+    for (int i = 0; i < document->numPages() && int(pages.size()) < mostPages; ++i) {
+        std::unique_ptr<Poppler::Page> page = document->page(i);
+        if (!page)
+            continue;
+        const QSizeF points = page->pageSizeF();
+        sheetSize.setWidth(std::max(sheetSize.width(),
+                                    int(std::ceil(points.width() * dotsPerInch / kPointsPerInch))));
+        sheetSize.rheight() += int(std::ceil(points.height() * dotsPerInch / kPointsPerInch));
+        pages.push_back(std::move(page));
+    }
+    if (pages.empty())
+        throw Failure(QStringLiteral("The document has no pages to show."));
+
+    QImage sheet(sheetSize, QImage::Format_RGB32);
+    if (sheet.isNull())
+        throw Failure(
+            QStringLiteral("There is not enough memory for the picture of the document."));
+    sheet.fill(Qt::white);
+    int top = 0;
+    {
+        QPainter painter(&sheet);
+        for (size_t i = 0; i < pages.size(); ++i) {
+            const QImage image = pages[i]->renderToImage(dotsPerInch, dotsPerInch);
+            if (image.isNull())
+                throw Failure(
+                    QStringLiteral("Page %1 of the document could not be drawn.").arg(i + 1));
+            painter.drawImage(0, top, image);
+            top += image.height();
+        }
+    }
+    // Rendering can come out a pixel shorter than the page size promised.
+    if (top < sheet.height())
+        sheet = sheet.copy(0, 0, sheet.width(), top);
+
+    setPictureRatio(sheet, ratio);
+    return sheet;
+}
+
+} // namespace statusmill::office

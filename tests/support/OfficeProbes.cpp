@@ -1,0 +1,98 @@
+#include "OfficeProbes.h"
+
+#include "core/Failure.h"
+#include "generate/office/DocumentReplace.h"
+#include "generate/office/DocumentStories.h"
+#include "generate/office/OfficeApplication.h"
+#include "generate/office/OfficeDocument.h"
+#include "generate/office/OfficeProcess.h"
+#include "generate/office/TextReplacer.h"
+
+#include <com/sun/star/beans/PropertyValue.hpp>
+#include <com/sun/star/configuration/theDefaultProvider.hpp>
+#include <com/sun/star/container/XEnumeration.hpp>
+#include <com/sun/star/container/XEnumerationAccess.hpp>
+#include <com/sun/star/container/XNameAccess.hpp>
+#include <com/sun/star/frame/XModel.hpp>
+#include <com/sun/star/lang/XMultiServiceFactory.hpp>
+#include <com/sun/star/text/XPageCursor.hpp>
+#include <com/sun/star/text/XTextViewCursorSupplier.hpp>
+
+namespace statusmill::testing {
+
+using namespace uno;
+
+OfficeView inspectOffice(automation::Application& application)
+{
+    auto* office = dynamic_cast<office::OfficeApplication*>(&application);
+    if (!office)
+        throw Failure(QStringLiteral("Only sessions of the office engine can be inspected."));
+    office::OfficeSession& session = office->session();
+    OfficeView view;
+    session.call([&] {
+        office::OfficeInstance* instance = session.office();
+        view.processId = instance->process().pid();
+        view.openDocuments = 0;
+        const auto components = instance->desktop()->getComponents()->createEnumeration();
+        for (; components->hasMoreElements(); components->nextElement())
+            ++view.openDocuments;
+
+        const auto provider = css::configuration::theDefaultProvider::get(instance->context());
+        css::uno::Sequence<css::uno::Any> where(1);
+        where.getArray()[0] <<= css::beans::PropertyValue(
+            "nodepath", 0,
+            css::uno::Any(rtl::OUString("/org.openoffice.Office.Histories/Histories")),
+            css::beans::PropertyState_DIRECT_VALUE);
+        Reference<css::container::XNameAccess> histories(
+            provider->createInstanceWithArguments("com.sun.star.configuration.ConfigurationAccess",
+                                                  where),
+            UNO_QUERY_THROW);
+        view.recentDocuments = 0;
+        if (histories->hasByName("PickList")) {
+            Reference<css::container::XNameAccess> pickList(histories->getByName("PickList"),
+                                                            UNO_QUERY_THROW);
+            Reference<css::container::XNameAccess> items(pickList->getByName("ItemList"),
+                                                         UNO_QUERY_THROW);
+            view.recentDocuments = items->getElementNames().getLength();
+        }
+    });
+    return view;
+}
+
+DocumentText readDocumentText(automation::Document& document)
+{
+    auto* office = dynamic_cast<office::OfficeDocument*>(&document);
+    if (!office)
+        throw Failure(QStringLiteral("Only documents of the office engine can be read."));
+    const auto component = office->component();
+    const auto keep = office->keeper();
+    DocumentText result;
+    office->session().call([&] {
+        for (const auto& text : office::writerStoryTexts(component, keep))
+            result.stories << office::readText(text, keep);
+        for (const auto& comment : office::commentFields(component, keep))
+            result.stories << office::commentText(comment);
+        // The whole text's own string: the paragraphs of a shape may still report
+        // themselves as they were before a replacement.
+        for (const auto& text : office::drawingShapeTexts(component, keep)) {
+            QString shape = toQString(text->getString());
+            shape.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+            result.shapes << shape.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        }
+        // A hidden document still has a view, whose cursor knows the layout.
+        Reference<css::frame::XModel> model(component, UNO_QUERY_THROW);
+        Reference<css::text::XTextViewCursorSupplier> view(model->getCurrentController(),
+                                                           UNO_QUERY_THROW);
+        Reference<css::text::XPageCursor> pages(view->getViewCursor(), UNO_QUERY_THROW);
+        pages->jumpToLastPage();
+        result.pages = pages->getPage();
+    });
+    return result;
+}
+
+int officeProcessesStarted()
+{
+    return office::OfficeProcess::startedSoFar();
+}
+
+} // namespace statusmill::testing

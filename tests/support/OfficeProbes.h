@@ -1,0 +1,42 @@
+#pragma once
+
+// Looking inside the office engine, for tests and the benchmark: what a session's
+// office holds, a document's text as the office has it, how many offices were
+// started. None of this is in the program users install.
+
+#include "generate/Automation.h"
+
+#include <QStringList>
+
+namespace statusmill::testing {
+
+// What a session's office holds, for checking that sessions are kept apart.
+struct OfficeView
+{
+    long long processId = -1;
+    int openDocuments = -1;
+    int recentDocuments = -1; // the office's own list of recently used documents
+};
+
+// Throws Failure when the application did not come from the office engine, or its
+// session has ended.
+OfficeView inspectOffice(automation::Application& application);
+
+// The text of every story of a document the office engine opened (main text,
+// headers and footers, notes, frames, comments) and of every drawing shape.
+struct DocumentText
+{
+    QStringList stories;
+    QStringList shapes;
+    int pages = 0; // as the office lays the document out
+    QString all() const { return (stories + shapes).join(QLatin1Char('\n')); }
+};
+
+// Throws Failure when the document did not come from the office engine.
+DocumentText readDocumentText(automation::Document& document);
+
+// How many office processes this program has started so far, restarts included,
+// so tests can tell a press that started none.
+int officeProcessesStarted();
+
+} // namespace statusmill::testing
