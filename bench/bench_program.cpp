@@ -204,11 +204,8 @@ int main(int argc, char* argv[])
         return runOnce(argc, argv, argc > 2 && qstrcmp(argv[2], "--fresh") == 0,
                        qstrcmp(argv[1], "--press") == 0);
 
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir scratch;
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(scratch.filePath(QStringLiteral("config"))));
-    qputenv("TEMP", QFile::encodeName(scratch.path()));
+    bench::keepToScratch(scratch);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Statusmill"));
     Dialogs::startRecording();

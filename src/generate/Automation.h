@@ -8,6 +8,8 @@
 
 #include <QString>
 
+class QPagedPaintDevice;
+
 #include <functional>
 #include <memory>
 #include <optional>
@@ -94,10 +96,26 @@ public:
     // The whole main text.
     virtual std::shared_ptr<automation::Range> Range() = 0;
 
-    // Writes a Word 97-2003 document.
-    virtual void SaveAs(const QString& path) = 0;
+    // The file formats SaveAs writes, as Word numbers them.
+    enum FileFormat : int {
+        FormatDocument = 0,     // Word 97-2003
+        FormatXMLDocument = 12, // Word 2007 and later (.docx)
+        FormatOpenDocumentText = 23,
+    };
+    // Writes the document in that format.
+    virtual void SaveAs(const QString& path, FileFormat format = FormatDocument) = 0;
+    // Writes a PDF with every font embedded: pages `from` to `to` (counted from 1),
+    // or all of them when `from` is 0.
+    virtual void ExportAsFixedFormat(const QString& path, int from = 0, int to = 0) = 0;
     // Without an argument the document is closed as it is; 0 closes without saving.
     virtual void Close(std::optional<int> saveChanges = std::nullopt) = 0;
+
+    static constexpr int kStatisticPages = 2;
+    // A statistic of the document as it is laid out; kStatisticPages: its pages.
+    virtual int ComputeStatistics(int statistic) = 0;
+    // Prints pages `from` to `to` (counted from 1) on the device, a page a page, each
+    // drawn from the document at the device's own resolution to fill its page.
+    virtual void PrintOut(QPagedPaintDevice& device, int from, int to) = 0;
 };
 
 class Documents

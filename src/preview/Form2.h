@@ -1,8 +1,11 @@
 #pragma once
 
+#include "generate/Automation.h"
 #include "preview/PictureBox.h"
+#include "preview/SaveFormats.h"
 #include "preview/ViewArithmetic.h"
 #include "ui/Appearance.h"
+#include "ui/BusyInputGate.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -12,6 +15,8 @@ class QGroupBox;
 class QPushButton;
 class QScrollBar;
 class QWheelEvent;
+
+class QPrinter;
 
 namespace statusmill {
 
@@ -81,6 +86,8 @@ public:
     void PushButton2_Click();
     void PushButton6_Click();
     void PushButton8_Click();
+    // Ctrl+P: the system's print dialog for the report; prints what the user asks.
+    void PrintReport();
 
     // The canvas's mouse handlers: `button` is the platform's bit mask (1 left,
     // 2 right, 4 middle), x and y count from the canvas's inner top-left corner.
@@ -95,7 +102,24 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // While it lives, the pointer is the hourglass and the user's input to the
+    // window is dropped, as during a generation run: for a conversion or a print.
+    class Busy
+    {
+    public:
+        explicit Busy(Form2& form);
+        ~Busy();
+        Busy(const Busy&) = delete;
+        Busy& operator=(const Busy&) = delete;
+
+    private:
+        Form2& m_form;
+        BusyInputGate m_gate;
+    };
+
     void buildControls();
+    void saveReport(const QString& target, SaveFormats::Format format, bool replaceExisting);
+    void printOn(QPrinter& printer, automation::Document& document, int pages);
     void Form_Load();
     void Form_QueryUnload();
 

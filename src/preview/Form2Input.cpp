@@ -26,6 +26,7 @@ void Form2::installKeys()
         {QKeySequence(Qt::CTRL | Qt::Key_Equal), [this] { PushButton1_Click(); }},
         {QKeySequence(Qt::CTRL | Qt::Key_Minus), [this] { PushButton2_Click(); }},
         {QKeySequence(Qt::CTRL | Qt::Key_S), [this] { PushButton6_Click(); }},
+        {QKeySequence(Qt::CTRL | Qt::Key_P), [this] { PrintReport(); }},
         {QKeySequence(Qt::Key_Up), [this] { scrollBy(m_vScroll1, -linePositions(mVStep, 1)); }},
         {QKeySequence(Qt::Key_Down), [this] { scrollBy(m_vScroll1, linePositions(mVStep, 1)); }},
         {QKeySequence(Qt::Key_Left), [this] { scrollBy(m_hScroll1, -linePositions(mHStep, 1)); }},

@@ -5,10 +5,13 @@
 #include "core/Failure.h"
 #include "core/FileHelpers.h"
 #include "core/Procedure.h"
+#include "core/Random.h"
 #include "core/WorkFolder.h"
+#include "generate/Automation.h"
 #include "ui/Dialogs.h"
 
 #include <QFileInfo>
+#include <QScopeGuard>
 
 namespace statusmill {
 
@@ -42,6 +45,40 @@ bool insideWorkFolder(const QString& target)
 
 } // namespace
 
+void Form2::saveReport(const QString& target, SaveFormats::Format format, bool replaceExisting)
+{
+    // A Word 97 file is the generated document itself, byte for byte.
+    if (format == SaveFormats::Format::Doc) {
+        copyFileIntoPlace(mWordFile, target, replaceExisting);
+        return;
+    }
+    // Any other format is converted by an office, into a file of ours first, which
+    // then goes into place as a copy does: complete or not at all.
+    const Busy busy(*this);
+    const QString converted = WorkFolder::file(
+        QStringLiteral("converted-%1.%2")
+            .arg(Random::uniqueSuffix(), QLatin1String(SaveFormats::extensionOf(format))));
+    const auto remove = qScopeGuard([&] { DeleteFileQuietly(converted); });
+    {
+        const auto application = automation::engine().createApplication();
+        const auto document = application->Documents().Open(mWordFile, /*readOnly=*/true);
+        switch (format) {
+        case SaveFormats::Format::Docx:
+            document->SaveAs(converted, automation::Document::FormatXMLDocument);
+            break;
+        case SaveFormats::Format::Odt:
+            document->SaveAs(converted, automation::Document::FormatOpenDocumentText);
+            break;
+        default:
+            document->ExportAsFixedFormat(converted);
+            break;
+        }
+        document->Close(0);
+        application->quit();
+    }
+    copyFileIntoPlace(converted, target, replaceExisting);
+}
+
 void Form2::PushButton6_Click()
 {
     Procedure proc(QStringLiteral("Form2.PushButton6_Click"));
@@ -51,16 +88,22 @@ void Form2::PushButton6_Click()
         QString fileName;
         QString title;
         QString filter;
+        QString selectedFilter;
     } dialog;
     QString target;
+    SaveFormats::Format format = SaveFormats::Format::Doc;
 
     proc.run(106, [&] { dialog.fileName.clear(); });
     proc.run(108, [&] { dialog.title = QStringLiteral("Save File"); });
-    proc.run(110, [&] { dialog.filter = QStringLiteral("Word Files (*.doc)"); });
+    proc.run(110, [&] { dialog.filter = SaveFormats::filterList(); });
     proc.run(112, [&] {
-        dialog.fileName = Dialogs::saveFileName(dialog.title, dialog.fileName, dialog.filter);
+        dialog.fileName = Dialogs::saveFileName(dialog.title, dialog.fileName, dialog.filter,
+                                                &dialog.selectedFilter);
     });
-    proc.run(114, [&] { target = dialog.fileName; });
+    proc.run(114, [&] {
+        target = dialog.fileName;
+        format = SaveFormats::formatFor(target, dialog.selectedFilter);
+    });
     if (proc.jumpWhen(116, [&] { return target.isEmpty(); }))
         return;
     // Our working document is deleted when the window goes, so a "copy" kept under
@@ -120,7 +163,7 @@ void Form2::PushButton6_Click()
 
     bool copied = false;
     if (proc.when(128, [&] { return answer == Dialogs::Yes; }))
-        copied = proc.run(130, [&] { copyFileIntoPlace(mWordFile, target, replaceExisting); });
+        copied = proc.run(130, [&] { saveReport(target, format, replaceExisting); });
     // Only a copy that really happened is confirmed.
     if (copied)
         proc.run(132, [&] {

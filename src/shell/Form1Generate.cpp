@@ -3,7 +3,6 @@
 
 #include "Form1.h"
 
-#include "BusyInputGate.h"
 #include "TemplateResource.h"
 #include "core/FileHelpers.h"
 #include "core/ObjectRef.h"
@@ -14,6 +13,7 @@
 #include "generate/Automation.h"
 #include "generate/Snapshot.h"
 #include "preview/Form2.h"
+#include "ui/BusyInputGate.h"
 #include "ui/FixedWindow.h"
 
 #include <QImage>

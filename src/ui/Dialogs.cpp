@@ -5,16 +5,27 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QQueue>
 
 namespace statusmill::Dialogs {
 namespace {
+
+struct PrintAnswer
+{
+    QString fileName;
+    int from = 0;
+    int to = 0;
+};
 
 struct Recorder
 {
     bool recording = false;
     QQueue<Answer> answers;
     QQueue<QString> fileNames;
+    QQueue<QString> filters;
+    QQueue<PrintAnswer> prints;
     QList<Shown> shown;
 };
 
@@ -73,10 +84,12 @@ Answer message(const QString& title, const QString& text, Icon icon, Buttons but
     }
 }
 
-QString saveFileName(const QString& title, const QString& fileName, const QString& filter)
+QString saveFileName(const QString& title, const QString& fileName, const QString& filter,
+                     QString* selectedFilter)
 {
     if (StopRequest::requested())
         return QString();
+    const QString firstFilter = filter.section(QStringLiteral(";;"), 0, 0);
     auto& r = recorder();
     if (r.recording) {
         Shown s;
@@ -85,16 +98,51 @@ QString saveFileName(const QString& title, const QString& fileName, const QStrin
         s.fileName = fileName;
         s.filter = filter;
         r.shown.append(s);
+        if (selectedFilter)
+            *selectedFilter = r.filters.isEmpty() ? firstFilter : r.filters.dequeue();
         return r.fileNames.isEmpty() ? QString() : r.fileNames.dequeue();
     }
 
     QFileDialog dialog(QApplication::activeWindow(), title, QString(), filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.selectNameFilter(firstFilter);
     dialog.selectFile(fileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
+    if (selectedFilter)
+        *selectedFilter = dialog.selectedNameFilter();
     return dialog.selectedFiles().constFirst();
+}
+
+bool print(QPrinter& printer, int pages)
+{
+    if (StopRequest::requested())
+        return false;
+    printer.setFromTo(1, pages);
+    printer.setPrintRange(QPrinter::AllPages);
+    auto& r = recorder();
+    if (r.recording) {
+        Shown s;
+        s.isPrintDialog = true;
+        s.pages = pages;
+        r.shown.append(s);
+        if (r.prints.isEmpty())
+            return false;
+        const PrintAnswer answer = r.prints.dequeue();
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(answer.fileName);
+        if (answer.from > 0) {
+            printer.setPrintRange(QPrinter::PageRange);
+            printer.setFromTo(answer.from, answer.to);
+        }
+        return true;
+    }
+
+    QPrintDialog dialog(&printer, QApplication::activeWindow());
+    dialog.setMinMax(1, pages);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 void startRecording()
@@ -122,6 +170,16 @@ void setNextAnswer(Answer answer)
 void setNextFileName(const QString& fileName)
 {
     recorder().fileNames.enqueue(fileName);
+}
+
+void setNextFilter(const QString& filter)
+{
+    recorder().filters.enqueue(filter);
+}
+
+void setNextPrintFile(const QString& fileName, int from, int to)
+{
+    recorder().prints.enqueue({fileName, from, to});
 }
 
 QList<Shown> shown()

@@ -3,6 +3,8 @@
 #include <QList>
 #include <QString>
 
+class QPrinter;
+
 namespace statusmill {
 
 // Every message box and the save dialog go through here. In production the real
@@ -26,7 +28,9 @@ struct Shown
     Buttons buttons = Buttons::Ok;
     bool isSaveDialog = false;
     QString fileName; // the save dialog's initial file name
-    QString filter;   // the save dialog's filter
+    QString filter;   // the save dialog's filters
+    bool isPrintDialog = false;
+    int pages = 0; // the print dialog's page range: 1 to this
 };
 
 // The title of message boxes that have none of their own: the application title.
@@ -39,8 +43,15 @@ void setApplicationTitle(const QString& title);
 Answer message(const QString& title, const QString& text, Icon icon, Buttons buttons);
 
 // The standard save dialog: it adds no extension, asks nothing about overwriting,
-// and returns the empty text when cancelled.
-QString saveFileName(const QString& title, const QString& fileName, const QString& filter);
+// and returns the empty text when cancelled. `filter` holds one or more filters
+// (";;" between them), the first selected; `selectedFilter` is told the one the
+// user left selected.
+QString saveFileName(const QString& title, const QString& fileName, const QString& filter,
+                     QString* selectedFilter = nullptr);
+
+// The system's print dialog for a document of `pages` pages, all of them chosen at
+// first. Whether the user asked to print; `printer` then holds their choices.
+bool print(QPrinter& printer, int pages);
 
 // Test side.
 void startRecording();
@@ -48,6 +59,11 @@ void stopRecording();
 bool isRecording();
 void setNextAnswer(Answer answer);
 void setNextFileName(const QString& fileName);
+// The filter the next save dialog answers with; by default the first.
+void setNextFilter(const QString& filter);
+// The next print dialog prints to this PDF file (pages `from` to `to`, or all when
+// `from` is 0); without one queued, the print dialog is cancelled.
+void setNextPrintFile(const QString& fileName, int from = 0, int to = 0);
 QList<Shown> shown();
 void clearShown();
 

@@ -10,6 +10,8 @@
 #include "support/Seams.h"
 
 #include <QElapsedTimer>
+#include <QPdfWriter>
+#include <QProcess>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -267,6 +269,32 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(Failure, engine().createApplication());
         const qint64 took = clock.elapsed();
         QVERIFY2(took >= 1900 && took < 3000, qPrintable(QString::number(took)));
+    }
+
+    // Printing on a device draws every page asked for, and only those, from the
+    // document itself, a page of the device a page of the document.
+    void printsThePagesAskedFor()
+    {
+        auto application = engine().createApplication();
+        auto document = application->Documents().Open(
+            sample(QStringLiteral("printed.fodt"), statusmill::testing::pagedDocument(3)));
+        const QString printed = m_folder.filePath(QStringLiteral("printed.pdf"));
+        {
+            QPdfWriter printer(printed);
+            printer.setResolution(100);
+            document->PrintOut(printer, 2, 3);
+        }
+        document->Close(0);
+        application->quit();
+        QProcess images;
+        images.start(QStringLiteral("pdfimages"), {QStringLiteral("-list"), printed});
+        QVERIFY(images.waitForFinished(30000));
+        // "page num type ...": the page of each image, after two heading lines.
+        QSet<int> pagesWithImages;
+        for (const QByteArray& line : images.readAllStandardOutput().split('\n').mid(2))
+            if (!line.trimmed().isEmpty())
+                pagesWithImages << line.simplified().split(' ').value(0).toInt();
+        QCOMPARE(pagesWithImages, QSet<int>({1, 2}));
     }
 
     void missingOfficeIsReportedAsSuch()

@@ -9,6 +9,7 @@
 #include "shell/TemplateResource.h"
 #include "support/OfficeProbes.h"
 #include "support/OfficeProcesses.h"
+#include "support/SavedDocument.h"
 #include "support/TestFiles.h"
 
 #include <QGuiApplication>
@@ -119,6 +120,21 @@ private slots:
                                                    .arg(body.left(600))));
             previous = at;
         }
+    }
+
+    // The report's date is the day the report is made: in the document opened from
+    // the template, in the Word 97 file saved from it, and as another reader sees it.
+    void theReportDateIsToday()
+    {
+        OpenedDocument document(*m_application, m_template);
+        const QString saved = m_folder.filePath(QStringLiteral("dated.doc"));
+        document->SaveAs(saved);
+        const QString today = QLocale(QLocale::English)
+                                  .toString(QDate::currentDate(), QStringLiteral("MMMM d, yyyy"));
+        const QString dated = QStringLiteral("Report Date:\n") + today;
+        QVERIFY(readDocumentText(*document).stories.value(0).contains(dated));
+        QVERIFY(savedDocumentText(saved).contains(dated));
+        QVERIFY(textAsWordSeesIt(saved).contains(today));
     }
 
     void reportFitsTwoLetterPages_data()

@@ -141,11 +141,37 @@ private slots:
         const auto asked = Dialogs::shown();
         QCOMPARE(asked[0].title, QStringLiteral("Save File"));
         QCOMPARE(asked[0].fileName, QString());
-        QCOMPARE(asked[0].filter, QStringLiteral("Word Files (*.doc)"));
+        QCOMPARE(asked[0].filter, QStringLiteral("Word Files (*.doc);;Word Documents (*.docx);;"
+                                                 "OpenDocument Text (*.odt);;PDF Files (*.pdf)"));
         for (qsizetype i = 1; i < asked.size(); ++i) {
             QCOMPARE(asked[i].title, QStringLiteral("Statusmill"));
             QCOMPARE(asked[i].icon, Dialogs::Icon::None);
         }
+    }
+
+    // The selected filter's format, unless the name ends in another offered
+    // format's extension, in any case; nothing is ever added to the name.
+    void theNameOrTheFilterChoosesTheFormat_data()
+    {
+        using SaveFormats::Format;
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("filter");
+        QTest::addColumn<int>("format");
+        QTest::newRow("doc") << "a.doc" << 0 << int(Format::Doc);
+        QTest::newRow("the extension over the filter") << "a.pdf" << 0 << int(Format::Pdf);
+        QTest::newRow("any case") << "a.DocX" << 3 << int(Format::Docx);
+        QTest::newRow("only the last extension") << "a.pdf.doc" << 3 << int(Format::Doc);
+        QTest::newRow("no offered extension") << "a.odt.bak" << 2 << int(Format::Odt);
+        QTest::newRow("none at all") << "report" << 3 << int(Format::Pdf);
+    }
+
+    void theNameOrTheFilterChoosesTheFormat()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, filter);
+        QFETCH(int, format);
+        const QString selected = QLatin1String(SaveFormats::kOffered[filter].filter);
+        QCOMPARE(int(SaveFormats::formatFor(name, selected)), format);
     }
 
     void savingTwiceAsksTheSecondTime()

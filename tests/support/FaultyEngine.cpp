@@ -172,15 +172,30 @@ public:
         m_state->enter(QStringLiteral("Range"));
         return std::make_shared<FaultyRange>(m_state, m_inner->Range());
     }
-    void SaveAs(const QString& path) override
+    void SaveAs(const QString& path, FileFormat format) override
     {
         m_state->enter(QStringLiteral("SaveAs"));
-        m_inner->SaveAs(path);
+        m_inner->SaveAs(path, format);
+    }
+    void ExportAsFixedFormat(const QString& path, int from, int to) override
+    {
+        m_state->enter(QStringLiteral("ExportAsFixedFormat"));
+        m_inner->ExportAsFixedFormat(path, from, to);
     }
     void Close(std::optional<int> saveChanges) override
     {
         m_state->enter(QStringLiteral("Close"));
         m_inner->Close(saveChanges);
+    }
+    int ComputeStatistics(int statistic) override
+    {
+        m_state->enter(QStringLiteral("ComputeStatistics"));
+        return m_inner->ComputeStatistics(statistic);
+    }
+    void PrintOut(QPagedPaintDevice& device, int from, int to) override
+    {
+        m_state->enter(QStringLiteral("PrintOut"));
+        m_inner->PrintOut(device, from, to);
     }
     const std::shared_ptr<Document>& inner() const { return m_inner; }
 

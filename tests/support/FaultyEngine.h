@@ -14,7 +14,8 @@ namespace statusmill::automation::testing {
 // Passes every call on to another engine (the office engine unless told
 // otherwise) and throws Failure at the operations it was told to fail. Operations
 // are named after the member they enter: "createApplication", "Open", "ActiveDocument",
-// "quit", "setDisplayAlerts", "StoryRanges", "Shapes", "Range", "SaveAs", "Close",
+// "quit", "setDisplayAlerts", "StoryRanges", "Shapes", "Range", "SaveAs",
+// "ExportAsFixedFormat", "Close", "ComputeStatistics", "PrintOut",
 // "CopyAsPicture", "Find", "Execute", "HasText", "TextRange", "TextFrame", and
 // "next" for an enumeration step.
 class FaultyEngine : public Engine

@@ -13,10 +13,7 @@
 #include <com/sun/star/container/XEnumeration.hpp>
 #include <com/sun/star/container/XEnumerationAccess.hpp>
 #include <com/sun/star/container/XNameAccess.hpp>
-#include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/lang/XMultiServiceFactory.hpp>
-#include <com/sun/star/text/XPageCursor.hpp>
-#include <com/sun/star/text/XTextViewCursorSupplier.hpp>
 
 namespace statusmill::testing {
 
@@ -79,14 +76,8 @@ DocumentText readDocumentText(automation::Document& document)
             shape.replace(QLatin1String("\r\n"), QLatin1String("\n"));
             result.shapes << shape.replace(QLatin1Char('\r'), QLatin1Char('\n'));
         }
-        // A hidden document still has a view, whose cursor knows the layout.
-        Reference<css::frame::XModel> model(component, UNO_QUERY_THROW);
-        Reference<css::text::XTextViewCursorSupplier> view(model->getCurrentController(),
-                                                           UNO_QUERY_THROW);
-        Reference<css::text::XPageCursor> pages(view->getViewCursor(), UNO_QUERY_THROW);
-        pages->jumpToLastPage();
-        result.pages = pages->getPage();
     });
+    result.pages = document.ComputeStatistics(automation::Document::kStatisticPages);
     return result;
 }
 

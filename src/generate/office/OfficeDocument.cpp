@@ -10,8 +10,11 @@
 #include <QFileInfo>
 #include <QScopeGuard>
 
+#include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
+#include <com/sun/star/text/XPageCursor.hpp>
 #include <com/sun/star/text/XTextDocument.hpp>
+#include <com/sun/star/text/XTextViewCursorSupplier.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 
 namespace statusmill::office {
@@ -230,20 +233,54 @@ std::shared_ptr<automation::Range> OfficeDocument::Range()
         self);
 }
 
-void OfficeDocument::SaveAs(const QString& path)
+void OfficeDocument::store(const QString& path, const char* filter,
+                           const css::uno::Sequence<css::beans::PropertyValue>& filterData)
 {
     ensureOpen();
     try {
         m_session->call([&] {
             Reference<css::frame::XStorable> storable(m_component, UNO_QUERY_THROW);
-            storable->storeToURL(
-                fileUrl(path),
-                properties({{"FilterName", css::uno::Any(rtl::OUString("MS Word 97"))},
-                            {"Overwrite", css::uno::Any(true)}}));
+            auto arguments =
+                properties({{"FilterName", css::uno::Any(rtl::OUString::createFromAscii(filter))},
+                            {"Overwrite", css::uno::Any(true)}});
+            if (filterData.hasElements()) {
+                arguments.realloc(arguments.getLength() + 1);
+                arguments.getArray()[arguments.getLength() - 1] =
+                    css::beans::PropertyValue("FilterData", 0, css::uno::Any(filterData),
+                                              css::beans::PropertyState_DIRECT_VALUE);
+            }
+            storable->storeToURL(fileUrl(path), arguments);
         });
     } catch (const Failure& failure) {
         throw withFolderReason(failure, path);
     }
+}
+
+void OfficeDocument::SaveAs(const QString& path, FileFormat format)
+{
+    switch (format) {
+    case FormatDocument:
+        return store(path, "MS Word 97");
+    case FormatXMLDocument:
+        return store(path, "MS Word 2007 XML");
+    case FormatOpenDocumentText:
+        return store(path, "writer8");
+    }
+    throw Failure(QStringLiteral("The document engine cannot save in format %1.").arg(int(format)));
+}
+
+void OfficeDocument::ExportAsFixedFormat(const QString& path, int from, int to)
+{
+    // Every font embedded, the standard PDF fonts too, so the file reads the same
+    // on any machine.
+    auto data = properties({{"EmbedStandardFonts", css::uno::Any(true)}});
+    if (from > 0) {
+        data.realloc(2);
+        data.getArray()[1] = css::beans::PropertyValue(
+            "PageRange", 0, css::uno::Any(toOUString(QStringLiteral("%1-%2").arg(from).arg(to))),
+            css::beans::PropertyState_DIRECT_VALUE);
+    }
+    store(path, "writer_pdf_Export", data);
 }
 
 void OfficeDocument::Close(std::optional<int> saveChanges)
@@ -268,6 +305,33 @@ void OfficeDocument::Close(std::optional<int> saveChanges)
     m_held->release();
 }
 
+int OfficeDocument::ComputeStatistics(int statistic)
+{
+    ensureOpen();
+    if (statistic != kStatisticPages)
+        throw Failure(QStringLiteral("The document engine counts pages only."));
+    return m_session->call([&] {
+        // A hidden document still has a view, whose cursor knows the layout.
+        Reference<css::frame::XModel> model(m_component, UNO_QUERY_THROW);
+        Reference<css::text::XTextViewCursorSupplier> view(model->getCurrentController(),
+                                                           UNO_QUERY_THROW);
+        Reference<css::text::XPageCursor> pages(view->getViewCursor(), UNO_QUERY_THROW);
+        pages->jumpToLastPage();
+        return int(pages->getPage());
+    });
+}
+
+void OfficeDocument::PrintOut(QPagedPaintDevice& device, int from, int to)
+{
+    // Drawn from the document itself, every page asked for: the office writes the
+    // pages into a PDF file of ours, and each is rendered for the device from there.
+    const QString pdf =
+        WorkFolder::file(QStringLiteral("print-%1.pdf").arg(Random::uniqueSuffix()));
+    const auto remove = qScopeGuard([&] { DeleteFileQuietly(pdf); });
+    ExportAsFixedFormat(pdf, from, to);
+    office::printPages(pdf, device, 1, to - from + 1);
+}
+
 QImage OfficeDocument::renderPages()
 {
     ensureOpen();
@@ -276,20 +340,9 @@ QImage OfficeDocument::renderPages()
     const QString pdf =
         WorkFolder::file(QStringLiteral("render-%1.pdf").arg(Random::uniqueSuffix()));
     const auto remove = qScopeGuard([&] { DeleteFileQuietly(pdf); });
-    try {
-        m_session->call([&] {
-            Reference<css::frame::XStorable> storable(m_component, UNO_QUERY_THROW);
-            // Only the pages the picture can hold are drawn at all.
-            const auto pageRange = toOUString(QStringLiteral("1-%1").arg(kMostPagesPictured));
-            storable->storeToURL(
-                fileUrl(pdf),
-                properties({{"FilterName", css::uno::Any(rtl::OUString("writer_pdf_Export"))},
-                            {"FilterData", css::uno::Any(properties(
-                                               {{"PageRange", css::uno::Any(pageRange)}}))}}));
-        });
-    } catch (const Failure& failure) {
-        throw withFolderReason(failure, pdf);
-    }
+    // Only the pages the picture can hold are drawn at all.
+    const auto pageRange = toOUString(QStringLiteral("1-%1").arg(kMostPagesPictured));
+    store(pdf, "writer_pdf_Export", properties({{"PageRange", css::uno::Any(pageRange)}}));
     return office::renderPages(pdf, pictureRatio());
 }
 

@@ -9,6 +9,7 @@
 #include "OfficeSession.h"
 #include "generate/Automation.h"
 
+#include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
 
@@ -55,8 +56,11 @@ public:
     automation::Enumerator<automation::Range> StoryRanges() override;
     automation::Enumerator<automation::Shape> Shapes() override;
     std::shared_ptr<automation::Range> Range() override;
-    void SaveAs(const QString& path) override;
+    void SaveAs(const QString& path, FileFormat format) override;
+    void ExportAsFixedFormat(const QString& path, int from, int to) override;
     void Close(std::optional<int> saveChanges) override;
+    int ComputeStatistics(int statistic) override;
+    void PrintOut(QPagedPaintDevice& device, int from, int to) override;
 
     bool closed() const { return m_closed; }
     // Renders the pages the picture can hold (PageRenderer.h), top to bottom, as one picture.
@@ -69,6 +73,9 @@ public:
     KeepAlive keeper() const;
 
 private:
+    // Stores a copy of the document through the office's filter of that name.
+    void store(const QString& path, const char* filter,
+               const uno::css::uno::Sequence<uno::css::beans::PropertyValue>& filterData = {});
     const TextList& headerFooters();
     const std::vector<uno::Reference<uno::css::beans::XPropertySet>>& comments();
     void ensureOpen() const;

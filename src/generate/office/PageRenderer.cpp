@@ -4,6 +4,7 @@
 #include "core/PictureFile.h"
 
 #include <QGuiApplication>
+#include <QPagedPaintDevice>
 #include <QPainter>
 #include <QScreen>
 
@@ -20,6 +21,18 @@ namespace {
 
 constexpr double kUnitsPerInch = 96.0;
 constexpr double kPointsPerInch = 72.0;
+// Rows of pixels rendered at a time when printing.
+constexpr int kBandRows = 256;
+
+std::unique_ptr<Poppler::Document> loadPdf(const QString& pdfPath)
+{
+    std::unique_ptr<Poppler::Document> document = Poppler::Document::load(pdfPath);
+    if (!document || document->isLocked())
+        throw Failure(QStringLiteral("The picture of the document could not be read."));
+    document->setRenderHint(Poppler::Document::Antialiasing);
+    document->setRenderHint(Poppler::Document::TextAntialiasing);
+    return document;
+}
 
 } // namespace
 
@@ -36,11 +49,7 @@ double pictureRatio()
 
 QImage renderPages(const QString& pdfPath, double ratio, int mostPages)
 {
-    const std::unique_ptr<Poppler::Document> document = Poppler::Document::load(pdfPath);
-    if (!document || document->isLocked())
-        throw Failure(QStringLiteral("The picture of the document could not be read."));
-    document->setRenderHint(Poppler::Document::Antialiasing);
-    document->setRenderHint(Poppler::Document::TextAntialiasing);
+    const std::unique_ptr<Poppler::Document> document = loadPdf(pdfPath);
 
     const double dotsPerInch = kUnitsPerInch * ratio;
     std::vector<std::unique_ptr<Poppler::Page>> pages;
@@ -83,6 +92,41 @@ QImage renderPages(const QString& pdfPath, double ratio, int mostPages)
 
     setPictureRatio(sheet, ratio);
     return sheet;
+}
+
+void printPages(const QString& pdfPath, QPagedPaintDevice& device, int from, int to)
+{
+    const std::unique_ptr<Poppler::Document> document = loadPdf(pdfPath);
+    from = std::max(from, 1);
+    to = std::min(to, document->numPages());
+    QPainter painter;
+    if (!painter.begin(&device))
+        throw Failure(QStringLiteral("The printer could not be started."));
+    const QRect sheet(0, 0, device.width(), device.height());
+    for (int number = from; number <= to; ++number) {
+        const std::unique_ptr<Poppler::Page> page = document->page(number - 1);
+        if (!page)
+            throw Failure(
+                QStringLiteral("Page %1 of the document could not be drawn.").arg(number));
+        if (number > from && !device.newPage())
+            throw Failure(QStringLiteral("The printer did not take page %1.").arg(number));
+        // The resolution at which the page fills the sheet, whichever side is tighter.
+        const QSizeF points = page->pageSizeF();
+        const double dotsPerInch = kPointsPerInch * std::min(sheet.width() / points.width(),
+                                                             sheet.height() / points.height());
+        const int width = int(std::floor(points.width() * dotsPerInch / kPointsPerInch));
+        const int height = int(std::floor(points.height() * dotsPerInch / kPointsPerInch));
+        for (int top = 0; top < height; top += kBandRows) {
+            const QImage band = page->renderToImage(dotsPerInch, dotsPerInch, 0, top, width,
+                                                    std::min(kBandRows, height - top));
+            if (band.isNull())
+                throw Failure(
+                    QStringLiteral("Page %1 of the document could not be drawn.").arg(number));
+            painter.drawImage(0, top, band);
+        }
+    }
+    if (!painter.end())
+        throw Failure(QStringLiteral("The printer did not finish the pages."));
 }
 
 } // namespace statusmill::office

@@ -3,6 +3,8 @@
 #include <QImage>
 #include <QString>
 
+class QPagedPaintDevice;
+
 namespace statusmill::office {
 
 // The picture of a document is never taller than the preview can draw it: the
@@ -21,5 +23,12 @@ double pictureRatio();
 // resolution (dots per metre), which a bitmap file keeps. Throws Failure when the
 // file cannot be read or has no pages.
 QImage renderPages(const QString& pdfPath, double ratio, int mostPages = kMostPagesPictured);
+
+// Prints pages `from` to `to` (counted from 1) of a PDF file on the device, each
+// scaled to fill its page and rendered at the device's resolution. A page is
+// rendered in bands of rows, so that a printer's resolution never needs a whole
+// page of pixels at once. Throws Failure when the file cannot be read or the
+// device cannot be painted on.
+void printPages(const QString& pdfPath, QPagedPaintDevice& device, int from, int to);
 
 } // namespace statusmill::office

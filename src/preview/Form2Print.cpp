@@ -1,0 +1,73 @@
+// Printing the report (Ctrl+P): the system's print dialog, then every page asked
+// for, drawn from the document itself rather than from the screen's picture.
+#include "Form2.h"
+
+#include "core/CopyIntoPlace.h"
+#include "core/FileHelpers.h"
+#include "core/ObjectRef.h"
+#include "core/Procedure.h"
+#include "core/Random.h"
+#include "core/WorkFolder.h"
+#include "ui/Dialogs.h"
+
+#include <QPrinter>
+#include <QScopeGuard>
+
+namespace statusmill {
+
+Form2::Busy::Busy(Form2& form) : m_form(form), m_gate(&form)
+{
+    m_form.m_pointer.set(WindowPointer::Hourglass);
+}
+
+Form2::Busy::~Busy()
+{
+    m_form.m_pointer.set(WindowPointer::Default);
+    // What the user clicked or typed meanwhile is dropped, also what is still on its way.
+    m_gate.drain();
+}
+
+void Form2::PrintReport()
+{
+    using namespace automation;
+    Procedure proc(QStringLiteral("Form2.PrintReport"));
+    std::unique_ptr<Application> application;
+    std::shared_ptr<Document> document;
+    int pages = 0;
+    {
+        const Busy busy(*this);
+        proc.run(100, [&] { application = engine().createApplication(); });
+        proc.run(102, [&] { document = use(application).Documents().Open(mWordFile, true); });
+        proc.run(104, [&] { pages = use(document).ComputeStatistics(Document::kStatisticPages); });
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    bool accepted = false;
+    if (pages > 0)
+        proc.run(106, [&] { accepted = Dialogs::print(printer, pages); });
+    if (accepted) {
+        const Busy busy(*this);
+        proc.run(108, [&] { printOn(printer, use(document), pages); });
+    }
+    proc.run(110, [&] { use(document).Close(0); });
+    proc.run(112, [&] { use(application).quit(); });
+}
+
+void Form2::printOn(QPrinter& printer, automation::Document& document, int pages)
+{
+    const bool range = printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0;
+    const int from = range ? printer.fromPage() : 1;
+    const int to = range ? std::min(printer.toPage(), pages) : pages;
+    if (printer.outputFormat() != QPrinter::PdfFormat) {
+        document.PrintOut(printer, from, to);
+        return;
+    }
+    // Printed to a file: the document's own PDF of those pages, its text still
+    // text, put in place whole or not at all.
+    const QString pdf =
+        WorkFolder::file(QStringLiteral("print-%1.pdf").arg(Random::uniqueSuffix()));
+    const auto remove = qScopeGuard([&] { DeleteFileQuietly(pdf); });
+    document.ExportAsFixedFormat(pdf, from, to);
+    copyFileIntoPlace(pdf, printer.outputFileName(), /*replaceExisting=*/true);
+}
+
+} // namespace statusmill

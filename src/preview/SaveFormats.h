@@ -1,0 +1,61 @@
+#pragma once
+
+// The formats the Save dialog offers, and which one a chosen name gets.
+
+#include <QString>
+#include <QStringList>
+
+namespace statusmill::SaveFormats {
+
+enum class Format { Doc, Docx, Odt, Pdf };
+
+struct Offered
+{
+    Format format;
+    const char* filter;
+    const char* extension;
+};
+
+// In the dialog's order; the first is selected at first.
+inline constexpr Offered kOffered[] = {
+    {Format::Doc, "Word Files (*.doc)", "doc"},
+    {Format::Docx, "Word Documents (*.docx)", "docx"},
+    {Format::Odt, "OpenDocument Text (*.odt)", "odt"},
+    {Format::Pdf, "PDF Files (*.pdf)", "pdf"},
+};
+
+// The dialog's filters, ";;" between them.
+inline QString filterList()
+{
+    QStringList filters;
+    for (const Offered& offered : kOffered)
+        filters << QLatin1String(offered.filter);
+    return filters.join(QStringLiteral(";;"));
+}
+
+// The selected filter's format, unless the name ends in the extension of an
+// offered format (in any case): "report.pdf" is a PDF whatever is selected. A name
+// without one keeps the selected filter's format; no extension is ever added.
+inline Format formatFor(const QString& name, const QString& selectedFilter)
+{
+    for (const Offered& offered : kOffered) {
+        if (name.endsWith(QLatin1Char('.') + QLatin1String(offered.extension), Qt::CaseInsensitive))
+            return offered.format;
+    }
+    for (const Offered& offered : kOffered) {
+        if (selectedFilter == QLatin1String(offered.filter))
+            return offered.format;
+    }
+    return Format::Doc;
+}
+
+inline const char* extensionOf(Format format)
+{
+    for (const Offered& offered : kOffered) {
+        if (offered.format == format)
+            return offered.extension;
+    }
+    return "doc";
+}
+
+} // namespace statusmill::SaveFormats

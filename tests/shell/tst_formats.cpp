@@ -1,0 +1,229 @@
+// The report sent on: saved as .doc, .docx, .odt and PDF, each read back by a
+// reader of its own; a conversion that fails on the way; and printed to a file.
+
+#include "preview/Form2.h"
+#include "shell/Form1.h"
+#include "support/FaultyEngine.h"
+#include "support/OfficeProcesses.h"
+#include "support/PreviewFixture.h"
+#include "support/RunSurroundings.h"
+#include "support/SavedDocument.h"
+#include "support/TestFiles.h"
+
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QtTest>
+
+#include <csignal>
+
+using namespace statusmill;
+
+namespace {
+
+const QStringList kValues{"Harbour Bridge", "Civil Works", "Maintenance", "Cable Survey"};
+const QStringList kLabels{"Project Name:", "Department:", "Focus Area:", "Product/Process:"};
+
+QByteArray contents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<absent>");
+}
+
+// What a command prints, or why it could not.
+QString output(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(60000))
+        return QStringLiteral("<%1 did not finish>").arg(program);
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// Whether each label comes before its value, and each pair after the one before.
+bool titleBlockInOrder(const QString& text)
+{
+    qsizetype at = 0;
+    for (int i = 0; i < 4; ++i) {
+        at = text.indexOf(kLabels[i], at);
+        if (at < 0)
+            return false;
+        at = text.indexOf(kValues[i], at);
+        if (at < 0)
+            return false;
+    }
+    return true;
+}
+
+int pdfPages(const QString& pdf)
+{
+    const QString info = output(QStringLiteral("pdfinfo"), {pdf});
+    const auto match = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(info);
+    return match.hasMatch() ? match.captured(1).toInt() : -1;
+}
+
+} // namespace
+
+class TestFormats : public QObject
+{
+    Q_OBJECT
+
+    testing::RunSurroundings m_run;
+    std::unique_ptr<Form1> m_form;
+
+    // The preview of the report of kValues, as a press makes it.
+    Form2& report()
+    {
+        m_form = std::make_unique<Form1>();
+        for (int i = 0; i < 4; ++i)
+            m_form->Text1(i)->setText(kValues[i]);
+        m_form->PushButton6_Click();
+        return *m_form->existingForm2();
+    }
+
+private slots:
+    void init() { m_run.enter(); }
+    void cleanup()
+    {
+        m_form.reset();
+        QVERIFY(m_run.leave());
+    }
+
+    void savesInEveryFormat_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("filter"); // in the dialog's list, from 0
+        QTest::addColumn<QByteArray>("magic");
+        QTest::addColumn<QString>("reader");
+        const QByteArray ole("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
+        const QByteArray zip("PK\x03\x04", 4);
+        QTest::newRow("Word 97") << "report.doc" << 0 << ole << "catdoc";
+        QTest::newRow("Word 2007") << "report.docx" << 1 << zip << "docx2txt";
+        QTest::newRow("OpenDocument") << "report.odt" << 2 << zip << "odt2txt";
+        QTest::newRow("PDF") << "report.pdf" << 3 << QByteArray("%PDF-") << "pdftotext";
+        QTest::newRow("a PDF by its name, under the first filter")
+            << "Report.PDF" << 0 << QByteArray("%PDF-") << "pdftotext";
+        QTest::newRow("no extension: the selected filter's format")
+            << "report" << 2 << zip << "odt2txt";
+    }
+
+    void savesInEveryFormat()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, filter);
+        QFETCH(QByteArray, magic);
+        QFETCH(QString, reader);
+        Form2& preview = report();
+        const QString target = m_run.filePath(name);
+        Dialogs::setNextFileName(target);
+        Dialogs::setNextFilter(QLatin1String(SaveFormats::kOffered[filter].filter));
+        preview.PushButton6()->click();
+
+        QCOMPARE(Dialogs::shown().constLast().text, QStringLiteral("Done."));
+        QVERIFY(contents(target).startsWith(magic));
+        if (reader == QLatin1String("catdoc"))
+            QCOMPARE(contents(target), contents(preview.wordFile())); // byte for byte
+        // catdoc and odt2txt print to standard output by themselves, the others on "-".
+        const bool toOutput =
+            reader == QLatin1String("catdoc") || reader == QLatin1String("odt2txt");
+        const QString text =
+            output(reader, toOutput ? QStringList{target} : QStringList{target, "-"});
+        QVERIFY2(titleBlockInOrder(text), qPrintable(text));
+
+        const int pages = testing::savedDocument(preview.wordFile()).pages;
+        if (magic.startsWith("%PDF")) {
+            QCOMPARE(pdfPages(target), pages);
+            // Every font embedded: pdffonts' "emb" column says yes on every line.
+            const QStringList fonts =
+                output(QStringLiteral("pdffonts"), {target}).split('\n', Qt::SkipEmptyParts).mid(2);
+            QVERIFY(!fonts.isEmpty());
+            for (const QString& font : fonts)
+                QVERIFY2(font.section(' ', -5, -5, QString::SectionSkipEmpty) == "yes",
+                         qPrintable(font));
+        } else {
+            QCOMPARE(testing::savedDocument(target).pages, pages);
+        }
+    }
+
+    // The office is killed halfway through a conversion: reported at 130 with no
+    // "Done.", no partial file, and the old file whole.
+    void aFailedConversionKeepsTheOldFile_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("operation");
+        QTest::newRow("docx") << "old.docx"
+                              << "SaveAs";
+        QTest::newRow("odt") << "old.odt"
+                             << "SaveAs";
+        QTest::newRow("pdf") << "old.pdf"
+                             << "ExportAsFixedFormat";
+    }
+
+    void aFailedConversionKeepsTheOldFile()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, operation);
+        Form2& preview = report();
+        const QString folder = m_run.filePath(QStringLiteral("sent"));
+        QVERIFY(QDir().mkpath(folder));
+        const QString target = folder + QLatin1Char('/') + name;
+        QVERIFY(testing::writeFile(target, "the user's old report"));
+        automation::testing::FaultyEngine killing;
+        killing.onEnter(operation, [] {
+            for (pid_t office : testing::ourOfficeProcesses())
+                ::kill(office, SIGKILL);
+        });
+        automation::testing::EngineOverride use(killing);
+        Dialogs::clearShown();
+        Dialogs::setNextFileName(target);
+        Dialogs::setNextAnswer(Dialogs::Yes);
+        preview.PushButton6()->click();
+
+        QCOMPARE(testing::reportedAt(), QStringList{"Form2.PushButton6_Click at line 130"});
+        QVERIFY(!Dialogs::shown().constLast().text.contains(QStringLiteral("Done.")));
+        QCOMPARE(contents(target), QByteArray("the user's old report"));
+        QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{name});
+        QCOMPARE(preview.pointer().state(), WindowPointer::Default);
+    }
+
+    // Ctrl+P printed to a file: the pages asked for, drawn from the document; a
+    // cancelled dialog prints nothing.
+    void printsToAFile_data()
+    {
+        QTest::addColumn<int>("from"); // 0: every page; -1: cancelled
+        QTest::addColumn<int>("to");
+        QTest::addColumn<int>("pages");
+        QTest::newRow("every page") << 0 << 0 << 2;
+        QTest::newRow("page 1 only") << 1 << 1 << 1;
+        QTest::newRow("cancelled") << -1 << 0 << 0;
+    }
+
+    void printsToAFile()
+    {
+        QFETCH(int, from);
+        QFETCH(int, to);
+        QFETCH(int, pages);
+        Form2& preview = report();
+        const QString printed = m_run.filePath(QStringLiteral("printed.pdf"));
+        Dialogs::clearShown();
+        if (from >= 0)
+            Dialogs::setNextPrintFile(printed, from, to);
+        preview.PrintReport();
+
+        QCOMPARE(Dialogs::shown().size(), 1);
+        QVERIFY(Dialogs::shown().constFirst().isPrintDialog);
+        QCOMPARE(Dialogs::shown().constFirst().pages, 2);
+        if (pages == 0) {
+            QVERIFY(!QFile::exists(printed));
+            return;
+        }
+        QCOMPARE(pdfPages(printed), pages);
+        const QString firstPage =
+            output(QStringLiteral("pdftotext"), {"-f", "1", "-l", "1", printed, "-"});
+        QVERIFY2(firstPage.contains(kValues[0]), qPrintable(firstPage));
+    }
+};
+
+QTEST_MAIN(TestFormats)
+#include "tst_formats.moc"
