@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <thread>
 #include <vector>
@@ -109,6 +110,19 @@ void endEveryOfficeNow()
         if (pid > 0)
             ::kill(pid, SIGKILL);
     }
+    // An office killed in the middle of binding its pipe may still finish that
+    // call: they are waited for (a little), so that their sockets, removed next,
+    // cannot come back. Left unreaped, as the table requires.
+    for (int waited = 0; waited < 500; waited += 5) {
+        bool anyRunning = false;
+        for (const auto& slot : g_live) {
+            const pid_t pid = slot.load();
+            anyRunning |= pid > 0 && !hasEnded(pid, false);
+        }
+        if (!anyRunning)
+            return;
+        ::usleep(5000);
+    }
 }
 
 OfficeProcess::OfficeProcess(QString program, QString profileFolder, QString pipeName)
@@ -194,6 +208,11 @@ void OfficeProcess::start()
     }
     m_pid = pid;
     track(pid);
+    // Should the process end through exit() (Qt calls it when the display goes), the
+    // offices end first: the working folder and sockets go after them (their handler
+    // was registered earlier, and runs later).
+    static const bool endedAtExit = std::atexit([] { endEveryOfficeNow(); }) == 0;
+    Q_UNUSED(endedAtExit);
     // Where the system has no pidfds, killNow() signals the pid itself.
     const int pidfd = int(::syscall(SYS_pidfd_open, pid, 0));
     if (const int previous = m_pidfd.exchange(pidfd); previous >= 0)

@@ -9,8 +9,9 @@
 namespace statusmill::office {
 
 // Ends every office process of ours at once, from any thread (a stop request
-// does, while the main thread may be waiting on one of them). Their sessions then
-// fail their calls, as with an office that died.
+// does, while the main thread may be waiting on one of them), and waits up to half
+// a second for them to be gone. Their sessions then fail their calls, as with an
+// office that died. Takes no lock and allocates nothing.
 void endEveryOfficeNow();
 
 // The profile folder as the office's -env:UserInstallation takes it.
