@@ -13,6 +13,7 @@
 // on a real X server).
 
 #include "BenchSupport.h"
+#include "ProgramRuns.h"
 #include "core/WorkFolder.h"
 #include "generate/Automation.h"
 #include "generate/Offices.h"
@@ -24,13 +25,11 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QEventLoop>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 
 #include <cstdio>
-#include <ctime>
 #include <unistd.h>
 
 using namespace statusmill;
@@ -38,30 +37,6 @@ using namespace statusmill;
 namespace {
 
 constexpr int kRepetitions = 5;
-
-// Milliseconds since this process started, from the kernel's own start time.
-double msSinceProcessStart()
-{
-    QFile stat(QStringLiteral("/proc/self/stat"));
-    stat.open(QIODevice::ReadOnly);
-    const QByteArray line = stat.readAll();
-    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
-    const double startTicks = fields.value(19).toDouble(); // field 22: starttime
-    timespec now{};
-    clock_gettime(CLOCK_BOOTTIME, &now);
-    const double nowMs = double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
-    return nowMs - startTicks * 1e3 / double(sysconf(_SC_CLK_TCK));
-}
-
-// The user reading the screen: events go on, nothing is pressed.
-void idle(int milliseconds)
-{
-    QEventLoop wait;
-    QTimer::singleShot(milliseconds, &wait, &QEventLoop::quit);
-    wait.exec();
-}
-
-double pressMs(Form1& form);
 
 // One run of the whole program in this process, started afresh: prints the time
 // from the process's start to the main window shown, or, with `press`, from a
@@ -72,11 +47,11 @@ int runOnce(int argc, char* argv[], bool fresh, bool press)
     Dialogs::startRecording();
     automation::setOfficeRecycling(!fresh);
     return runApplication(argc, argv, [press](Form1& form) {
-        double ms = msSinceProcessStart();
+        double ms = bench::msSinceProcessStart();
         if (press) {
             form.PushButton4_Click(); // the sample values
-            idle(3000);
-            ms = pressMs(form);
+            bench::idle(3000);
+            ms = bench::pressMs(form);
         }
         std::printf("%.1f %lld\n", ms, static_cast<long long>(Dialogs::shown().size()));
         std::fflush(stdout);
@@ -103,15 +78,6 @@ double medianOfRunsMs(const QString& self, bool fresh, bool press)
     return bench::median(runs);
 }
 
-// The press as a user makes it, timed until the preview is shown with its picture.
-double pressMs(Form1& form)
-{
-    QElapsedTimer clock;
-    clock.start();
-    form.PushButton6()->click();
-    return double(clock.nsecsElapsed()) / 1e6;
-}
-
 struct Figures
 {
     double startUp = 0;
@@ -131,21 +97,9 @@ Figures measure(const QString& self, bool fresh)
     automation::setOfficeRecycling(!fresh);
     automation::startSpareOffices();
     Form1 form;
-    form.PushButton4_Click();
-    form.show();
-    idle(3000);
-    form.PushButton6()->click();
-    form.existingForm2()->PushButton8()->click();
+    figures.laterPress = bench::median(bench::laterPresses(form, kRepetitions));
 
-    std::vector<double> laters;
-    for (int i = 0; i < kRepetitions; ++i) {
-        idle(1500);
-        laters.push_back(pressMs(form));
-        form.existingForm2()->PushButton8()->click();
-    }
-    figures.laterPress = bench::median(laters);
-
-    idle(3000);
+    bench::idle(3000);
     figures.ourKilobytes = bench::residentKilobytes(::getpid());
     for (pid_t office : bench::officeChildren())
         figures.officeKilobytes << bench::residentKilobytes(office);
@@ -181,11 +135,11 @@ void measureGrowth()
     Form1 form;
     form.PushButton4_Click();
     form.show();
-    idle(3000);
+    bench::idle(3000);
     for (int press = 1; press <= 40; ++press) {
         form.PushButton6()->click();
         form.existingForm2()->PushButton8()->click();
-        idle(300);
+        bench::idle(300);
         long biggest = 0;
         for (pid_t office : bench::officeChildren())
             biggest = std::max(biggest, bench::residentKilobytes(office));

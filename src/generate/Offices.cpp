@@ -23,6 +23,11 @@ void warmUpSpareOffice()
     office::warmUpSpareOffice();
 }
 
+void holdBackSpareOffices(std::chrono::milliseconds quiet)
+{
+    office::Spares::instance().holdBack(quiet);
+}
+
 bool setOfficeRecycling(bool on)
 {
     return office::Spares::instance().setRecycling(on);

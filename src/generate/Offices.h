@@ -11,7 +11,9 @@
 // open. A spare that died, stopped, hung or lost its profile while it waited is
 // found out when taken, ended, and passed over without a word; only when a fresh
 // start fails too does the session fail, as ever. At most two offices of ours
-// wait while the user does. Offices die with the program, also when it is killed.
+// wait while the user does, and they start one at a time. An office starts on a
+// copy of a profile kept between runs (see office/KeptProfile.h), so it need not
+// make one. Offices die with the program, also when it is killed.
 
 #include <QString>
 
@@ -26,9 +28,15 @@ void startSpareOffices();
 void endSpareOffices();
 
 // Runs the spare office that is ready once through what a press will ask of it,
-// so that the first press is as quick as any later one (see office/WarmUp.h).
-// Never waits for an office to start.
+// so that the first press is as quick as any later one (see office/WarmUp.h):
+// in short steps from the event loop, which a press goes before. Never waits for
+// an office to start.
 void warmUpSpareOffice();
+
+// No office is launched in the background for this long: the moments after the
+// window shows belong to the user (a press made then needs both cores) and to
+// the warm-up.
+void holdBackSpareOffices(std::chrono::milliseconds quiet);
 
 // Whether an office that served a session may serve the next. On by default;
 // the benchmark measures both ways. Returns the setting it replaces.

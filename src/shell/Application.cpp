@@ -21,6 +21,9 @@ namespace statusmill {
 
 namespace {
 
+// After the window first shows: the warm-up, and a quick first press, on both cores.
+constexpr std::chrono::milliseconds kQuietAfterStart(2000);
+
 // Qt ends the process from inside QApplication's constructor when it finds no
 // display, after several lines about platform plugins. By then the engine check's
 // office is starting in our working folder. While the application is made, Qt's
@@ -108,6 +111,8 @@ int runProgram(const std::function<void(Form1&)>& whenShown)
     {
         Form1 form;
         form.Form_Load();
+        // The backup office starts once the user has had the window to themselves.
+        automation::holdBackSpareOffices(kQuietAfterStart);
         // A stop asked for during start-up ends the program before its window shows.
         if (!TerminationSignals::requested()) {
             centreOnScreen(&form);

@@ -13,11 +13,13 @@
 #include "support/RunSurroundings.h"
 #include "support/SampleDocuments.h"
 #include "support/SavedDocument.h"
+#include "support/Seams.h"
 #include "support/TestFiles.h"
 #include "ui/Dialogs.h"
 
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QtTest>
 
 #include <csignal>
@@ -226,6 +228,62 @@ private slots:
         QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
         QTRY_VERIFY(!testing::anyStillRuns({office}));
         application->quit();
+    }
+
+    // The office profile kept between runs: made by the first run, whose office
+    // restarts itself once; taken by the next, whose office does not; replaced when
+    // another build of the office made it, or when no office starts from it; and a
+    // cache that cannot be written costs speed, never a failure.
+    void theKeptProfile_data()
+    {
+        QTest::addColumn<QString>("between");
+        QTest::addColumn<int>("secondRunStarts");
+        QTest::newRow("kept, then taken") << "" << 1;
+        QTest::newRow("made by another build") << "stamp" << 2;
+        QTest::newRow("no office starts from it") << "broken" << 3;
+        QTest::newRow("a cache that cannot be written") << "no cache" << 2;
+    }
+
+    void theKeptProfile()
+    {
+        QFETCH(QString, between);
+        QFETCH(int, secondRunStarts);
+        std::optional<testing::EnvironmentVariable> noCache;
+        if (between == QLatin1String("no cache")) {
+            QVERIFY(testing::writeFile(m_run.filePath(QStringLiteral("a-file")),
+                                       QByteArray("not a folder")));
+            noCache.emplace("XDG_CACHE_HOME",
+                            QFile::encodeName(m_run.filePath(QStringLiteral("a-file"))));
+        }
+        // A run of the program, as far as its offices go: the engine check's session.
+        const auto run = [] {
+            automation::endSpareOffices();
+            WorkFolder::remove();
+            const int before = testing::officeProcessesStarted();
+            automation::startSpareOffices();
+            automation::engine().createApplication()->quit();
+            return testing::officeProcessesStarted() - before;
+        };
+        QCOMPARE(run(), 2);
+        const QString kept =
+            QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+            QStringLiteral("/statusmill/office-profile");
+        QCOMPARE(QFileInfo(kept + QStringLiteral("/user")).isDir(), !noCache);
+        const QByteArray stamp = testing::readFile(kept + QStringLiteral("/statusmill-build"));
+        if (between == QLatin1String("stamp"))
+            QVERIFY(testing::writeFile(kept + QStringLiteral("/statusmill-build"),
+                                       QByteArray("other\n")));
+        if (between == QLatin1String("broken")) {
+            QVERIFY(QDir(kept + QStringLiteral("/user")).removeRecursively());
+            QVERIFY(testing::writeFile(kept + QStringLiteral("/user"), QByteArray("not a folder")));
+        }
+
+        QCOMPARE(run(), secondRunStarts);
+        QVERIFY2(Dialogs::shown().isEmpty(), qPrintable(Dialogs::shown().value(0).text));
+        if (!noCache) {
+            QVERIFY(QFileInfo(kept + QStringLiteral("/user")).isDir());
+            QCOMPARE(testing::readFile(kept + QStringLiteral("/statusmill-build")), stamp);
+        }
     }
 
     // Only the first office of a program run makes a new profile (and so starts

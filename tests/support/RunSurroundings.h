@@ -1,7 +1,7 @@
 #pragma once
 
 // What a test of whole generation runs sets up around each test function: its own
-// temporary and settings folders, recorded dialogs and error reports, and offices
+// temporary, settings and cache folders, recorded dialogs and error reports, and offices
 // kept ready as the program keeps them; and what it takes down again.
 
 #include "core/WorkFolder.h"
@@ -52,10 +52,12 @@ private:
     {
         explicit Guards(const QString& folder)
             : temp("TEMP", QFile::encodeName(folder)),
-              config("XDG_CONFIG_HOME", QFile::encodeName(folder + QStringLiteral("/config")))
+              config("XDG_CONFIG_HOME", QFile::encodeName(folder + QStringLiteral("/config"))),
+              cache("XDG_CACHE_HOME", QFile::encodeName(folder + QStringLiteral("/cache")))
         {}
         EnvironmentVariable temp;
         EnvironmentVariable config;
+        EnvironmentVariable cache;
         RecordedDialogs dialogs;
         ErrorReportsShown reports;
     };

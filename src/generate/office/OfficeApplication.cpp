@@ -15,7 +15,7 @@
 #include <com/sun/star/text/XTextFieldsSupplier.hpp>
 #include <com/sun/star/util/DateTime.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
-#include <com/sun/star/util/XRefreshable.hpp>
+#include <com/sun/star/util/XUpdatable.hpp>
 
 namespace statusmill::office {
 
@@ -57,10 +57,11 @@ void stampCreation(const Reference<css::lang::XComponent>& document)
         Reference<css::text::XTextFieldsSupplier>(document, UNO_QUERY_THROW)->getTextFields();
     for (const auto list = fields->createEnumeration(); list->hasMoreElements();) {
         const Reference<css::beans::XPropertySet> field(list->nextElement(), UNO_QUERY);
-        if (supports(field, "com.sun.star.text.TextField.DocInfo.CreateDateTime"))
-            field->setPropertyValue("IsFixed", css::uno::Any(false));
+        if (!supports(field, "com.sun.star.text.TextField.DocInfo.CreateDateTime"))
+            continue;
+        field->setPropertyValue("IsFixed", css::uno::Any(false));
+        Reference<css::util::XUpdatable>(field, UNO_QUERY_THROW)->update();
     }
-    Reference<css::util::XRefreshable>(fields, UNO_QUERY_THROW)->refresh();
 }
 
 } // namespace

@@ -20,6 +20,7 @@
 #include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/lang/XMultiComponentFactory.hpp>
 
+#include <algorithm>
 #include <thread>
 #include <unistd.h>
 
@@ -33,11 +34,33 @@ namespace {
 // expecting to be started again.
 constexpr int kProfileCreatedExitCode = 81;
 
+// "LibreOffice 7.4" in the installation's bootstrap file gives "7.4"; nothing when
+// it cannot be read.
+QByteArray productVersion(const QString& program)
+{
+    QFile bootstrap(QFileInfo(program).absolutePath() + QStringLiteral("/bootstraprc"));
+    if (!bootstrap.open(QIODevice::ReadOnly))
+        return {};
+    for (const QByteArray& line : bootstrap.readAll().split('\n')) {
+        if (!line.startsWith("ProductKey="))
+            continue;
+        const QByteArray version = line.trimmed().split(' ').last();
+        const bool plausible =
+            !version.isEmpty() && std::all_of(version.begin(), version.end(), [](char c) {
+                return (c >= '0' && c <= '9') || c == '.';
+            });
+        return plausible ? version : QByteArray();
+    }
+    return {};
+}
+
 // Settings for a new profile, in place before the first start: no lock files (a
 // stopped office must not leave a document locked for the next session), no
 // recovery data, and no list of recent documents, so nothing of one session's
-// documents is kept for the next.
-void writeProfileSettings(const QString& profileFolder)
+// documents is kept for the next. And the version the profile was last used with:
+// without it every start takes the office for an upgraded one and runs its
+// graphics self-tests, most of a second before it takes a connection.
+void writeProfileSettings(const QString& profileFolder, const QString& program)
 {
     const QString userFolder = QDir(profileFolder).filePath(QStringLiteral("user"));
     if (!QDir().mkpath(userFolder))
@@ -60,6 +83,8 @@ void writeProfileSettings(const QString& profileFolder)
     text += item("/org.openoffice.Office.Recovery/AutoSave", "Enabled", "false");
     text += item("/org.openoffice.Office.Recovery/RecoveryInfo", "Enabled", "false");
     text += item("/org.openoffice.Office.Common/History", "PickListSize", "0");
+    if (const QByteArray version = productVersion(program); !version.isEmpty())
+        text += item("/org.openoffice.Setup/Product", "ooSetupLastVersion", version.constData());
     text += "</oor:items>\n";
     if (file.write(text) != text.size())
         throw Failure(
@@ -109,10 +134,11 @@ std::unique_ptr<OfficeInstance> OfficeInstance::launch(const QString& program,
     std::unique_ptr<OfficeInstance> office(
         new OfficeInstance(program, WorkFolder::file(QStringLiteral("office-") + uniqueSuffix()),
                            QStringLiteral("statusmill-") + uniqueSuffix()));
-    if (!readyProfile.isEmpty() && QFileInfo(readyProfile).isDir())
+    office->m_fromCopy = !readyProfile.isEmpty() && QFileInfo(readyProfile).isDir();
+    if (office->m_fromCopy)
         copyProfile(readyProfile, office->m_profileFolder);
     else
-        writeProfileSettings(office->m_profileFolder);
+        writeProfileSettings(office->m_profileFolder, program);
     // Named before they exist: whatever ends the program, they go.
     for (const QString& path : std::as_const(office->m_pipeFiles))
         WorkFolder::noteOutsideFile(path);
@@ -150,6 +176,7 @@ void OfficeInstance::connect(Clock::time_point deadline, const ProfileMade& prof
                 m_process.start();
                 continue;
             }
+            m_failedToStart = code.has_value();
             throw Failure(code ? QStringLiteral("The document engine (soffice.bin) ended with exit "
                                                 "code %1 while starting.")
                                      .arg(*code)
@@ -165,10 +192,12 @@ void OfficeInstance::connect(Clock::time_point deadline, const ProfileMade& prof
             break;
         } catch (const css::connection::NoConnectException&) {
         }
-        if (Clock::now() >= deadline)
+        if (Clock::now() >= deadline) {
+            m_failedToStart = true;
             throw Failure(QStringLiteral("The document engine did not accept a connection within "
                                          "%1 and was stopped.")
                               .arg(secondsText(startTimeLimit())));
+        }
         // Short naps: this wait is on the way to the main window and to every fresh start.
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
@@ -192,6 +221,15 @@ void OfficeInstance::noteBoundPipeFiles()
             WorkFolder::noteOutsideFile(path);
         }
     }
+}
+
+bool OfficeInstance::starting()
+{
+    if (connected() || !m_process.running())
+        return false;
+    // Its accept pipe is the first name in the list: bound once it can be connected to.
+    return !std::any_of(m_pipeFiles.begin(), m_pipeFiles.begin() + 2,
+                        [](const QString& path) { return QFileInfo::exists(path); });
 }
 
 bool OfficeInstance::profileIntact() const

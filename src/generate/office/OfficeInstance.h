@@ -53,6 +53,8 @@ public:
     // Failure, or a UNO exception, when it ends, stops or is not there by `deadline`.
     void connect(Clock::time_point deadline, const ProfileMade& profileMade);
     bool connected() const { return m_desktop.is(); }
+    // Whether it is still on its way up: running, not connected, its pipe not yet open.
+    bool starting();
 
     // Whether it answers a cheap call within `limit` with no document open: fit to
     // serve a new session. A hung office is killed by the watchdog then. Never throws.
@@ -67,6 +69,10 @@ public:
     uno::Reference<uno::css::frame::XDesktop2> desktop() const { return m_desktop; }
     uno::Reference<uno::css::uno::XComponentContext> context() const { return m_context; }
     Clock::time_point launchedAt() const { return m_launchedAt; }
+    // Whether it started on a copy of a ready profile, and whether it then failed
+    // to start by itself: ended with an exit code, or never accepted a connection.
+    bool startedFromCopy() const { return m_fromCopy; }
+    bool failedToStart() const { return m_failedToStart; }
     int sessionsServed() const { return m_sessionsServed; }
     void countSession() { ++m_sessionsServed; }
 
@@ -96,6 +102,8 @@ private:
     Watchdog m_watchdog{m_process};
     Clock::time_point m_launchedAt = Clock::now();
     int m_restarts = 0;
+    bool m_fromCopy = false;
+    bool m_failedToStart = false;
     int m_sessionsServed = 0;
     bool m_ended = false;
     uno::Reference<uno::css::bridge::XBridge> m_bridge;

@@ -1,5 +1,6 @@
 #include "Spares.h"
 
+#include "KeptProfile.h"
 #include "Limits.h"
 #include "OfficeInstance.h"
 #include "OfficeLocation.h"
@@ -9,6 +10,7 @@
 #include "core/WorkFolder.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QTimer>
 
@@ -55,7 +57,44 @@ void Spares::start()
 {
     Q_ASSERT(onMainThread());
     m_kept = true;
+    takeKeptProfile();
     topUp();
+}
+
+void Spares::holdBack(std::chrono::milliseconds quiet)
+{
+    m_quietUntil = Clock::now() + quiet;
+}
+
+void Spares::takeKeptProfile()
+{
+    if (!m_readyProfile.isEmpty() && QFileInfo(m_readyProfile).isDir())
+        return;
+    const QString program = findOfficeProgram();
+    if (program.isEmpty())
+        return;
+    try {
+        const QString ready = WorkFolder::file(QStringLiteral("ready-profile"));
+        if (KeptProfile::copyTo(program, ready)) {
+            m_readyProfile = ready;
+            m_readyIsKept = true;
+        }
+    } catch (const Failure&) {
+        // Without a working folder nothing starts; the session that needs one says so.
+    }
+}
+
+bool Spares::blameKeptProfile(const OfficeInstance& office)
+{
+    if (!m_readyIsKept || !office.startedFromCopy() || !office.failedToStart())
+        return false;
+    // It made an office fail by itself: set aside, and the next office makes a new
+    // one (which is kept in its place).
+    KeptProfile::setAside();
+    QDir(m_readyProfile).removeRecursively();
+    m_readyProfile.clear();
+    m_readyIsKept = false;
+    return true;
 }
 
 void Spares::end()
@@ -85,10 +124,12 @@ std::unique_ptr<OfficeInstance> Spares::take()
         std::unique_ptr<OfficeInstance> office = takeLikeliest();
         if (readyForASession(*office, deadline)) {
             office->countSession();
+            ++m_takes;
             topUpSoon();
             return office;
         }
         // Gone bad while it waited: the user hears nothing of it.
+        blameKeptProfile(*office);
         office->end(false);
     }
 
@@ -96,22 +137,28 @@ std::unique_ptr<OfficeInstance> Spares::take()
     if (program.isEmpty())
         throw Failure(
             QStringLiteral("The document engine was not found: no %1.").arg(searchDescription()));
-    std::unique_ptr<OfficeInstance> office;
-    try {
-        office = OfficeInstance::launch(program, m_readyProfile);
-        office->connect(deadline, [this](const QString& folder) { keepReadyProfile(folder); });
-    } catch (const uno::css::uno::Exception& e) {
-        if (office)
-            office->end();
-        throw Failure(uno::officeMessage(e));
-    } catch (...) {
-        if (office)
-            office->end();
-        throw;
+    for (bool retried = false;; retried = true) {
+        std::unique_ptr<OfficeInstance> office;
+        try {
+            office = OfficeInstance::launch(program, m_readyProfile);
+            office->connect(deadline, [this](const QString& folder) { keepReadyProfile(folder); });
+            office->countSession();
+            ++m_takes;
+            topUpSoon();
+            return office;
+        } catch (const uno::css::uno::Exception& e) {
+            if (office)
+                office->end();
+            throw Failure(uno::officeMessage(e));
+        } catch (...) {
+            // One more start, on a new profile, when the kept one was to blame.
+            const bool profileToBlame = office && blameKeptProfile(*office);
+            if (office)
+                office->end();
+            if (!profileToBlame || retried)
+                throw;
+        }
     }
-    office->countSession();
-    topUpSoon();
-    return office;
 }
 
 std::unique_ptr<OfficeInstance> Spares::takeConnected()
@@ -121,6 +168,7 @@ std::unique_ptr<OfficeInstance> Spares::takeConnected()
         std::unique_ptr<OfficeInstance> office = takeLikeliest();
         if (readyForASession(*office, OfficeInstance::Clock::now())) {
             office->countSession();
+            ++m_takes;
             topUpSoon();
             return office;
         }
@@ -197,7 +245,10 @@ void Spares::topUpSoon()
     if (m_topUpDue)
         return;
     m_topUpDue = true;
-    QTimer::singleShot(kTopUpDelay, application, [this] {
+    // Not before the quiet time is over.
+    const auto quiet =
+        std::chrono::duration_cast<std::chrono::milliseconds>(m_quietUntil - Clock::now());
+    QTimer::singleShot(std::max(kTopUpDelay, quiet), application, [this] {
         m_topUpDue = false;
         topUp();
     });
@@ -210,18 +261,21 @@ void Spares::topUp()
     // without, one for each of the two sessions of a press.
     if (!m_kept || StopRequest::requested() || m_waiting.size() >= kMostWaiting)
         return;
-    // Until an office has made a profile to copy, one office starting at a time:
-    // two making profiles of their own would slow down the one the start-up waits for.
-    const bool profileReady = !m_readyProfile.isEmpty() && QFileInfo(m_readyProfile).isDir();
-    if (!profileReady && !m_waiting.empty())
+    // Quiet for now: a moment later, unless there is no office at all to take.
+    if (Clock::now() < m_quietUntil && !m_waiting.empty()) {
+        topUpSoon();
+        return;
+    }
+    // One office starting at a time: two share the cores with each other and with
+    // whatever the user is doing, and slow down the one a session waits for.
+    if (std::any_of(m_waiting.begin(), m_waiting.end(),
+                    [](const auto& office) { return office->starting(); }))
         return;
     const QString program = findOfficeProgram();
     if (program.isEmpty())
         return;
     try {
-        do
-            m_waiting.push_back(OfficeInstance::launch(program, m_readyProfile));
-        while (profileReady && m_waiting.size() < kMostWaiting);
+        m_waiting.push_back(OfficeInstance::launch(program, m_readyProfile));
     } catch (...) {
         // A spare that cannot be launched now is tried again at the next session.
     }
@@ -232,12 +286,15 @@ void Spares::keepReadyProfile(const QString& profileFolder)
     if (!m_readyProfile.isEmpty() && QFileInfo(m_readyProfile).isDir())
         return;
     try {
-        const QString kept = WorkFolder::file(QStringLiteral("ready-profile"));
-        copyProfile(profileFolder, kept);
-        m_readyProfile = kept;
+        const QString ready = WorkFolder::file(QStringLiteral("ready-profile"));
+        copyProfile(profileFolder, ready);
+        m_readyProfile = ready;
+        m_readyIsKept = false;
     } catch (const Failure&) {
         // Later offices then make their profiles themselves, a little slower.
     }
+    // And the next run's offices start from it too.
+    KeptProfile::keep(findOfficeProgram(), profileFolder);
 }
 
 } // namespace statusmill::office

@@ -23,6 +23,9 @@ public:
 
     void start();
     void end();
+    // No office is launched in the background for this long: the first moments
+    // after the window shows belong to the user, and to the warm-up.
+    void holdBack(std::chrono::milliseconds quiet);
     // Returns the setting it replaces.
     bool setRecycling(bool on);
     // Whether spares are kept and one of them is connected, ready at once.
@@ -34,6 +37,8 @@ public:
     std::unique_ptr<OfficeInstance> take();
     // A connected spare that proves fit, or nothing: never waits for an office to start.
     std::unique_ptr<OfficeInstance> takeConnected();
+    // How many offices have been taken for sessions so far.
+    int takesSoFar() const { return m_takes; }
     // The office of a session that ended without fault: kept for the next one when
     // spares are kept, it may be recycled and it proves fit; ended otherwise.
     void giveBack(std::unique_ptr<OfficeInstance> office);
@@ -46,11 +51,19 @@ private:
     // Tops up a moment later, from the event loop.
     void topUpSoon();
     void keepReadyProfile(const QString& profileFolder);
+    // The kept profile of an earlier run, copied in as the ready one, if there is one.
+    void takeKeptProfile();
+    // Whether the kept profile made the office fail; it is then set aside.
+    bool blameKeptProfile(const OfficeInstance& office);
 
     // In the order they were launched or given back.
     std::deque<std::unique_ptr<OfficeInstance>> m_waiting;
     // A profile an office has made, for later offices to start from a copy of.
     QString m_readyProfile;
+    // Whether the ready profile came from the kept one, not from an office of this run.
+    bool m_readyIsKept = false;
+    Clock::time_point m_quietUntil;
+    int m_takes = 0;
     bool m_kept = false;
     bool m_recycling = true;
     bool m_topUpDue = false;

@@ -8,8 +8,10 @@ namespace statusmill::office {
 
 // Runs the spare office that is ready once through what a press will ask of it:
 // a Word document written and read, a PDF drawn and rendered. Only a connected
-// spare that proves fit is used: it never waits for an office to start. Nothing
-// visible happens when it fails. Blocks for a few hundred milliseconds.
+// spare that proves fit is used: it never waits for an office to start. It runs
+// in steps from the event loop, each a session of its own that hands the office
+// back, so a press made meanwhile waits for one step at most and then takes the
+// office as ever; the warm-up then stops. Nothing visible happens when it fails.
 void warmUpSpareOffice();
 
 } // namespace statusmill::office

@@ -1,0 +1,32 @@
+#pragma once
+
+// An office profile kept between runs, where a user's caches belong
+// ($XDG_CACHE_HOME/statusmill/, normally ~/.cache/statusmill/). An office started
+// on a new profile makes it first and then restarts itself, a quarter of a second
+// of every start; started on a copy of a kept one, it does not. The kept profile
+// carries a stamp of the LibreOffice build that made it: one of another build is
+// set aside, and so is one an office failed to start from. Two copies of the
+// program starting at once each take a copy of their own, and a profile is kept
+// by writing it beside its place and moving it there whole, so nobody ever sees
+// half of one. A cache that cannot be written only means slower starts. Internal
+// to the engine.
+
+#include <QString>
+
+namespace statusmill::office::KeptProfile {
+
+// Copies the kept profile, when one of this build of `program` is there, to
+// `to`; whether it did. Never throws.
+bool copyTo(const QString& program, const QString& to);
+
+// Keeps `profile`, just made by an office of `program`, unless one of this build
+// is kept already. Never throws.
+void keep(const QString& program, const QString& profile);
+
+// Sets the kept profile aside: an office failed to start from a copy of it.
+void setAside();
+
+// Where it is kept.
+QString folder();
+
+} // namespace statusmill::office::KeptProfile
