@@ -78,6 +78,9 @@ private slots:
         // Two device pixels to the preview unit, carried by the file's resolution.
         const QImage picture = loadPictureFile(bitmapPath());
         QCOMPARE(picture.devicePixelRatio(), 2.0);
+        QImage inTheFile(bitmapPath()); // the file holds that picture
+        inTheFile.setDevicePixelRatio(2.0);
+        QCOMPARE(inTheFile, picture);
         QCOMPARE(picture.deviceIndependentSize().toSize(), QSize(816, 3 * 1056));
         // Each page carries its text near the top, so none of them is blank.
         for (int page = 0; page < 3; ++page) {
