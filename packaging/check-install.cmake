@@ -9,7 +9,6 @@ endif()
 set(libdir "${PREFIX}/lib/statusmill")
 set(expected
     "${libdir}/statusmill"
-    "${libdir}/x"
     "${PREFIX}/bin/statusmill"
     "${PREFIX}/share/applications/${APP_ID}.desktop"
     "${PREFIX}/share/metainfo/${APP_ID}.metainfo.xml"

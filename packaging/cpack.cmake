@@ -12,13 +12,16 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION office)
+# A word processor's document maker: where Debian files LibreOffice Writer itself.
+set(CPACK_DEBIAN_PACKAGE_SECTION editors)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${PROJECT_HOMEPAGE_URL}")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 # The libraries we link (Qt 6, Poppler, the UNO runtime) are found by dpkg-shlibdeps;
 # what the program only starts or asks for by name is listed here. The full Writer:
-# the no-GUI package lacks a piece Writer loads for documents with comments. The
+# the no-GUI package lacks annotation.ui, the comment window's layout, which Writer
+# loads for every document with comments and aborts without. The
 # template and the windows use Arial, which Liberation Sans stands in for.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libreoffice-writer, fonts-liberation2")

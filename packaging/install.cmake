@@ -1,5 +1,6 @@
 # Installs Statusmill as a desktop program: the binary in a folder of its own
-# (the optional skin x/o.cjs and hand cursor HAND-M.CUR go beside it), a launcher
+# (an administrator puts the optional skin x/o.cjs and hand cursor HAND-M.CUR in
+# /etc/statusmill; one put beside the program wins), a launcher
 # link in bin/, a desktop entry, the icon in the hicolor theme sizes, the AppStream
 # metadata, a manual page and the copyright and changelog.
 include(GNUInstallDirs)
@@ -10,7 +11,6 @@ set(STATUSMILL_PROGRAM_DIR "lib/statusmill")
 set(STATUSMILL_DOC_DIR "${CMAKE_INSTALL_DATADIR}/doc/statusmill")
 
 install(TARGETS statusmill RUNTIME DESTINATION "${STATUSMILL_PROGRAM_DIR}")
-install(DIRECTORY DESTINATION "${STATUSMILL_PROGRAM_DIR}/x")
 install(CODE "
     file(MAKE_DIRECTORY \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}\")
     file(CREATE_LINK \"../${STATUSMILL_PROGRAM_DIR}/statusmill\"

@@ -20,23 +20,9 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <utility>
 
 namespace statusmill {
-
-QString programFolder()
-{
-    return QCoreApplication::applicationDirPath();
-}
-
-QString skinFilePath()
-{
-    return QDir(programFolder()).filePath(QStringLiteral("x/o.cjs"));
-}
-
-QString handCursorPath()
-{
-    return QDir(programFolder()).filePath(QStringLiteral("HAND-M.CUR"));
-}
 
 QString programIconFile()
 {

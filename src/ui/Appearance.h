@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/OptionalFiles.h"
+
 #include <QColor>
 #include <QCursor>
 #include <QIcon>
@@ -14,11 +16,6 @@ class QObject;
 class QWidget;
 
 namespace statusmill {
-
-// The folder that holds the program file, without a trailing separator.
-QString programFolder();
-QString skinFilePath();
-QString handCursorPath();
 
 // The program's icon: four images, 32x32 at 24 bits and 48, 128 and 256 pixels
 // square at 32 bits, kept as one Windows icon file among the resources.

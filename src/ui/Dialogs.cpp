@@ -4,10 +4,13 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QQueue>
+#include <QSpacerItem>
 
 namespace statusmill::Dialogs {
 namespace {
@@ -33,6 +36,21 @@ Recorder& recorder()
 {
     static Recorder r;
     return r;
+}
+
+// A window manager that cannot fit a title in its title bar cuts it short (".."):
+// a box is made wide enough for its title in a bold font, beside the window icon
+// and the three buttons a title bar carries.
+constexpr int kTitleBarRoom = 120;
+
+void makeRoomForTitle(QMessageBox& box, const QString& title)
+{
+    QFont font = QApplication::font();
+    font.setBold(true);
+    const int wanted = QFontMetrics(font).horizontalAdvance(title) + kTitleBarRoom;
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(wanted, 0, QSizePolicy::Minimum, QSizePolicy::Expanding),
+                      grid->rowCount(), 0, 1, grid->columnCount());
 }
 
 Answer defaultAnswer(Buttons buttons)
@@ -72,6 +90,7 @@ Answer message(const QString& title, const QString& text, Icon icon, Buttons but
     QMessageBox box(icon == Icon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon, title, text,
                     buttons == Buttons::Ok ? QMessageBox::Ok : (QMessageBox::Yes | QMessageBox::No),
                     QApplication::activeWindow());
+    makeRoomForTitle(box, title);
     switch (box.exec()) {
     case QMessageBox::Yes:
         return Yes;

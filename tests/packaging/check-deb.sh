@@ -25,7 +25,7 @@ expect_field() {
 expect_field Package statusmill
 expect_field Version "$version"
 expect_field Architecture "$arch"
-expect_field Section office
+expect_field Section editors
 expect_field Homepage https://www.example.com/statusmill
 [ -n "$(field Maintainer)" ] || fail "no Maintainer"
 description="$(field Description)"
@@ -46,7 +46,6 @@ paths="$(awk '{ print $6 }' <<<"$listing" | sed -e 's|^\./|/|' -e 's|/$||')"
 expected=(
     /usr/bin/statusmill
     /usr/lib/statusmill/statusmill
-    /usr/lib/statusmill/x
     "/usr/share/applications/$app_id.desktop"
     "/usr/share/metainfo/$app_id.metainfo.xml"
     /usr/share/man/man1/statusmill.1.gz
@@ -60,6 +59,24 @@ done
 for path in "${expected[@]}"; do
     grep -qxF "$path" <<<"$paths" || fail "package lacks $path"
 done
+
+# Nothing of an administrator's under /usr: skins and cursors go in /etc/statusmill.
+grep -q '^/usr/lib/statusmill/x' <<<"$paths" && fail "package carries /usr/lib/statusmill/x"
+
+# Its data compressed as Debian's own packages are.
+ar t "$deb" | grep -qx data.tar.xz || fail "data is not xz-compressed: $(ar t "$deb" | tr '\n' ' ')"
+
+# Built with Debian's hardening: a stack protector, fortified functions,
+# read-only relocations bound at start, position-independent code.
+program="$scratch/statusmill"
+dpkg-deb --fsys-tarfile "$deb" | tar -xOf - ./usr/lib/statusmill/statusmill >"$program"
+symbols="$(readelf --dyn-syms -W "$program")"
+grep -q '__stack_chk_fail' <<<"$symbols" || fail "no stack protector (__stack_chk_fail)"
+grep -qE '__[a-z]+_chk(@|$)' <<<"$(grep -v __stack_chk_fail <<<"$symbols")" ||
+    fail "no fortified functions (__*_chk)"
+readelf -lW "$program" | grep -q GNU_RELRO || fail "no read-only relocations (GNU_RELRO)"
+readelf -dW "$program" | grep -qE 'BIND_NOW|FLAGS_1.*NOW' || fail "relocations not bound at start"
+readelf -hW "$program" | grep -q 'DYN (' || fail "not position-independent"
 
 # The launcher must be a link whose target, resolved from /usr/bin, is an
 # executable file in the package.

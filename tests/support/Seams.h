@@ -10,6 +10,7 @@
 #include "shell/IsInstalled.h"
 #include "shell/StartUp.h"
 #include "ui/Dialogs.h"
+#include "ui/OptionalFiles.h"
 
 #include <QByteArray>
 
@@ -87,6 +88,12 @@ struct SiteOpener : Restoring<statusmill::SiteOpener>
     explicit SiteOpener(statusmill::SiteOpener opener)
         : Restoring(setSiteOpenerForTests, std::move(opener))
     {}
+};
+
+// The administrator's folder for the optional skin and cursor.
+struct AdminFolder : Restoring<QString>
+{
+    explicit AdminFolder(const QString& folder) : Restoring(setAdminFolderForTests, folder) {}
 };
 
 struct RandomSource : Restoring<std::function<double()>>

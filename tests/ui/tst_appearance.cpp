@@ -1,6 +1,7 @@
 #include "core/Failure.h"
 #include "preview/PictureBox.h"
 #include "support/CursorFile.h"
+#include "support/Seams.h"
 #include "support/TestFiles.h"
 #include "ui/Appearance.h"
 
@@ -48,6 +49,10 @@ QColor background(const QWidget* w)
 class TestAppearance : public QObject
 {
     Q_OBJECT
+
+    // No test reads or writes the machine's own administrator's folder.
+    QTemporaryDir m_admin;
+    const testing::AdminFolder m_adminFolder{m_admin.path()};
 
 private slots:
     void init()
@@ -110,6 +115,47 @@ private slots:
         SkinFramework skin;
         QVERIFY_THROWS_EXCEPTION(Failure, skin.LoadSkin(skinFilePath(), QString()));
         QVERIFY(skin.styleSheet().isEmpty());
+    }
+
+    // An installed program also finds the skin and the cursor in the administrator's
+    // folder; where both folders have one, the program folder's wins.
+    void optionalFilesFromTheAdministratorsFolder_data()
+    {
+        QTest::addColumn<bool>("beside");
+        QTest::addColumn<bool>("administered");
+        QTest::newRow("in neither") << false << false;
+        QTest::newRow("only the administrator's") << false << true;
+        QTest::newRow("both: the program folder's") << true << true;
+    }
+
+    void optionalFilesFromTheAdministratorsFolder()
+    {
+        QFETCH(bool, beside);
+        QFETCH(bool, administered);
+        const QByteArray besideSheet = "QLabel { color: #111111; }";
+        const QByteArray adminSheet = "QLabel { color: #222222; }";
+        if (administered) {
+            QVERIFY(testing::writeFile(m_admin.filePath(QStringLiteral("x/o.cjs")), adminSheet));
+            QVERIFY(testing::writeFile(m_admin.filePath(QStringLiteral("HAND-M.CUR")),
+                                       makeCursorFile(7, 2)));
+        }
+        if (beside) {
+            QVERIFY(testing::writeFile(programFolder() + QStringLiteral("/x/o.cjs"), besideSheet));
+            QVERIFY(testing::writeFile(programFolder() + QStringLiteral("/HAND-M.CUR"),
+                                       makeCursorFile(1, 1)));
+        }
+        SampleWindow s;
+        SkinFramework skin;
+        ApplySkinIfPresent(&s.window, skin);
+        QCOMPARE(s.window.styleSheet(), QString::fromUtf8(beside         ? besideSheet
+                                                          : administered ? adminSheet
+                                                                         : QByteArray()));
+        QCOMPARE(handCursorPresent(), beside || administered);
+        if (beside || administered)
+            QCOMPARE(loadCursorFile(handCursorPath()).hotSpot(),
+                     beside ? QPoint(1, 1) : QPoint(7, 2));
+        QDir(m_admin.path()).removeRecursively();
+        QDir().mkpath(m_admin.path());
     }
 
     void theCursorKeepsItsHotspot()

@@ -61,6 +61,7 @@ class TestX11 : public QObject
         QString widget;
         QString window;
         QString server;
+        int width = 0; // of the box itself, without the window manager's frame
     };
 
     // Shows a real message box through the program's seam and reads its title
@@ -75,7 +76,8 @@ class TestX11 : public QObject
             if (!box || !box->windowHandle() || !box->windowHandle()->isExposed())
                 return;
             poll.stop();
-            seen = {box->windowTitle(), box->windowHandle()->title(), serverTitle(box)};
+            seen = {box->windowTitle(), box->windowHandle()->title(), serverTitle(box),
+                    box->width()};
             box->done(QMessageBox::Ok);
         });
         poll.start();
@@ -107,6 +109,13 @@ private slots:
                              Dialogs::Icon::None, Dialogs::Buttons::Ok);
         });
         QCOMPARE(untitled.server, QStringLiteral("Statusmill"));
+        // Wide enough for the title beside a title bar's icon and three buttons:
+        // narrower, a simple window manager shows ".." instead of the title.
+        QFont titleFont = QApplication::font();
+        titleFont.setBold(true);
+        const int needed = QFontMetrics(titleFont).horizontalAdvance(untitled.server) + 120;
+        QVERIFY2(untitled.width >= needed,
+                 qPrintable(QStringLiteral("%1 < %2").arg(untitled.width).arg(needed)));
     }
 
     void checkReadyForTyping(Form1& form)
