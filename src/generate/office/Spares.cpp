@@ -261,9 +261,11 @@ void Spares::topUp()
     // without, one for each of the two sessions of a press.
     if (!m_kept || StopRequest::requested() || m_waiting.size() >= kMostWaiting)
         return;
-    // Quiet for now: a moment later, unless there is no office at all to take.
+    // Quiet for now: a moment later (from the event loop), unless there is no
+    // office at all to take.
     if (Clock::now() < m_quietUntil && !m_waiting.empty()) {
-        topUpSoon();
+        if (QCoreApplication::instance())
+            topUpSoon();
         return;
     }
     // One office starting at a time: two share the cores with each other and with
