@@ -22,14 +22,15 @@ inline double median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
-// Runs offscreen unless QT_QPA_PLATFORM says otherwise, with settings and working
-// files in `scratch`, so a benchmark never touches the user's own.
+// Runs offscreen unless QT_QPA_PLATFORM says otherwise, with settings, caches and
+// working files in `scratch`, so a benchmark never touches the user's own.
 inline void keepToScratch(const QTemporaryDir& scratch)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(scratch.filePath(QStringLiteral("config"))));
     qputenv("TEMP", QFile::encodeName(scratch.path()));
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(scratch.filePath(QStringLiteral("cache"))));
 }
 
 // The median of `repetitions` runs of `work`, in milliseconds.

@@ -110,7 +110,6 @@ int main(int argc, char* argv[])
 
     QTemporaryDir scratch;
     bench::keepToScratch(scratch);
-    qputenv("XDG_CACHE_HOME", QFile::encodeName(scratch.filePath(QStringLiteral("cache"))));
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Statusmill"));
     Dialogs::startRecording();
