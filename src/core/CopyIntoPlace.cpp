@@ -60,10 +60,6 @@ int renameWithoutReplacing(const QByteArray& from, const QByteArray& to)
     return ::rename(from.constData(), to.constData());
 }
 
-} // namespace
-
-namespace {
-
 QString kindOfNonFile(mode_t mode)
 {
     if (S_ISCHR(mode) || S_ISBLK(mode))

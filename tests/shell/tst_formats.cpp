@@ -1,6 +1,7 @@
 // The report sent on: saved as .doc, .docx, .odt and PDF, each read back by a
 // reader of its own; a conversion that fails on the way; and printed to a file.
 
+#include "core/WorkFolder.h"
 #include "preview/Form2.h"
 #include "shell/Form1.h"
 #include "support/FaultyEngine.h"
@@ -222,6 +223,39 @@ private slots:
         const QString firstPage =
             output(QStringLiteral("pdftotext"), {"-f", "1", "-l", "1", printed, "-"});
         QVERIFY2(firstPage.contains(kValues[0]), qPrintable(firstPage));
+    }
+    // An office that dies while the report is printed: one report, at the step
+    // that failed, and no file.
+    void aFailedPrintIsOneReport_data()
+    {
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<QString>("reported");
+        QTest::newRow("counting the pages") << "ComputeStatistics"
+                                            << "Form2.PrintReport at line 104";
+        QTest::newRow("printing them") << "ExportAsFixedFormat"
+                                       << "Form2.PrintReport at line 108";
+    }
+
+    void aFailedPrintIsOneReport()
+    {
+        QFETCH(QString, operation);
+        QFETCH(QString, reported);
+        Form2& preview = report();
+        const QString printed = m_run.filePath(QStringLiteral("printed.pdf"));
+        automation::testing::FaultyEngine killing;
+        killing.onEnter(operation, [] {
+            for (pid_t office : testing::ourOfficeProcesses())
+                ::kill(office, SIGKILL);
+        });
+        automation::testing::EngineOverride use(killing);
+        Dialogs::clearShown();
+        Dialogs::setNextPrintFile(printed, 0, 0);
+        preview.PrintReport();
+
+        QCOMPARE(testing::reportedAt(), QStringList{reported});
+        QVERIFY(!QFile::exists(printed));
+        QCOMPARE(QDir(WorkFolder::path()).entryList({QStringLiteral("print-*")}), QStringList());
+        QCOMPARE(preview.pointer().state(), WindowPointer::Default);
     }
 };
 

@@ -66,9 +66,15 @@ void Spares::holdBack(std::chrono::milliseconds quiet)
     m_quietUntil = Clock::now() + quiet;
 }
 
+bool Spares::readyProfileThere() const
+{
+    // A temp cleaner may have removed it with the working folder.
+    return !m_readyProfile.isEmpty() && QFileInfo(m_readyProfile).isDir();
+}
+
 void Spares::takeKeptProfile()
 {
-    if (!m_readyProfile.isEmpty() && QFileInfo(m_readyProfile).isDir())
+    if (readyProfileThere())
         return;
     const QString program = findOfficeProgram();
     if (program.isEmpty())
@@ -122,12 +128,8 @@ std::unique_ptr<OfficeInstance> Spares::take()
     const auto deadline = OfficeInstance::Clock::now() + startTimeLimit();
     while (!m_waiting.empty()) {
         std::unique_ptr<OfficeInstance> office = takeLikeliest();
-        if (readyForASession(*office, deadline)) {
-            office->countSession();
-            ++m_takes;
-            topUpSoon();
-            return office;
-        }
+        if (readyForASession(*office, deadline))
+            return handOut(std::move(office));
         // Gone bad while it waited: the user hears nothing of it.
         blameKeptProfile(*office);
         office->end(false);
@@ -142,10 +144,7 @@ std::unique_ptr<OfficeInstance> Spares::take()
         try {
             office = OfficeInstance::launch(program, m_readyProfile);
             office->connect(deadline, [this](const QString& folder) { keepReadyProfile(folder); });
-            office->countSession();
-            ++m_takes;
-            topUpSoon();
-            return office;
+            return handOut(std::move(office));
         } catch (const uno::css::uno::Exception& e) {
             if (office)
                 office->end();
@@ -166,12 +165,8 @@ std::unique_ptr<OfficeInstance> Spares::takeConnected()
     bool passedOver = false;
     while (!StopRequest::requested() && connectedSpareWaits()) {
         std::unique_ptr<OfficeInstance> office = takeLikeliest();
-        if (readyForASession(*office, OfficeInstance::Clock::now())) {
-            office->countSession();
-            ++m_takes;
-            topUpSoon();
-            return office;
-        }
+        if (readyForASession(*office, OfficeInstance::Clock::now()))
+            return handOut(std::move(office));
         office->end(false);
         passedOver = true;
     }
@@ -179,6 +174,15 @@ std::unique_ptr<OfficeInstance> Spares::takeConnected()
     if (passedOver)
         topUpSoon();
     return nullptr;
+}
+
+std::unique_ptr<OfficeInstance> Spares::handOut(std::unique_ptr<OfficeInstance> office)
+{
+    office->countSession();
+    ++m_takes;
+    // Its replacement starts in the background, for the next session to find.
+    topUpSoon();
+    return office;
 }
 
 void Spares::giveBack(std::unique_ptr<OfficeInstance> office)
@@ -285,7 +289,7 @@ void Spares::topUp()
 
 void Spares::keepReadyProfile(const QString& profileFolder)
 {
-    if (!m_readyProfile.isEmpty() && QFileInfo(m_readyProfile).isDir())
+    if (readyProfileThere())
         return;
     try {
         const QString ready = WorkFolder::file(QStringLiteral("ready-profile"));

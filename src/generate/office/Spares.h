@@ -46,6 +46,9 @@ public:
 private:
     Spares() = default;
     std::unique_ptr<OfficeInstance> takeLikeliest();
+    // Counts the office's session and has a replacement started.
+    std::unique_ptr<OfficeInstance> handOut(std::unique_ptr<OfficeInstance> office);
+    bool readyProfileThere() const;
     bool readyForASession(OfficeInstance& office, Clock::time_point deadline);
     void topUp();
     // Tops up a moment later, from the event loop.
