@@ -34,19 +34,25 @@ void Form2::PrintReport()
     std::unique_ptr<Application> application;
     std::shared_ptr<Document> document;
     int pages = 0;
+    // After a failed step the office may be gone: the user hears of that step only,
+    // and the session ends with these objects.
     {
         const Busy busy(*this);
-        proc.run(100, [&] { application = engine().createApplication(); });
-        proc.run(102, [&] { document = use(application).Documents().Open(mWordFile, true); });
-        proc.run(104, [&] { pages = use(document).ComputeStatistics(Document::kStatisticPages); });
+        if (!proc.run(100, [&] { application = engine().createApplication(); }) ||
+            !proc.run(102,
+                      [&] { document = use(application).Documents().Open(mWordFile, true); }) ||
+            !proc.run(104,
+                      [&] { pages = use(document).ComputeStatistics(Document::kStatisticPages); }))
+            return;
     }
     QPrinter printer(QPrinter::HighResolution);
     bool accepted = false;
-    if (pages > 0)
-        proc.run(106, [&] { accepted = Dialogs::print(printer, pages); });
+    if (pages > 0 && !proc.run(106, [&] { accepted = Dialogs::print(printer, pages); }))
+        return;
     if (accepted) {
         const Busy busy(*this);
-        proc.run(108, [&] { printOn(printer, use(document), pages); });
+        if (!proc.run(108, [&] { printOn(printer, use(document), pages); }))
+            return;
     }
     proc.run(110, [&] { use(document).Close(0); });
     proc.run(112, [&] { use(application).quit(); });
