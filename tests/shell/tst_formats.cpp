@@ -56,6 +56,14 @@ bool titleBlockInOrder(const QString& text)
     return true;
 }
 
+void killOfficesOn(automation::testing::FaultyEngine& engine, const QString& operation)
+{
+    engine.onEnter(operation, [] {
+        for (pid_t office : testing::ourOfficeProcesses())
+            ::kill(office, SIGKILL);
+    });
+}
+
 int pdfPages(const QString& pdf)
 {
     const QString info = output(QStringLiteral("pdfinfo"), {pdf});
@@ -170,10 +178,7 @@ private slots:
         const QString target = folder + QLatin1Char('/') + name;
         QVERIFY(testing::writeFile(target, "the user's old report"));
         automation::testing::FaultyEngine killing;
-        killing.onEnter(operation, [] {
-            for (pid_t office : testing::ourOfficeProcesses())
-                ::kill(office, SIGKILL);
-        });
+        killOfficesOn(killing, operation);
         automation::testing::EngineOverride use(killing);
         Dialogs::clearShown();
         Dialogs::setNextFileName(target);
@@ -243,10 +248,7 @@ private slots:
         Form2& preview = report();
         const QString printed = m_run.filePath(QStringLiteral("printed.pdf"));
         automation::testing::FaultyEngine killing;
-        killing.onEnter(operation, [] {
-            for (pid_t office : testing::ourOfficeProcesses())
-                ::kill(office, SIGKILL);
-        });
+        killOfficesOn(killing, operation);
         automation::testing::EngineOverride use(killing);
         Dialogs::clearShown();
         Dialogs::setNextPrintFile(printed, 0, 0);
