@@ -29,18 +29,27 @@ void WriteBytesIfAbsent(const QByteArray& bytes, const QString& path)
     if (FileExists(path))
         return;
 
-    QFile file(path);
-    // NewOnly refuses a file (or a link) that appeared after the test above, so we
+    // O_EXCL refuses a file (or a link) that appeared after the test above, so we
     // never write through something we did not create.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-        throw Failure(QStringLiteral("Cannot create %1: %2").arg(path, file.errorString()));
-
-    const bool written = file.write(bytes) == bytes.size() && file.flush();
-    const QString reason = file.errorString();
-    file.close();
-    if (!written || file.error() != QFileDevice::NoError) {
-        QFile::remove(path);
-        throw Failure(QStringLiteral("Cannot write %1: %2").arg(path, reason));
+    const QByteArray name = QFile::encodeName(path);
+    const OpenFile file(::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+    if (!file.isOpen())
+        throw Failure(QStringLiteral("Cannot create %1: %2")
+                          .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+    // Written with the system's own calls, so that a short write keeps its reason
+    // ("No space left on device"), which a buffered file loses.
+    for (qsizetype written = 0; written < bytes.size();) {
+        const ssize_t n =
+            ::write(file.handle(), bytes.constData() + written, size_t(bytes.size() - written));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            const int error = n < 0 ? errno : ENOSPC;
+            ::unlink(name.constData());
+            throw Failure(QStringLiteral("Cannot write %1: %2")
+                              .arg(path, QString::fromLocal8Bit(std::strerror(error))));
+        }
+        written += n;
     }
 }
 

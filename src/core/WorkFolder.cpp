@@ -3,6 +3,9 @@
 #include "ExitCleanup.h"
 #include "Failure.h"
 #include "MainThread.h"
+#include "PosixFile.h"
+#include "ProcessStat.h"
+#include "SafeRemoval.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,6 +13,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,6 +30,7 @@ struct Current
 {
     QString folder;
     QString note; // the runtime note that leads to it, if one could be made
+    int lock = -1; // the marker, held locked for as long as the folder is in use
 };
 
 Current& current()
@@ -41,20 +47,10 @@ bool isOurPrivateFolder(const QString& folder)
 }
 
 // A process is known by its pid and its start time: a pid alone can be reused.
-QByteArray startTimeOf(pid_t pid)
-{
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray line = stat.readAll();
-    // "pid (comm) state ppid ..."; the name may hold anything, so count from its end.
-    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
-    return fields.size() > 19 ? fields[19] : QByteArray();
-}
-
 QByteArray ownerMark(pid_t pid)
 {
-    return QByteArray::number(pid) + ' ' + startTimeOf(pid);
+    const auto stat = readProcessStat(pid);
+    return QByteArray::number(pid) + ' ' + (stat ? stat->startTime : QByteArray());
 }
 
 QList<QByteArray> markerLines(const QString& folder)
@@ -65,25 +61,36 @@ QList<QByteArray> markerLines(const QString& folder)
     return marker.readAll().split('\n');
 }
 
-bool ownerIsGone(const QList<QByteArray>& marker)
+// Whether nobody holds the marker's lock. The lock is seen across PID namespaces,
+// where the owner's pid is not: a copy of the program in a container that shares
+// TEMP has a pid we cannot see, but its lock we can.
+bool markerUnlocked(const QString& folder)
+{
+    const OpenFile marker(::open(QFile::encodeName(QDir(folder).filePath(kOwnerMarker)).constData(),
+                                 O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    return marker.isOpen() && ::flock(marker.handle(), LOCK_SH | LOCK_NB) == 0;
+}
+
+// Gone only when both say so: its lock is free (a running copy holds it, wherever
+// it runs) and its pid names no such process here (a copy of a version that took
+// no lock is still running).
+bool ownerIsGone(const QString& folder, const QList<QByteArray>& marker)
 {
     if (marker.isEmpty())
         return false; // not ours to judge
     const QByteArray& mark = marker.first();
     const pid_t pid = pid_t(mark.left(mark.indexOf(' ')).toLong());
-    return pid > 0 && ownerMark(pid) != mark;
+    return pid > 0 && ownerMark(pid) != mark && markerUnlocked(folder);
 }
 
-// The folder with the sockets its marker notes.
+// The folder with the sockets its marker notes: only names that our offices bind,
+// whatever else someone may have written there.
 void removeWithNotedSockets(const QString& folder, const QList<QByteArray>& marker)
 {
-    for (const QByteArray& line : marker.mid(1)) {
-        struct stat info;
-        if (!line.isEmpty() && ::lstat(line.constData(), &info) == 0 && S_ISSOCK(info.st_mode) &&
-            info.st_uid == ::getuid())
-            ::unlink(line.constData());
-    }
-    QDir(folder).removeRecursively();
+    for (const QByteArray& line : marker.mid(1))
+        if (!line.isEmpty())
+            SafeRemoval::removeOfficeSocket(line.constData());
+    SafeRemoval::removeFolder(folder);
 }
 
 void removeFolderOfAGoneRun(const QString& folder)
@@ -91,7 +98,7 @@ void removeFolderOfAGoneRun(const QString& folder)
     if (!isOurPrivateFolder(folder))
         return;
     const QList<QByteArray> marker = markerLines(folder);
-    if (ownerIsGone(marker))
+    if (ownerIsGone(folder, marker))
         removeWithNotedSockets(folder, marker);
 }
 
@@ -126,6 +133,8 @@ void leaveNote(const QString& folder)
 void forgetCurrent()
 {
     Current& made = current();
+    if (made.lock >= 0)
+        ::close(made.lock);
     if (!made.note.isEmpty()) {
         QFile::remove(made.note);
         ExitCleanup::forget(made.note);
@@ -171,14 +180,20 @@ QString path()
     if (!::mkdtemp(pattern.data()))
         throw cannotMake(QString::fromLocal8Bit(std::strerror(errno)));
     const QString made = QFile::decodeName(pattern);
-    QFile marker(QDir(made).filePath(kOwnerMarker));
-    if (!marker.open(QIODevice::WriteOnly | QIODevice::NewOnly) ||
-        marker.write(ownerMark(::getpid()) + '\n') <= 0 || !marker.flush()) {
-        const QString reason = marker.errorString();
-        QDir(made).removeRecursively();
+    // Locked from the start to the end of the run; the lock goes with the process.
+    const int marker = ::open(QFile::encodeName(QDir(made).filePath(kOwnerMarker)).constData(),
+                              O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    const QByteArray mark = ownerMark(::getpid()) + '\n';
+    if (marker < 0 || ::flock(marker, LOCK_EX | LOCK_NB) != 0 ||
+        ::write(marker, mark.constData(), size_t(mark.size())) != mark.size()) {
+        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+        if (marker >= 0)
+            ::close(marker);
+        SafeRemoval::removeFolder(made);
         throw cannotMake(reason);
     }
     current().folder = made;
+    current().lock = marker;
     ExitCleanup::add(made, ExitCleanup::Kind::Folder);
     leaveNote(made);
     return made;

@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QTimer>
 
+#include <csignal>
 #include <cstdio>
 #include <optional>
 #include <unistd.h>
@@ -78,6 +79,9 @@ private:
 
 int runApplication(int argc, char* argv[], const std::function<void(Form1&)>& whenShown)
 {
+    // A reader of standard error that went away makes a warning fail, not the
+    // program end on the spot, its working files left and its report lost.
+    std::signal(SIGPIPE, SIG_IGN);
     // Made before the stop requests are taken and gone after they no longer are,
     // so that a request never looks for an application that is going.
     std::optional<QApplication> app;

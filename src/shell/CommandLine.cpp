@@ -2,17 +2,33 @@
 
 #include "core/Product.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
 namespace statusmill {
+
+namespace {
+
+// The answer went out whole, or the caller hears why not: a status of 0 would
+// tell a script that it has the version when it has nothing.
+int finishAnswer()
+{
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout))
+        return 0;
+    const int error = errno;
+    std::fprintf(stderr, "statusmill: cannot write the answer: %s\n", std::strerror(error));
+    return 1;
+}
+
+} // namespace
 
 std::optional<int> answerInfoRequest(int argc, char* argv[])
 {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--version") == 0) {
             std::printf("statusmill %s\n", STATUSMILL_VERSION);
-            return 0;
+            return finishAnswer();
         }
         if (std::strcmp(argv[i], "--help") == 0) {
             std::printf("Usage: statusmill [Qt options]\n"
@@ -24,7 +40,7 @@ std::optional<int> answerInfoRequest(int argc, char* argv[])
                         "Any other option is Qt's own (for example -platform or -display);\n"
                         "see statusmill(1).\n",
                         kProductName);
-            return 0;
+            return finishAnswer();
         }
     }
     return std::nullopt;

@@ -1,5 +1,7 @@
 #include "Dialogs.h"
 
+#include "PrintDialog.h"
+
 #include "core/StopRequest.h"
 
 #include <QApplication>
@@ -7,7 +9,6 @@
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QMessageBox>
-#include <QPrintDialog>
 #include <QPrinter>
 #include <QQueue>
 #include <QSpacerItem>
@@ -158,7 +159,7 @@ bool print(QPrinter& printer, int pages)
         return true;
     }
 
-    QPrintDialog dialog(&printer, QApplication::activeWindow());
+    PrintDialog dialog(&printer, QApplication::activeWindow());
     dialog.setMinMax(1, pages);
     dialog.setOption(QAbstractPrintDialog::PrintPageRange);
     return dialog.exec() == QDialog::Accepted;

@@ -2,10 +2,13 @@
 #include "core/Random.h"
 #include "core/WorkFolder.h"
 #include "support/Seams.h"
+#include "support/TestFiles.h"
 
 #include <QProcess>
+#include <QScopeGuard>
 #include <QtTest>
 #include <set>
+#include <unistd.h>
 
 using namespace statusmill;
 
@@ -126,27 +129,52 @@ private slots:
     }
 
     // A killed run leaves its working folder (and its offices' sockets outside it);
-    // the next start removes them, and nothing of a copy that still runs, of
-    // another user or without our marker.
+    // the next start removes them, and nothing of a copy that still runs (also one
+    // in another PID namespace, whose pid we cannot see), of another user or
+    // without our marker; nor anything but an office's socket that a marker names.
     void leftoversOfAKilledRunGoAtTheNextStart()
     {
         m_temp.emplace("TEMP", QFile::encodeName(m_base.path()));
-        const QString socket = m_base.filePath(QStringLiteral("OSL_PIPE_test_socket"));
-        auto start = [](const QStringList& arguments, QProcess& probe) {
-            probe.start(QCoreApplication::applicationDirPath() +
-                            QStringLiteral("/workfolder_probe"),
-                        arguments);
+        const QString socket = QStringLiteral("/tmp/OSL_PIPE_%1_statusmill-test-%2")
+                                   .arg(::getuid())
+                                   .arg(Random::uniqueSuffix());
+        auto start = [](const QStringList& arguments, QProcess& probe,
+                        const QString& program = QString()) {
+            const QString probeFile =
+                QCoreApplication::applicationDirPath() + QStringLiteral("/workfolder_probe");
+            if (program.isEmpty())
+                probe.start(probeFile, arguments);
+            else
+                probe.start(program, QStringList(arguments).replaceInStrings(
+                                         QStringLiteral("<probe>"), probeFile));
             probe.waitForReadyRead(10000);
             return QString::fromLocal8Bit(probe.readLine()).trimmed();
         };
         QProcess killed;
         QProcess running;
+        QProcess contained;
         const QString killedFolder = start({socket}, killed);
         const QString runningFolder = start({}, running);
+        // In a PID namespace of its own, as in a container that shares TEMP.
+        const QString containedFolder =
+            start({"--pid", "--fork", "--kill-child", "--mount-proc", "<probe>"}, contained,
+                  QStringLiteral("unshare"));
         QVERIFY(QFileInfo(killedFolder).isDir() && QFileInfo(runningFolder).isDir());
         QVERIFY(QFileInfo(socket).exists());
         killed.kill();
         QVERIFY(killed.waitForFinished(10000));
+
+        // Names a marker may hold that are no socket of an office of ours.
+        const QString victim = m_base.filePath(QStringLiteral("victim.sock"));
+        QVERIFY(testing::writeFile(victim, QByteArray("not ours to remove")));
+        QFile marker(killedFolder + QStringLiteral("/.statusmill-owner"));
+        QVERIFY(marker.open(QIODevice::Append));
+        marker.write(QFile::encodeName(victim) + "\nvictim.sock\n/tmp/../" +
+                     QFile::encodeName(victim.mid(5)) + '\n');
+        marker.close();
+        const QString current = QDir::currentPath();
+        QDir::setCurrent(m_base.path());
+        const auto back = qScopeGuard([&] { QDir::setCurrent(current); });
 
         const QString unmarked = m_base.filePath(QStringLiteral("statusmill-nomark"));
         QVERIFY(QDir().mkdir(unmarked));
@@ -157,12 +185,31 @@ private slots:
 
         QVERIFY(!QFileInfo::exists(killedFolder));
         QVERIFY(!QFileInfo::exists(socket));
+        QVERIFY(QFileInfo::exists(victim));
         QVERIFY(QFileInfo(runningFolder).isDir());
         QVERIFY(QFileInfo(unmarked).isDir());
+        if (!containedFolder.isEmpty()) {
+            QVERIFY(QFileInfo(containedFolder).isDir());
+            // And the contained copy's own start leaves ours alone too.
+            QProcess sweep;
+            sweep.start(QStringLiteral("unshare"),
+                        {"--pid", "--fork", "--kill-child", "--mount-proc",
+                         QCoreApplication::applicationDirPath() + QStringLiteral("/workfolder_probe"),
+                         "sweep"});
+            QVERIFY(sweep.waitForFinished(10000));
+            QVERIFY(QFileInfo(runningFolder).isDir());
+            contained.kill();
+            contained.waitForFinished(10000);
+        } else {
+            qWarning("unshare could not make a PID namespace; that case went untried");
+        }
         running.kill();
         running.waitForFinished(10000);
         WorkFolder::removeLeftovers();
         QVERIFY(!QFileInfo::exists(runningFolder));
+        // The contained copy dies a moment after the unshare that waited for it.
+        QTRY_VERIFY_WITH_TIMEOUT((WorkFolder::removeLeftovers(), !QFileInfo::exists(containedFolder)),
+                                 5000);
     }
 };
 

@@ -1,7 +1,8 @@
 // A run of the program as far as the working folder goes: makes its folder, notes
 // a socket of its own outside it when asked, prints the folder and waits to be
-// killed, as a run that is killed would leave things.
-//   workfolder_probe [SOCKET_PATH]
+// killed, as a run that is killed would leave things. Or, with "sweep", a start
+// that only removes what earlier runs left.
+//   workfolder_probe [SOCKET_PATH | sweep]
 
 #include "core/WorkFolder.h"
 
@@ -15,6 +16,10 @@
 
 int main(int argc, char* argv[])
 {
+    if (argc > 1 && std::strcmp(argv[1], "sweep") == 0) {
+        statusmill::WorkFolder::removeLeftovers();
+        return 0;
+    }
     const QString folder = statusmill::WorkFolder::path();
     if (argc > 1) {
         const int handle = ::socket(AF_UNIX, SOCK_STREAM, 0);

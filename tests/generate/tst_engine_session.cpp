@@ -10,6 +10,7 @@
 #include "support/Seams.h"
 
 #include <QElapsedTimer>
+#include <QImage>
 #include <QPdfWriter>
 #include <QProcess>
 #include <QScopeGuard>
@@ -23,6 +24,7 @@ using namespace statusmill;
 using namespace statusmill::automation;
 using statusmill::testing::ourOfficeProcesses;
 using statusmill::testing::readDocumentText;
+using statusmill::testing::stillThere;
 
 class TestEngineSession : public QObject
 {
@@ -54,15 +56,6 @@ private:
             for (const QString& name : QDir(folder).entryList({pattern}, QDir::System))
                 found << QDir(folder).filePath(name);
         return found;
-    }
-
-    static QStringList stillThere(const QStringList& files)
-    {
-        QStringList remaining;
-        for (const QString& file : files)
-            if (QFileInfo(file).exists() || QFileInfo(file).isSymLink())
-                remaining << file;
-        return remaining;
     }
 
     // Whether the pipe files found for a running office are the pipe we connect
@@ -273,11 +266,21 @@ private slots:
 
     // Printing on a device draws every page asked for, and only those, from the
     // document itself, a page of the device a page of the document.
+    // Each page of the document carries a different amount of text (page p, 8p
+    // lines), so the pages that came out can be told apart by their ink.
     void printsThePagesAskedFor()
     {
+        QString body;
+        for (int page = 1; page <= 3; ++page)
+            for (int line = 0; line < 8 * page; ++line)
+                body += QStringLiteral("<text:p%1>Line %2 of page %3, of the report</text:p>")
+                            .arg(page > 1 && line == 0 ? QStringLiteral(" text:style-name=\"NewPage\"")
+                                                       : QString())
+                            .arg(line)
+                            .arg(page);
         auto application = engine().createApplication();
         auto document = application->Documents().Open(
-            sample(QStringLiteral("printed.fodt"), statusmill::testing::pagedDocument(3)));
+            sample(QStringLiteral("printed.fodt"), statusmill::testing::flatDocument({}, {}, body)));
         const QString printed = m_folder.filePath(QStringLiteral("printed.pdf"));
         {
             QPdfWriter printer(printed);
@@ -286,15 +289,71 @@ private slots:
         }
         document->Close(0);
         application->quit();
-        QProcess images;
-        images.start(QStringLiteral("pdfimages"), {QStringLiteral("-list"), printed});
-        QVERIFY(images.waitForFinished(30000));
-        // "page num type ...": the page of each image, after two heading lines.
-        QSet<int> pagesWithImages;
-        for (const QByteArray& line : images.readAllStandardOutput().split('\n').mid(2))
-            if (!line.trimmed().isEmpty())
-                pagesWithImages << line.simplified().split(' ').value(0).toInt();
-        QCOMPARE(pagesWithImages, QSet<int>({1, 2}));
+        // Every page came out as one image, and in the order asked for.
+        QProcess pages;
+        pages.start(QStringLiteral("pdftoppm"),
+                    {QStringLiteral("-gray"), QStringLiteral("-r"), QStringLiteral("30"), printed,
+                     m_folder.filePath(QStringLiteral("printed"))});
+        QVERIFY(pages.waitForFinished(30000));
+        QList<qint64> ink;
+        for (const QString& name : QDir(m_folder.path()).entryList({QStringLiteral("printed-*.pgm")})) {
+            const QImage image(m_folder.filePath(name));
+            qint64 dark = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    dark += 255 - qGray(image.pixel(x, y));
+            ink << dark;
+        }
+        QCOMPARE(ink.size(), 2);
+        // Pages 2 and 3 hold 16 and 24 lines: 1.5 times the ink (1 and 2 would be 2 times).
+        const double ratio = double(ink[1]) / double(ink[0]);
+        QVERIFY2(ratio > 1.35 && ratio < 1.65, qPrintable(QString::number(ratio)));
+    }
+
+    // The office reads the profile's URL its own way: it escapes ";", "[" and "]",
+    // expands "$name" and takes the file name in its own character set. Whatever
+    // the folder is called, the profile lands in our working folder and its pipes
+    // are bound where we name them, so that we can remove them.
+    void profileAndPipesLandWherePredicted_data()
+    {
+        QTest::addColumn<QString>("temp");
+        QTest::addColumn<QByteArray>("locale");
+        QTest::newRow("a dollar") << "x$HOME" << QByteArray("C.UTF-8");
+        QTest::newRow("a semicolon") << "x;y" << QByteArray("C.UTF-8");
+        QTest::newRow("brackets") << "x[y]" << QByteArray("C.UTF-8");
+        QTest::newRow("a space and a percent sign") << "x y%41" << QByteArray("C.UTF-8");
+        QTest::newRow("a backslash") << "x\\y" << QByteArray("C.UTF-8");
+        QTest::newRow("non-ASCII under LANG=C") << "x\u00e9\u4e2d" << QByteArray("C");
+        QTest::newRow("non-ASCII under UTF-8") << "x\u00e9\u4e2d" << QByteArray("C.UTF-8");
+    }
+
+    void profileAndPipesLandWherePredicted()
+    {
+        QFETCH(QString, temp);
+        QFETCH(QByteArray, locale);
+        const QTemporaryDir parent;
+        const QString folder = parent.filePath(temp);
+        QVERIFY(QDir().mkpath(folder));
+        const testing::EnvironmentVariable tempGuard("TEMP", QFile::encodeName(folder));
+        const testing::EnvironmentVariable language("LANG", locale);
+        const testing::EnvironmentVariable all("LC_ALL", locale);
+        WorkFolder::remove();
+        const auto removeFolder = qScopeGuard([] { WorkFolder::remove(); });
+
+        auto application = engine().createApplication();
+        const auto view = testing::inspectOffice(*application);
+        QVERIFY2(view.profileFolder.startsWith(WorkFolder::path() + QLatin1Char('/')),
+                 qPrintable(view.profileFolder));
+        QVERIFY(QFileInfo(view.profileFolder + QStringLiteral("/user/registrymodifications.xcu"))
+                    .isFile());
+        QCOMPARE(view.pipeFilesBound.size(), 2);
+        for (const QString& bound : view.pipeFilesBound)
+            QVERIFY2(view.pipeFilesPredicted.contains(bound), qPrintable(bound));
+        // Nothing made beside our folder, under a name the office read otherwise.
+        QCOMPARE(QDir(parent.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList{temp});
+        application->quit();
+        QCOMPARE(stillThere(view.pipeFilesBound), QStringList());
     }
 
     void missingOfficeIsReportedAsSuch()

@@ -9,14 +9,18 @@
 #include "support/PreviewFixture.h"
 #include "support/RunSurroundings.h"
 #include "support/SavedDocument.h"
+#include "support/Seams.h"
 #include "support/TestFiles.h"
+#include "generate/Offices.h"
 
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QtTest>
 
 #include <csignal>
+#include <ctime>
 
 using namespace statusmill;
 
@@ -152,6 +156,63 @@ private slots:
         } else {
             QCOMPARE(testing::savedDocument(target).pages, pages);
         }
+    }
+
+    // Far from UTC, each format keeps the moment the report was made as that moment,
+    // and the report shows the day it is where the user is.
+    void theMomentMadeIsKeptTrue_data()
+    {
+        QTest::addColumn<QByteArray>("zone");
+        QTest::newRow("14 hours east") << QByteArray("Pacific/Kiritimati");
+        QTest::newRow("12 hours west") << QByteArray("Etc/GMT+12");
+    }
+
+    void theMomentMadeIsKeptTrue()
+    {
+        QFETCH(QByteArray, zone);
+        const testing::EnvironmentVariable timeZone("TZ", zone);
+        ::tzset();
+        const auto back = qScopeGuard([] { ::tzset(); });
+        // Offices that live in that zone too, as they would for the user.
+        automation::endSpareOffices();
+        automation::startSpareOffices();
+        const QDateTime before = QDateTime::currentDateTimeUtc().addSecs(-1);
+        Form2& preview = report();
+        for (const char* name : {"made.docx", "made.odt"}) {
+            Dialogs::setNextFileName(m_run.filePath(QLatin1String(name)));
+            preview.PushButton6()->click();
+        }
+        const QDateTime after = QDateTime::currentDateTimeUtc().addSecs(1);
+        const auto stored = [&](const QString& file, const QString& member, const char* pattern) {
+            const QString xml =
+                output(QStringLiteral("unzip"), {QStringLiteral("-p"), m_run.filePath(file), member});
+            return QDateTime::fromString(
+                QRegularExpression(QLatin1String(pattern)).match(xml).captured(1), Qt::ISODate);
+        };
+        const QString file = output(QStringLiteral("file"), {preview.wordFile()});
+        const QDateTime moments[] = {
+            stored(QStringLiteral("made.docx"), QStringLiteral("docProps/core.xml"),
+                   "<dcterms:created[^>]*>([^<]+)<"),
+            stored(QStringLiteral("made.odt"), QStringLiteral("meta.xml"),
+                   "<meta:creation-date>([^<]+)<"),
+            // The Word 97 file keeps UTC, which `file` shows as it is.
+            QDateTime::fromString(
+                QRegularExpression(QStringLiteral("Create Time/Date: \\w+ (\\w+ +\\d+ [\\d:]+ \\d+)"))
+                    .match(file)
+                    .captured(1)
+                    .simplified(),
+                QStringLiteral("MMM d HH:mm:ss yyyy"))};
+        for (QDateTime moment : moments) {
+            if (moment.timeSpec() != Qt::UTC)
+                moment.setTimeSpec(Qt::UTC);
+            QVERIFY2(moment >= before && moment <= after,
+                     qPrintable(moment.toString(Qt::ISODate) + QLatin1Char(' ') + file));
+        }
+        const QString today = QLocale(QLocale::English).toString(QDate::currentDate(), "MMMM d, yyyy");
+        QVERIFY2(output(QStringLiteral("catdoc"), {preview.wordFile()}).contains(today), qPrintable(today));
+        QVERIFY2(output(QStringLiteral("docx2txt"), {m_run.filePath(QStringLiteral("made.docx")), "-"})
+                     .contains(today),
+                 qPrintable(today));
     }
 
     // The office is killed halfway through a conversion: reported at 130 with no

@@ -17,12 +17,16 @@
 #include "support/TestFiles.h"
 #include "ui/Dialogs.h"
 
+#include <QDirIterator>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QtTest>
 
 #include <csignal>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace statusmill;
 
@@ -35,6 +39,25 @@ const QStringList kValues{"Harbour Bridge", "Civil Works", "Maintenance", "Cable
 class TestSpares : public QObject
 {
     Q_OBJECT
+
+    // The kept profile's stamp made to fit what it now holds: its build, then the
+    // number of entries and of bytes.
+    static void restamp(const QString& kept, const QByteArray& stamp)
+    {
+        qint64 entries = 0, bytes = 0;
+        QDirIterator it(kept, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            it.next();
+            if (it.fileName() == QLatin1String("statusmill-build"))
+                continue;
+            ++entries;
+            bytes += it.fileInfo().isFile() ? it.fileInfo().size() : 0;
+        }
+        QVERIFY(testing::writeFile(kept + QStringLiteral("/statusmill-build"),
+                                   stamp.split('\n').first() + '\n' + QByteArray::number(entries) +
+                                       ' ' + QByteArray::number(bytes) + '\n'));
+    }
 
     testing::RunSurroundings m_run;
 
@@ -232,22 +255,35 @@ private slots:
 
     // The office profile kept between runs: made by the first run, whose office
     // restarts itself once; taken by the next, whose office does not; replaced when
-    // another build of the office made it, or when no office starts from it; and a
-    // cache that cannot be written costs speed, never a failure.
+    // another build made it, when no office starts from it or one must set it up
+    // anew, and when anything in it is not plain, small and the user's alone (the
+    // user is told, in one line); a cache that cannot be written costs speed, never
+    // a failure. In every case the run after makes no profile.
     void theKeptProfile_data()
     {
         QTest::addColumn<QString>("between");
         QTest::addColumn<int>("secondRunStarts");
-        QTest::newRow("kept, then taken") << "" << 1;
-        QTest::newRow("made by another build") << "stamp" << 2;
-        QTest::newRow("no office starts from it") << "broken" << 3;
-        QTest::newRow("a cache that cannot be written") << "no cache" << 2;
+        QTest::addColumn<bool>("told");
+        QTest::newRow("kept, then taken") << "" << 1 << false;
+        QTest::newRow("made by another build") << "stamp" << 2 << false;
+        QTest::newRow("no office starts from it") << "broken" << 3 << false;
+        QTest::newRow("a stale one that is set up anew") << "stub" << 2 << false;
+        QTest::newRow("a cache that cannot be written") << "no cache" << 2 << false;
+        QTest::newRow("a named pipe inside") << "fifo" << 2 << true;
+        QTest::newRow("a link out of it") << "link out" << 2 << true;
+        QTest::newRow("a file of another user") << "foreign" << 2 << true;
+        QTest::newRow("its folder writable by the group") << "group" << 2 << true;
+        QTest::newRow("a link in its place") << "link" << 2 << true;
+        QTest::newRow("a sparse file of 2 GB") << "sparse" << 2 << true;
     }
 
     void theKeptProfile()
     {
         QFETCH(QString, between);
         QFETCH(int, secondRunStarts);
+        QFETCH(bool, told);
+        if (between == QLatin1String("foreign") && ::getuid() != 0)
+            QSKIP("Only root can give a file to another user");
         std::optional<testing::EnvironmentVariable> noCache;
         if (between == QLatin1String("no cache")) {
             QVERIFY(testing::writeFile(m_run.filePath(QStringLiteral("a-file")),
@@ -256,34 +292,85 @@ private slots:
                             QFile::encodeName(m_run.filePath(QStringLiteral("a-file"))));
         }
         // A run of the program, as far as its offices go: the engine check's session.
-        const auto run = [] {
+        // What it said on standard error goes to `said`.
+        const auto run = [](QByteArray* said = nullptr) {
             automation::endSpareOffices();
             WorkFolder::remove();
+            const testing::StandardErrorCapture capture;
             const int before = testing::officeProcessesStarted();
             automation::startSpareOffices();
             automation::engine().createApplication()->quit();
+            if (said)
+                *said = capture.text();
             return testing::officeProcessesStarted() - before;
         };
         QCOMPARE(run(), 2);
-        const QString kept =
-            QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
-            QStringLiteral("/statusmill/office-profile");
-        QCOMPARE(QFileInfo(kept + QStringLiteral("/user")).isDir(), !noCache);
+        const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+                              QStringLiteral("/statusmill");
+        const QString kept = cache + QStringLiteral("/office-profile");
+        const QString user = kept + QStringLiteral("/user");
+        QCOMPARE(QFileInfo(user).isDir(), !noCache);
         const QByteArray stamp = testing::readFile(kept + QStringLiteral("/statusmill-build"));
+        const QString outside = m_run.filePath(QStringLiteral("outside"));
+        QVERIFY(QDir().mkpath(outside));
+        QVERIFY(testing::writeFile(outside + QStringLiteral("/secret"), QByteArray("the user's own")));
         if (between == QLatin1String("stamp"))
-            QVERIFY(testing::writeFile(kept + QStringLiteral("/statusmill-build"),
-                                       QByteArray("other\n")));
+            QVERIFY(testing::writeFile(kept + QStringLiteral("/statusmill-build"), QByteArray("other\n")));
         if (between == QLatin1String("broken")) {
-            QVERIFY(QDir(kept + QStringLiteral("/user")).removeRecursively());
-            QVERIFY(testing::writeFile(kept + QStringLiteral("/user"), QByteArray("not a folder")));
+            QVERIFY(QDir(user).removeRecursively());
+            QVERIFY(testing::writeFile(user, QByteArray("not a folder")));
+            restamp(kept, stamp);
+        }
+        if (between == QLatin1String("stub")) {
+            // All an office needs to set itself up anew, under a stamp that fits.
+            const QByteArray settings =
+                testing::readFile(user + QStringLiteral("/registrymodifications.xcu"));
+            QVERIFY(QDir(user).removeRecursively() && QDir().mkpath(user));
+            QVERIFY(testing::writeFile(user + QStringLiteral("/registrymodifications.xcu"),
+                                       settings));
+            restamp(kept, stamp);
+        }
+        if (between == QLatin1String("fifo"))
+            QCOMPARE(::mkfifo(QFile::encodeName(user + QStringLiteral("/pipe")).constData(), 0600), 0);
+        if (between == QLatin1String("link out"))
+            QVERIFY(QFile::link(outside + QStringLiteral("/secret"), user + QStringLiteral("/secret")));
+        if (between == QLatin1String("foreign"))
+            QCOMPARE(::chown(QFile::encodeName(user + QStringLiteral("/registrymodifications.xcu"))
+                                 .constData(),
+                             65534, 65534),
+                     0);
+        if (between == QLatin1String("group"))
+            QVERIFY(QFile::setPermissions(cache, QFile::permissions(cache) | QFileDevice::WriteGroup));
+        if (between == QLatin1String("link")) {
+            QVERIFY(QDir(kept).removeRecursively());
+            QVERIFY(QFile::link(outside, kept));
+        }
+        if (between == QLatin1String("sparse")) {
+            QFile big(user + QStringLiteral("/big"));
+            QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(qint64(2) << 30));
         }
 
-        QCOMPARE(run(), secondRunStarts);
+        QElapsedTimer clock;
+        clock.start();
+        QByteArray said;
+        QCOMPARE(run(&said), secondRunStarts);
+        QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(said.count('\n'), told ? 1 : 0);
+        if (told)
+            QVERIFY2(said.contains("kept office profile"), said.constData());
         QVERIFY2(Dialogs::shown().isEmpty(), qPrintable(Dialogs::shown().value(0).text));
+        // Nothing of what was followed or found in it went anywhere.
+        QCOMPARE(QDir(outside).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList{QStringLiteral("secret")});
+        QCOMPARE(testing::readFile(outside + QStringLiteral("/secret")), QByteArray("the user's own"));
         if (!noCache) {
-            QVERIFY(QFileInfo(kept + QStringLiteral("/user")).isDir());
-            QCOMPARE(testing::readFile(kept + QStringLiteral("/statusmill-build")), stamp);
+            QVERIFY(QFileInfo(user).isDir() && !QFileInfo(kept).isSymLink());
+            QCOMPARE(testing::readFile(kept + QStringLiteral("/statusmill-build")).split('\n').first(),
+                     stamp.split('\n').first());
+            QCOMPARE(QFile::permissions(cache) & QFileDevice::WriteGroup, QFileDevice::Permissions());
         }
+        // What replaced it is whole: the next run starts at once.
+        QCOMPARE(run(), noCache ? 2 : 1);
     }
 
     // Only the first office of a program run makes a new profile (and so starts

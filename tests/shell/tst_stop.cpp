@@ -32,6 +32,8 @@ class TestStop : public QObject
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
                            m_home.filePath(QStringLiteral("config")));
+        environment.insert(QStringLiteral("XDG_CACHE_HOME"),
+                           m_home.path() + QStringLiteral("/cache"));
         environment.insert(QStringLiteral("TEMP"), m_home.path());
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         probe.process.setProcessEnvironment(environment);

@@ -6,6 +6,7 @@
 #include "generate/office/OfficeApplication.h"
 #include "generate/office/OfficeDocument.h"
 #include "generate/office/OfficeProcess.h"
+#include "generate/office/PipeFiles.h"
 #include "generate/office/TextReplacer.h"
 
 #include <com/sun/star/beans/PropertyValue.hpp>
@@ -29,6 +30,9 @@ OfficeView inspectOffice(automation::Application& application)
     session.call([&] {
         office::OfficeInstance* instance = session.office();
         view.processId = instance->process().pid();
+        view.profileFolder = instance->profileFolder();
+        view.pipeFilesPredicted = instance->predictedPipeFiles();
+        view.pipeFilesBound = office::pipeFilesBoundBy(instance->process().pid());
         view.openDocuments = 0;
         const auto components = instance->desktop()->getComponents()->createEnumeration();
         for (; components->hasMoreElements(); components->nextElement())

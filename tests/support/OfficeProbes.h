@@ -16,6 +16,9 @@ struct OfficeView
     long long processId = -1;
     int openDocuments = -1;
     int recentDocuments = -1; // the office's own list of recently used documents
+    QString profileFolder;
+    QStringList pipeFilesPredicted; // as the engine worked them out at launch
+    QStringList pipeFilesBound;     // as the office has bound them
 };
 
 // Throws Failure when the application did not come from the office engine, or its

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QList>
 
 #include <unistd.h>
@@ -35,15 +36,38 @@ inline QList<pid_t> officeProcessesOf(pid_t parent)
     return found;
 }
 
-// The sockets offices of this user have in the shared temporary folders.
-inline QStringList officeSockets()
+// The sockets of the offices of the program `pid`, with its working folders in
+// `temp`: those its working folders' markers name (every socket an office of ours
+// is given, or binds, is noted there), and those named after its pipes. Other
+// programs' offices of the same user, another LibreOffice among them, are none of
+// them.
+inline QStringList officeSocketsOf(pid_t pid, const QString& temp)
 {
     QStringList found;
-    const QString pattern = QStringLiteral("OSL_PIPE_%1_*").arg(::getuid());
+    const QString pattern = QStringLiteral("OSL_PIPE_%1_statusmill-%2-*").arg(::getuid()).arg(pid);
     for (const QString& folder : {QStringLiteral("/tmp"), QStringLiteral("/var/tmp")})
         for (const QString& name : QDir(folder).entryList({pattern}, QDir::System))
             found << QDir(folder).filePath(name);
+    const QDir base(temp);
+    for (const QString& work : base.entryList({QStringLiteral("statusmill-*")}, QDir::Dirs)) {
+        QFile marker(base.filePath(work + QStringLiteral("/.statusmill-owner")));
+        if (!marker.open(QIODevice::ReadOnly))
+            continue;
+        for (const QByteArray& line : marker.readAll().split('\n').mid(1))
+            if (!line.isEmpty() && !found.contains(QFile::decodeName(line)))
+                found << QFile::decodeName(line);
+    }
     return found;
+}
+
+// Those of the files that are still there.
+inline QStringList stillThere(const QStringList& files)
+{
+    QStringList there;
+    for (const QString& file : files)
+        if (QFileInfo::exists(file) || QFileInfo(file).isSymLink())
+            there << file;
+    return there;
 }
 
 inline QList<pid_t> ourOfficeProcesses()

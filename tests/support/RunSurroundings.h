@@ -23,7 +23,6 @@ class RunSurroundings
 public:
     void enter()
     {
-        m_socketsBefore = officeSockets();
         m_temp = std::make_unique<QTemporaryDir>();
         m_guards.emplace(m_temp->path());
         automation::startSpareOffices();
@@ -32,13 +31,13 @@ public:
     // Whether no office of ours, nor a socket of one, outlived the test.
     bool leave()
     {
+        const QStringList ourSockets = officeSocketsOf(::getpid(), m_temp->path());
         automation::endSpareOffices();
         const bool noOfficeLeft = ourOfficeProcesses().isEmpty();
         WorkFolder::remove();
         m_guards.reset();
-        QStringList socketsLeft = officeSockets();
-        for (const QString& socket : std::as_const(m_socketsBefore))
-            socketsLeft.removeAll(socket);
+        const QStringList socketsLeft =
+            stillThere(ourSockets + officeSocketsOf(::getpid(), m_temp->path()));
         if (!socketsLeft.isEmpty())
             qWarning("Sockets left: %s", qPrintable(socketsLeft.join(QLatin1Char(' '))));
         return noOfficeLeft && socketsLeft.isEmpty();
@@ -64,7 +63,6 @@ private:
 
     std::unique_ptr<QTemporaryDir> m_temp;
     std::optional<Guards> m_guards;
-    QStringList m_socketsBefore;
 };
 
 } // namespace statusmill::testing

@@ -1,21 +1,14 @@
 #include "OfficeApplication.h"
 
-#include <QDateTime>
+#include "CreationDate.h"
+
 #include <QFileInfo>
 
-#include <com/sun/star/beans/XPropertySet.hpp>
-#include <com/sun/star/container/XEnumeration.hpp>
-#include <com/sun/star/container/XEnumerationAccess.hpp>
 #include <com/sun/star/document/MacroExecMode.hpp>
 #include <com/sun/star/document/UpdateDocMode.hpp>
-#include <com/sun/star/document/XDocumentProperties.hpp>
-#include <com/sun/star/document/XDocumentPropertiesSupplier.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/lang/XServiceInfo.hpp>
-#include <com/sun/star/text/XTextFieldsSupplier.hpp>
-#include <com/sun/star/util/DateTime.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
-#include <com/sun/star/util/XUpdatable.hpp>
 
 namespace statusmill::office {
 
@@ -34,34 +27,6 @@ bool isTemplateFile(const QString& path)
     const QString suffix = QFileInfo(path).suffix().toLower();
     return suffix == QLatin1String("dot") || suffix == QLatin1String("dotx") ||
            suffix == QLatin1String("ott");
-}
-
-// A template opened is a new document made from it: made now. Its fields of the
-// creation date (the report's date) show this day, in the document and in every
-// file saved from it. The office reads a Word creation-date field as fixed text,
-// the result the file last held, so the fields are made to follow the date again.
-void stampCreation(const Reference<css::lang::XComponent>& document)
-{
-    const QDateTime now = QDateTime::currentDateTime();
-    css::util::DateTime made;
-    made.Year = sal_Int16(now.date().year());
-    made.Month = sal_uInt16(now.date().month());
-    made.Day = sal_uInt16(now.date().day());
-    made.Hours = sal_uInt16(now.time().hour());
-    made.Minutes = sal_uInt16(now.time().minute());
-    made.Seconds = sal_uInt16(now.time().second());
-    Reference<css::document::XDocumentPropertiesSupplier>(document, UNO_QUERY_THROW)
-        ->getDocumentProperties()
-        ->setCreationDate(made);
-    const auto fields =
-        Reference<css::text::XTextFieldsSupplier>(document, UNO_QUERY_THROW)->getTextFields();
-    for (const auto list = fields->createEnumeration(); list->hasMoreElements();) {
-        const Reference<css::beans::XPropertySet> field(list->nextElement(), UNO_QUERY);
-        if (!supports(field, "com.sun.star.text.TextField.DocInfo.CreateDateTime"))
-            continue;
-        field->setPropertyValue("IsFixed", css::uno::Any(false));
-        Reference<css::util::XUpdatable>(field, UNO_QUERY_THROW)->update();
-    }
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "OfficeDocument.h"
 
+#include "CreationDate.h"
 #include "DocumentReplace.h"
 #include "PageRenderer.h"
 #include "core/FileHelpers.h"
@@ -258,12 +259,19 @@ void OfficeDocument::store(const QString& path, const char* filter,
 
 void OfficeDocument::SaveAs(const QString& path, FileFormat format)
 {
+    const auto dated = [&](CreationDateForm form) {
+        ensureOpen();
+        m_session->call([&] { prepareCreationDate(m_component, form); });
+    };
     switch (format) {
     case FormatDocument:
+        dated(CreationDateForm::Local);
         return store(path, "MS Word 97");
     case FormatXMLDocument:
+        dated(CreationDateForm::Utc);
         return store(path, "MS Word 2007 XML");
     case FormatOpenDocumentText:
+        dated(CreationDateForm::Utc);
         return store(path, "writer8");
     }
     throw Failure(QStringLiteral("The document engine cannot save in format %1.").arg(int(format)));

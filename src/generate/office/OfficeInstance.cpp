@@ -2,13 +2,14 @@
 
 #include "Limits.h"
 #include "PipeFiles.h"
+#include "ProfileCopy.h"
+#include "core/SafeRemoval.h"
 #include "core/Failure.h"
 #include "core/Random.h"
 #include "core/StopRequest.h"
 #include "core/WorkFolder.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QScopeGuard>
 
@@ -105,27 +106,6 @@ QString secondsText(std::chrono::milliseconds limit)
     return seconds == 1 ? QStringLiteral("1 second") : QStringLiteral("%1 seconds").arg(seconds);
 }
 
-void copyProfile(const QString& from, const QString& to)
-{
-    const QDir source(from);
-    QDirIterator files(from, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                       QDirIterator::Subdirectories);
-    if (!QDir().mkpath(to))
-        throw Failure(QStringLiteral("Cannot make the office profile folder %1").arg(to));
-    while (files.hasNext()) {
-        const QString path = files.next();
-        const QString relative = source.relativeFilePath(path);
-        if (relative == QLatin1String("tmp") || relative.startsWith(QLatin1String("tmp/")))
-            continue;
-        const QFileInfo info = files.fileInfo();
-        const QString target = QDir(to).filePath(relative);
-        const bool copied =
-            info.isDir() && !info.isSymLink() ? QDir().mkpath(target) : QFile::copy(path, target);
-        if (!copied)
-            throw Failure(QStringLiteral("Cannot copy the office profile to %1").arg(to));
-    }
-}
-
 std::unique_ptr<OfficeInstance> OfficeInstance::launch(const QString& program,
                                                        const QString& readyProfile)
 {
@@ -151,9 +131,13 @@ OfficeInstance::OfficeInstance(const QString& program, const QString& profileFol
                                const QString& pipeName)
     : m_profileFolder(profileFolder), m_pipeName(pipeName),
       m_process(program, m_profileFolder, m_pipeName),
-      m_pipeFiles(pipeFilesNamed(m_pipeName) +
-                  pipeFilesOfProfile(userInstallationUrl(m_profileFolder)))
+      m_pipeFiles(predictedPipeFiles())
 {}
+
+QStringList OfficeInstance::predictedPipeFiles() const
+{
+    return pipeFilesNamed(m_pipeName) + pipeFilesOfProfile(userInstallationUrl(m_profileFolder));
+}
 
 OfficeInstance::~OfficeInstance()
 {
@@ -172,7 +156,7 @@ void OfficeInstance::connect(Clock::time_point deadline, const ProfileMade& prof
             const auto code = m_process.exitCode();
             if (code == kProfileCreatedExitCode && m_restarts++ < 2) {
                 if (profileMade)
-                    profileMade(m_profileFolder);
+                    profileMade();
                 m_process.start();
                 continue;
             }
@@ -280,7 +264,7 @@ void OfficeInstance::end(bool orderly)
     for (const QString& path : std::as_const(m_pipeFiles))
         WorkFolder::forgetOutsideFile(path);
     releaseEverything();
-    QDir(m_profileFolder).removeRecursively();
+    SafeRemoval::removeFolder(m_profileFolder);
 }
 
 void OfficeInstance::releaseEverything()

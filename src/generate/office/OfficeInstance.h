@@ -26,16 +26,12 @@ namespace statusmill::office {
 // "1 second", "60 seconds": a time limit as messages give it.
 QString secondsText(std::chrono::milliseconds limit);
 
-// Copies a profile an office has made, without the temporary folder of ours
-// inside it, so that another office can start from it. Throws Failure.
-void copyProfile(const QString& from, const QString& to);
-
 class OfficeInstance
 {
 public:
     using Clock = std::chrono::steady_clock;
-    // Told the profile folder of an office that has just made its new profile.
-    using ProfileMade = std::function<void(const QString& profileFolder)>;
+    // Told when the office has just made its new profile (see profileFolder()).
+    using ProfileMade = std::function<void()>;
 
     // Starts soffice.bin and returns without waiting for it. Its profile is a copy
     // of `readyProfile` where one is given (an office then starts at once), else a
@@ -43,13 +39,16 @@ public:
     // 81. Throws Failure when the office cannot be launched.
     static std::unique_ptr<OfficeInstance> launch(const QString& program,
                                                   const QString& readyProfile);
-    // Kills what still runs and removes the profile: destroying one never waits.
+    // Ends it as end(false) does: a running office is killed and reaped, which
+    // takes a moment; an orderly end is end()'s.
     ~OfficeInstance();
     OfficeInstance(const OfficeInstance&) = delete;
     OfficeInstance& operator=(const OfficeInstance&) = delete;
 
     // Waits until the office accepts the connection, restarting it once it has
-    // made a new profile (after telling `profileMade`), and gets its desktop. Throws
+    // made a new profile (after telling `profileMade`; an office that started on a
+    // copy of a ready profile and still had to make one shows that profile stale),
+    // and gets its desktop. Throws
     // Failure, or a UNO exception, when it ends, stops or is not there by `deadline`.
     void connect(Clock::time_point deadline, const ProfileMade& profileMade);
     bool connected() const { return m_desktop.is(); }
@@ -59,6 +58,9 @@ public:
     // Whether it answers a cheap call within `limit` with no document open: fit to
     // serve a new session. A hung office is killed by the watchdog then. Never throws.
     bool answersWithNothingOpen(std::chrono::milliseconds limit);
+
+    // The socket files its pipes are bound to, as worked out at launch.
+    QStringList predictedPipeFiles() const;
 
     // Whether its profile and temporary folder are still where it was launched:
     // without them it fails every save.
@@ -72,6 +74,7 @@ public:
     // Whether it started on a copy of a ready profile, and whether it then failed
     // to start by itself: ended with an exit code, or never accepted a connection.
     bool startedFromCopy() const { return m_fromCopy; }
+    const QString& profileFolder() const { return m_profileFolder; }
     bool failedToStart() const { return m_failedToStart; }
     int sessionsServed() const { return m_sessionsServed; }
     void countSession() { ++m_sessionsServed; }

@@ -14,8 +14,12 @@ namespace statusmill::office {
 // office that died. Takes no lock and allocates nothing.
 void endEveryOfficeNow();
 
-// The profile folder as the office's -env:UserInstallation takes it.
+// The profile folder's URL as the office itself writes it, and works out the name
+// of the pipe that guards the profile from (see PipeFiles.h).
 QString userInstallationUrl(const QString& profileFolder);
+// The same as the office's -env:UserInstallation must be given it, so that it
+// arrives as that URL.
+QString userInstallationArgument(const QString& profileFolder);
 
 // One soffice.bin process that we started and own: its pid is ours to wait for
 // and to kill, unlike the soffice wrapper's, which restarts the office behind us.
@@ -51,6 +55,10 @@ public:
     void killNow();
 
 private:
+    void releasePidfd();
+    // Reaps the ended process and keeps its exit code.
+    void forget(pid_t pid);
+
     QString m_program;
     QString m_profileFolder;
     QString m_pipeName;

@@ -1,12 +1,13 @@
 #include "PipeFiles.h"
 
+#include "core/SafeRemoval.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace statusmill::office {
@@ -79,13 +80,8 @@ QStringList pipeFilesBoundBy(pid_t pid)
 
 void removePipeFiles(const QStringList& paths)
 {
-    for (const QString& path : paths) {
-        const QByteArray name = QFile::encodeName(path);
-        struct stat status = {};
-        if (::lstat(name.constData(), &status) == 0 && S_ISSOCK(status.st_mode) &&
-            status.st_uid == ::getuid())
-            ::unlink(name.constData());
-    }
+    for (const QString& path : paths)
+        SafeRemoval::removeOfficeSocket(path);
 }
 
 } // namespace statusmill::office

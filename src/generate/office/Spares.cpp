@@ -4,8 +4,10 @@
 #include "Limits.h"
 #include "OfficeInstance.h"
 #include "OfficeLocation.h"
+#include "ProfileCopy.h"
 #include "core/Failure.h"
 #include "core/MainThread.h"
+#include "core/SafeRemoval.h"
 #include "core/StopRequest.h"
 #include "core/WorkFolder.h"
 
@@ -97,10 +99,15 @@ bool Spares::blameKeptProfile(const OfficeInstance& office)
     // It made an office fail by itself: set aside, and the next office makes a new
     // one (which is kept in its place).
     KeptProfile::setAside();
-    QDir(m_readyProfile).removeRecursively();
+    dropReadyProfile();
+    return true;
+}
+
+void Spares::dropReadyProfile()
+{
+    SafeRemoval::removeFolder(m_readyProfile);
     m_readyProfile.clear();
     m_readyIsKept = false;
-    return true;
 }
 
 void Spares::end()
@@ -143,7 +150,7 @@ std::unique_ptr<OfficeInstance> Spares::take()
         std::unique_ptr<OfficeInstance> office;
         try {
             office = OfficeInstance::launch(program, m_readyProfile);
-            office->connect(deadline, [this](const QString& folder) { keepReadyProfile(folder); });
+            office->connect(deadline, [this, &office] { profileMadeBy(*office); });
             return handOut(std::move(office));
         } catch (const uno::css::uno::Exception& e) {
             if (office)
@@ -229,7 +236,7 @@ bool Spares::readyForASession(OfficeInstance& office, Clock::time_point deadline
         // One still starting is waited for: that is still sooner than a new one.
         if (!office.connected())
             office.connect(std::min(office.launchedAt() + startTimeLimit(), deadline),
-                           [this](const QString& folder) { keepReadyProfile(folder); });
+                           [this, &office] { profileMadeBy(office); });
         return office.profileIntact() && office.answersWithNothingOpen(kReadinessLimit);
     } catch (...) {
         return false;
@@ -287,13 +294,25 @@ void Spares::topUp()
     }
 }
 
+void Spares::profileMadeBy(const OfficeInstance& office)
+{
+    // Started on a copy and still set up anew: what it was copied from is stale.
+    // Were it kept as it is, every later start would pay for that set-up again.
+    if (office.startedFromCopy() && readyProfileThere()) {
+        if (m_readyIsKept)
+            KeptProfile::setAside();
+        dropReadyProfile();
+    }
+    keepReadyProfile(office.profileFolder());
+}
+
 void Spares::keepReadyProfile(const QString& profileFolder)
 {
     if (readyProfileThere())
         return;
     try {
         const QString ready = WorkFolder::file(QStringLiteral("ready-profile"));
-        copyProfile(profileFolder, ready);
+        copyProfile(profileFolder, ready, {.leftOut = {QStringLiteral("tmp")}});
         m_readyProfile = ready;
         m_readyIsKept = false;
     } catch (const Failure&) {

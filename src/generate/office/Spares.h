@@ -53,7 +53,10 @@ private:
     void topUp();
     // Tops up a moment later, from the event loop.
     void topUpSoon();
+    // An office has just made its profile (and restarts itself).
+    void profileMadeBy(const OfficeInstance& office);
     void keepReadyProfile(const QString& profileFolder);
+    void dropReadyProfile();
     // The kept profile of an earlier run, copied in as the ready one, if there is one.
     void takeKeptProfile();
     // Whether the kept profile made the office fail; it is then set aside.
