@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -215,8 +216,13 @@ void remove()
 
 void noteOutsideFile(const QString& path)
 {
-    QFile marker(WorkFolder::file(kOwnerMarker));
-    if (marker.open(QIODevice::WriteOnly | QIODevice::Append))
+    // Offices of a batch's jobs are launched from their own threads, into the
+    // folder the main thread made.
+    static std::mutex writing;
+    const std::lock_guard lock(writing);
+    const QString folder = current().folder;
+    QFile marker(QDir(folder).filePath(kOwnerMarker));
+    if (!folder.isEmpty() && marker.open(QIODevice::WriteOnly | QIODevice::Append))
         marker.write(QFile::encodeName(path) + '\n');
     ExitCleanup::add(path, ExitCleanup::Kind::Socket);
 }

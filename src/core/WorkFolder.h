@@ -30,7 +30,8 @@ void remove();
 // A socket of ours outside the folder (an office's pipe in the shared temporary
 // folder), noted in the folder's marker before it exists: removed whatever ends
 // the program, and should the program be killed, by the next start together with
-// the folder. Only sockets of our own user are ever removed that way.
+// the folder. Only sockets of our own user are ever removed that way. From any
+// thread, once the folder is made.
 void noteOutsideFile(const QString& path);
 // Its owner removed it: nothing is left to do at the end.
 void forgetOutsideFile(const QString& path);

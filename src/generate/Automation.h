@@ -110,6 +110,14 @@ public:
     // Without an argument the document is closed as it is; 0 closes without saving.
     virtual void Close(std::optional<int> saveChanges = std::nullopt) = 0;
 
+    // Forgets what could be taken back so far: the document as it is now is where
+    // UndoAll() returns to.
+    virtual void UndoClear() = 0;
+    // Takes back every change since it was opened or last cleared; whether it is
+    // now exactly as it was then. Text replaced in a drawing shape cannot be taken
+    // back: a document with such a change answers false.
+    virtual bool UndoAll() = 0;
+
     static constexpr int kStatisticPages = 2;
     // A statistic of the document as it is laid out; kStatisticPages: its pages.
     virtual int ComputeStatistics(int statistic) = 0;

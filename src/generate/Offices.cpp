@@ -1,6 +1,9 @@
 #include "Offices.h"
 
+#include "core/Failure.h"
+#include "core/WorkFolder.h"
 #include "office/Limits.h"
+#include "office/OfficeApplication.h"
 #include "office/OfficeLocation.h"
 #include "office/OfficeProcess.h"
 #include "office/Spares.h"
@@ -13,9 +16,9 @@ void startSpareOffices()
     office::Spares::instance().start();
 }
 
-void endSpareOffices()
+void endSpareOffices(bool orderly)
 {
-    office::Spares::instance().end();
+    office::Spares::instance().end(orderly);
 }
 
 void warmUpSpareOffice()
@@ -61,6 +64,24 @@ std::chrono::milliseconds setStartTimeLimit(std::chrono::milliseconds limit)
 QString officeSearchDescription()
 {
     return office::searchDescription();
+}
+
+OwnOffices prepareOwnOffices()
+{
+    OwnOffices offices;
+    offices.folder = WorkFolder::path();
+    offices.program = office::findOfficeProgram();
+    if (offices.program.isEmpty())
+        throw Failure(QStringLiteral("The document engine was not found: no %1.")
+                          .arg(office::searchDescription()));
+    offices.readyProfile = office::Spares::instance().readyProfileForOthers();
+    return offices;
+}
+
+std::unique_ptr<Application> createOwnApplication(const OwnOffices& offices)
+{
+    return std::make_unique<office::OfficeApplication>(
+        office::OfficeSession::startOwn(offices.folder, offices.program, offices.readyProfile));
 }
 
 } // namespace statusmill::automation

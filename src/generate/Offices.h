@@ -24,8 +24,10 @@ namespace statusmill::automation {
 // Keeps spares from now on and launches the first at once. Never blocks.
 void startSpareOffices();
 
-// Ends every spare and keeps none any more (sessions then start afresh).
-void endSpareOffices();
+// Ends every spare and keeps none any more (sessions then start afresh): asked to
+// end in order, or, when not `orderly`, killed at once (nothing of theirs is kept,
+// so a program about to end need not wait for them).
+void endSpareOffices(bool orderly = true);
 
 // Runs the spare office that is ready once through what a press will ask of it,
 // so that the first press is as quick as any later one (see office/WarmUp.h):
@@ -57,5 +59,26 @@ std::chrono::milliseconds setStartTimeLimit(std::chrono::milliseconds limit);
 
 // One line saying what was looked for as the office, and where, for messages.
 QString officeSearchDescription();
+
+class Application;
+
+// What offices of one's own need, found on the main thread: the office program,
+// the working folder their profiles go into and a profile to start from.
+struct OwnOffices
+{
+    QString program;
+    QString folder;
+    QString readyProfile;
+};
+
+// Finds all of that, making the ready profile now if there is none. Throws Failure
+// when no office can be had. The main thread's, after startSpareOffices().
+OwnOffices prepareOwnOffices();
+
+// A session on an office of its own rather than a spare, for work on another
+// thread (a batch's job): launched and connected on the calling thread, which
+// must not end before the session does, and ended with the session. Throws
+// Failure when the office cannot be started.
+std::unique_ptr<Application> createOwnApplication(const OwnOffices& offices);
 
 } // namespace statusmill::automation

@@ -2,7 +2,7 @@
 
 #include "generate/Automation.h"
 #include "preview/PictureBox.h"
-#include "preview/SaveFormats.h"
+#include "generate/SaveFormats.h"
 #include "preview/ViewArithmetic.h"
 #include "ui/Appearance.h"
 #include "ui/BusyInputGate.h"

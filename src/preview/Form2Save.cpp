@@ -62,17 +62,7 @@ void Form2::saveReport(const QString& target, SaveFormats::Format format, bool r
     {
         const auto application = automation::engine().createApplication();
         const auto document = application->Documents().Open(mWordFile, /*readOnly=*/true);
-        switch (format) {
-        case SaveFormats::Format::Docx:
-            document->SaveAs(converted, automation::Document::FormatXMLDocument);
-            break;
-        case SaveFormats::Format::Odt:
-            document->SaveAs(converted, automation::Document::FormatOpenDocumentText);
-            break;
-        default:
-            document->ExportAsFixedFormat(converted);
-            break;
-        }
+        SaveFormats::saveInFormat(*document, converted, format);
         document->Close(0);
         application->quit();
     }

@@ -1,7 +1,7 @@
 #include "Application.h"
 
 #include "Form1.h"
-#include "TerminationSignals.h"
+#include "generate/TerminationSignals.h"
 #include "core/ExitCleanup.h"
 #include "core/Product.h"
 #include "core/WorkFolder.h"
@@ -77,7 +77,8 @@ private:
 
 } // namespace
 
-int runApplication(int argc, char* argv[], const std::function<void(Form1&)>& whenShown)
+int runApplication(int argc, char* argv[], const std::function<void(Form1&)>& whenShown,
+                   const QString& templateFile)
 {
     // A reader of standard error that went away makes a warning fail, not the
     // program end on the spot, its working files left and its report lost.
@@ -98,10 +99,10 @@ int runApplication(int argc, char* argv[], const std::function<void(Form1&)>& wh
     // X11 desktops match our windows to the installed desktop entry by the class,
     // which is the application name; Wayland ones by this name.
     QApplication::setDesktopFileName(QStringLiteral(STATUSMILL_APP_ID));
-    return runProgram(whenShown);
+    return runProgram(whenShown, templateFile);
 }
 
-int runProgram(const std::function<void(Form1&)>& whenShown)
+int runProgram(const std::function<void(Form1&)>& whenShown, const QString& templateFile)
 {
     // A failed statement is reported in the error report box.
     const ErrorReportsShown reports;
@@ -114,6 +115,7 @@ int runProgram(const std::function<void(Form1&)>& whenShown)
     int result = 0;
     {
         Form1 form;
+        form.setTemplateFile(templateFile);
         form.Form_Load();
         // The backup office starts once the user has had the window to themselves.
         automation::holdBackSpareOffices(kQuietAfterStart);

@@ -56,6 +56,9 @@ public:
     // "Start Creating Template": fills, saves and renders the report, then hands
     // it to the preview window.
     void PushButton6_Click();
+    // The user's template, which every press fills instead of the built-in one
+    // (read-only, never changed or removed); empty for the built-in template.
+    void setTemplateFile(const QString& path) { m_templateFile = path; }
     // Renders the document at `path` to the working folder's temp.bmp.
     void SaveDocAsJPG(const QString& path);
 
@@ -83,6 +86,7 @@ private:
     SkinFramework m_skin;
     bool m_storeFailureShown = false;
     bool m_shownBefore = false;
+    QString m_templateFile;
     std::unique_ptr<Form2> m_form2;
 };
 

@@ -3,7 +3,7 @@
 
 #include "Form1.h"
 
-#include "TemplateResource.h"
+#include "generate/TemplateResource.h"
 #include "core/FileHelpers.h"
 #include "core/ObjectRef.h"
 #include "core/PictureFile.h"
@@ -11,11 +11,13 @@
 #include "core/Random.h"
 #include "core/WorkFolder.h"
 #include "generate/Automation.h"
+#include "generate/Fill.h"
 #include "generate/Snapshot.h"
 #include "preview/Form2.h"
 #include "ui/BusyInputGate.h"
 #include "ui/FixedWindow.h"
 
+#include <QFileInfo>
 #include <QImage>
 #include <QLineEdit>
 
@@ -37,57 +39,33 @@ void Form1::PushButton6_Click()
     proc.run(102, [&] { mBusy = true; });
     proc.run(104, [&] { m_pointer.set(WindowPointer::Hourglass); });
 
+    // The built-in template is written into the working folder for the run; a
+    // template of the user's is opened where it is, read-only.
+    const bool builtIn = m_templateFile.isEmpty();
     QByteArray templateBytes;
-    proc.run(106, [&] { templateBytes = TemplateResource::bytes(); });
-    if (proc.when(108,
-                  [&] { return !FileExists(WorkFolder::file(QStringLiteral("template.dot"))); }))
-        proc.run(108, [&] {
-            WriteBytesIfAbsent(templateBytes, WorkFolder::file(QStringLiteral("template.dot")));
-        });
+    if (builtIn) {
+        proc.run(106, [&] { templateBytes = TemplateResource::bytes(); });
+        if (proc.when(108, [&] {
+                return !FileExists(WorkFolder::file(QStringLiteral("template.dot")));
+            }))
+            proc.run(108, [&] {
+                WriteBytesIfAbsent(templateBytes, WorkFolder::file(QStringLiteral("template.dot")));
+            });
+    }
 
     std::unique_ptr<Application> app;
     proc.run(110, [&] { app = engine().createApplication(); });
     QString templatePath;
-    proc.run(112, [&] { templatePath = WorkFolder::file(QStringLiteral("template.dot")); });
-    std::shared_ptr<Document> doc;
-    proc.run(114, [&] { doc = use(app).Documents().Open(templatePath, /*readOnly=*/true); });
+    proc.run(112, [&] {
+        templatePath = builtIn ? WorkFolder::file(QStringLiteral("template.dot"))
+                               : QFileInfo(m_templateFile).absoluteFilePath();
+    });
+    std::shared_ptr<Document> doc = openTemplate(proc, app, templatePath);
 
-    // The stories pass: every story for field 0, then every story for field 1, ...
-    for (int i = 0; i < kFieldCount; ++i) {
-        proc.forEach(
-            118, 150, [&] { return use(doc).StoryRanges(); },
-            [&](const std::optional<std::shared_ptr<Range>>& story) {
-                proc.run(122, [&] { use(story).Find().ClearFormatting(); });
-                proc.run(124, [&] { use(story).Find().Replacement().ClearFormatting(); });
-                automation::Find* find = nullptr;
-                proc.run(126, [&] { find = &use(story).Find(); });
-                proc.run(128, [&] { use(find).setText(Tag(i)); });
-                proc.run(130, [&] { use(find).Replacement().setText(Text1(i)->text()); });
-                proc.run(132, [&] { use(find).setForward(true); });
-                proc.run(134, [&] { use(find).setWrap(1); });
-                proc.run(136, [&] { use(find).setFormat(false); });
-                proc.run(138, [&] { use(find).setMatchCase(false); });
-                proc.run(140, [&] { use(find).setMatchWholeWord(false); });
-                proc.run(142, [&] { use(find).setMatchWildcards(false); });
-                proc.run(144, [&] { use(find).setMatchSoundsLike(false); });
-                proc.run(146, [&] { use(find).setMatchAllWordForms(false); });
-                proc.run(148, [&] { use(find).Execute(automation::Find::kReplaceAll); });
-            });
-    }
-
-    // The shapes pass: all four fields in one shape before the next shape.
-    proc.forEach(
-        154, 164, [&] { return use(doc).Shapes(); },
-        [&](const std::optional<std::shared_ptr<Shape>>& shape) {
-            if (!proc.when(156, [&] { return use(use(shape).TextFrame()).HasText(); }))
-                return;
-            for (int i = 0; i < kFieldCount; ++i)
-                proc.run(160, [&] {
-                    use(use(use(shape).TextFrame()).TextRange())
-                        .Find()
-                        .Execute(Tag(i), Text1(i)->text(), automation::Find::kReplaceAll);
-                });
-        });
+    QList<Replacement> replacements;
+    for (int i = 0; i < kFieldCount; ++i)
+        replacements.append({Tag(i), Text1(i)->text()});
+    fillPlaceholders(proc, doc, replacements);
 
     QString name;
     do {
@@ -108,7 +86,8 @@ void Form1::PushButton6_Click()
     proc.run(188, [&] { use(app).quit(); });
     proc.run(190, [&] { doc.reset(); });
     proc.run(192, [&] { app.reset(); });
-    proc.run(194, [&] { DeleteFileQuietly(templatePath); });
+    if (builtIn)
+        proc.run(194, [&] { DeleteFileQuietly(templatePath); });
 
     proc.run(196, [&] { SaveDocAsJPG(name); });
     proc.run(198, [&] { m_pointer.set(WindowPointer::Default); });

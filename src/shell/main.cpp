@@ -1,5 +1,5 @@
+#include "cli/CommandLine.h"
 #include "shell/Application.h"
-#include "shell/CommandLine.h"
 
 #include <csignal>
 
@@ -8,7 +8,10 @@ int main(int argc, char* argv[])
     // A reader of our output that went away (`statusmill ... | head`) makes a write
     // fail, not the program end on the spot with its working files left behind.
     std::signal(SIGPIPE, SIG_IGN);
-    if (const auto answered = statusmill::answerInfoRequest(argc, argv))
-        return *answered;
-    return statusmill::runApplication(argc, argv);
+    const auto decision = statusmill::cli::decide(argc, argv);
+    if (decision.exitStatus)
+        return *decision.exitStatus;
+    if (decision.options.mode == statusmill::cli::Mode::Window)
+        return statusmill::runApplication(argc, argv, {}, decision.options.templateFile);
+    return statusmill::cli::run(argc, argv, decision.options);
 }

@@ -6,7 +6,7 @@
 #include "generate/Automation.h"
 #include "generate/ClipboardPicture.h"
 #include "shell/Form1Layout.h"
-#include "shell/TemplateResource.h"
+#include "generate/TemplateResource.h"
 #include "support/OfficeProbes.h"
 #include "support/OfficeProcesses.h"
 #include "support/SavedDocument.h"

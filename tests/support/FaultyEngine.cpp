@@ -192,6 +192,16 @@ public:
         m_state->enter(QStringLiteral("ComputeStatistics"));
         return m_inner->ComputeStatistics(statistic);
     }
+    void UndoClear() override
+    {
+        m_state->enter(QStringLiteral("UndoClear"));
+        m_inner->UndoClear();
+    }
+    bool UndoAll() override
+    {
+        m_state->enter(QStringLiteral("UndoAll"));
+        return m_inner->UndoAll();
+    }
     void PrintOut(QPagedPaintDevice& device, int from, int to) override
     {
         m_state->enter(QStringLiteral("PrintOut"));

@@ -151,25 +151,47 @@ TextList headerFooterTexts(const Reference<css::lang::XComponent>& document, con
     return texts;
 }
 
-TextList writerStoryTexts(const Reference<css::lang::XComponent>& document, const KeepAlive& keep)
+std::vector<std::pair<StoryKind, Reference<XText>>>
+writerStories(const Reference<css::lang::XComponent>& document, const KeepAlive& keep)
 {
     TextList texts;
+    std::vector<std::pair<StoryKind, Reference<XText>>> stories;
+    // Each text once, as the first kind it is found as.
+    auto add = [&](StoryKind kind, const TextList& found) {
+        for (const auto& text : found) {
+            const size_t before = texts.size();
+            addOnce(texts, text);
+            if (texts.size() > before)
+                stories.emplace_back(kind, text);
+        }
+    };
     const auto body = Reference<css::text::XTextDocument>(document, UNO_QUERY_THROW)->getText();
     keep(css::uno::Any(body));
-    addOnce(texts, body);
-    for (const auto& text : headerFooterTexts(document, keep))
-        addOnce(texts, text);
-    addIndexed(texts,
+    add(StoryKind::MainText, {body});
+    add(StoryKind::HeadersAndFooters, headerFooterTexts(document, keep));
+    TextList notes;
+    addIndexed(notes,
                Reference<css::text::XFootnotesSupplier>(document, UNO_QUERY_THROW)->getFootnotes(),
                keep);
-    addIndexed(texts,
+    addIndexed(notes,
                Reference<css::text::XEndnotesSupplier>(document, UNO_QUERY_THROW)->getEndnotes(),
                keep);
+    add(StoryKind::Notes, notes);
+    TextList frameTexts;
     const auto frames =
         Reference<css::text::XTextFramesSupplier>(document, UNO_QUERY_THROW)->getTextFrames();
     keep(css::uno::Any(frames));
     for (const rtl::OUString& name : frames->getElementNames())
-        addOnce(texts, textOf(frames->getByName(name), keep));
+        addOnce(frameTexts, textOf(frames->getByName(name), keep));
+    add(StoryKind::Frames, frameTexts);
+    return stories;
+}
+
+TextList writerStoryTexts(const Reference<css::lang::XComponent>& document, const KeepAlive& keep)
+{
+    TextList texts;
+    for (const auto& [kind, text] : writerStories(document, keep))
+        texts.push_back(text);
     return texts;
 }
 

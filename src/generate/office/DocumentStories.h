@@ -26,6 +26,11 @@ TextList headerFooterTexts(const uno::Reference<uno::css::lang::XComponent>& doc
 TextList writerStoryTexts(const uno::Reference<uno::css::lang::XComponent>& document,
                           const KeepAlive& keep);
 
+// The same, each with what kind of story it is.
+enum class StoryKind { MainText, HeadersAndFooters, Notes, Frames };
+std::vector<std::pair<StoryKind, uno::Reference<uno::css::text::XText>>>
+writerStories(const uno::Reference<uno::css::lang::XComponent>& document, const KeepAlive& keep);
+
 // The document's comments, as their fields.
 std::vector<uno::Reference<uno::css::beans::XPropertySet>>
 commentFields(const uno::Reference<uno::css::lang::XComponent>& document, const KeepAlive& keep);

@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QScopeGuard>
 
+#include <com/sun/star/document/XUndoManagerSupplier.hpp>
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/text/XPageCursor.hpp>
@@ -77,6 +78,7 @@ struct ShapeText
     Reference<XText> text;
     KeepAlive keep;
     std::optional<QString> known;
+    std::shared_ptr<bool> changed; // the document's: a change undo cannot take back
 
     const QString& current()
     {
@@ -106,6 +108,7 @@ public:
             if (findOccurrences(shape->current(), r).isEmpty())
                 return;
             shape->known.reset();
+            *shape->changed = true;
             replaceInDrawingText(shape->text, r, shape->keep);
         });
     }
@@ -213,7 +216,8 @@ automation::Enumerator<automation::Shape> OfficeDocument::Shapes()
         std::vector<std::shared_ptr<automation::Shape>> shapes;
         for (const auto& text : drawingShapeTexts(m_component, keeper()))
             shapes.push_back(std::make_shared<OfficeShape>(
-                m_session, std::make_shared<ShapeText>(ShapeText{text, keeper(), std::nullopt})));
+                m_session,
+                std::make_shared<ShapeText>(ShapeText{text, keeper(), std::nullopt, m_beyondUndo})));
         return shapes;
     }));
 }
@@ -311,6 +315,30 @@ void OfficeDocument::Close(std::optional<int> saveChanges)
     m_headerFooters.reset();
     m_comments.reset();
     m_held->release();
+}
+
+void OfficeDocument::UndoClear()
+{
+    ensureOpen();
+    m_session->call([&] {
+        Reference<css::document::XUndoManagerSupplier>(m_component, UNO_QUERY_THROW)
+            ->getUndoManager()
+            ->clear();
+    });
+    *m_beyondUndo = false;
+}
+
+bool OfficeDocument::UndoAll()
+{
+    ensureOpen();
+    m_session->call([&] {
+        const auto undo =
+            Reference<css::document::XUndoManagerSupplier>(m_component, UNO_QUERY_THROW)
+                ->getUndoManager();
+        while (undo->isUndoPossible())
+            undo->undo();
+    });
+    return !*m_beyondUndo;
 }
 
 int OfficeDocument::ComputeStatistics(int statistic)

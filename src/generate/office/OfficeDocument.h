@@ -59,6 +59,8 @@ public:
     void SaveAs(const QString& path, FileFormat format) override;
     void ExportAsFixedFormat(const QString& path, int from, int to) override;
     void Close(std::optional<int> saveChanges) override;
+    void UndoClear() override;
+    bool UndoAll() override;
     int ComputeStatistics(int statistic) override;
     void PrintOut(QPagedPaintDevice& device, int from, int to) override;
 
@@ -87,6 +89,9 @@ private:
     std::optional<TextList> m_headerFooters;
     std::optional<std::vector<uno::Reference<uno::css::beans::XPropertySet>>> m_comments;
     bool m_closed = false;
+    // Set once text in a drawing shape has been replaced, which the office's undo
+    // does not reach.
+    std::shared_ptr<bool> m_beyondUndo = std::make_shared<bool>(false);
 };
 
 } // namespace statusmill::office

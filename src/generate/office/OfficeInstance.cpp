@@ -109,10 +109,17 @@ QString secondsText(std::chrono::milliseconds limit)
 std::unique_ptr<OfficeInstance> OfficeInstance::launch(const QString& program,
                                                        const QString& readyProfile)
 {
+    return launchIn(WorkFolder::path(), program, readyProfile);
+}
+
+std::unique_ptr<OfficeInstance> OfficeInstance::launchIn(const QString& folder,
+                                                         const QString& program,
+                                                         const QString& readyProfile)
+{
     if (StopRequest::requested())
         throw Failure(QStringLiteral("The program is stopping."));
     std::unique_ptr<OfficeInstance> office(
-        new OfficeInstance(program, WorkFolder::file(QStringLiteral("office-") + uniqueSuffix()),
+        new OfficeInstance(program, folder + QStringLiteral("/office-") + uniqueSuffix(),
                            QStringLiteral("statusmill-") + uniqueSuffix()));
     office->m_fromCopy = !readyProfile.isEmpty() && QFileInfo(readyProfile).isDir();
     if (office->m_fromCopy)

@@ -39,6 +39,11 @@ public:
     // 81. Throws Failure when the office cannot be launched.
     static std::unique_ptr<OfficeInstance> launch(const QString& program,
                                                   const QString& readyProfile);
+    // The same from any thread, with its profile in `folder` (the working folder,
+    // which the main thread has made), the caller's thread owning the office: it
+    // must not end before the office does.
+    static std::unique_ptr<OfficeInstance> launchIn(const QString& folder, const QString& program,
+                                                    const QString& readyProfile);
     // Ends it as end(false) does: a running office is killed and reaped, which
     // takes a moment; an orderly end is end()'s.
     ~OfficeInstance();

@@ -1,7 +1,6 @@
 #include "OfficeProcess.h"
 
 #include "core/Failure.h"
-#include "core/MainThread.h"
 #include "core/ProcessStat.h"
 
 #include <QDir>
@@ -264,9 +263,9 @@ void OfficeProcess::start()
         argv.push_back(argument.data());
     argv.push_back(nullptr);
 
-    // The parent-death signal is tied to the thread that forks; only the main
-    // thread lives as long as the program, so only it asks for one.
-    const bool fromMainThread = onMainThread();
+    // The parent-death signal is tied to the thread that forks: the main thread,
+    // which lives as long as the program, or a batch's job, which ends its offices
+    // before it ends itself. Either way the office dies with its owner.
     const pid_t parent = ::getpid();
     // For diagnosis, the office's own messages can go to a file instead of nowhere.
     const QByteArray logFile = qgetenv("STATUSMILL_OFFICE_LOG");
@@ -286,11 +285,9 @@ void OfficeProcess::start()
         throw Failure(QStringLiteral("The document engine could not be started: %1")
                           .arg(QString::fromLocal8Bit(std::strerror(errno))));
     if (pid == 0) {
-        if (fromMainThread) {
-            ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-            if (::getppid() != parent)
-                ::_exit(127);
-        }
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != parent)
+            ::_exit(127);
         // Our pipes and files are none of the office's business: an inherited
         // stdout would keep a caller's pipe open as long as the office runs.
         const int null = ::open("/dev/null", O_RDWR);

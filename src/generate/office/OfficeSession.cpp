@@ -18,7 +18,25 @@ std::shared_ptr<OfficeSession> OfficeSession::startIfReady()
     return office ? std::shared_ptr<OfficeSession>(new OfficeSession(std::move(office))) : nullptr;
 }
 
-OfficeSession::OfficeSession(std::unique_ptr<OfficeInstance> office) : m_office(std::move(office))
+std::shared_ptr<OfficeSession> OfficeSession::startOwn(const QString& folder,
+                                                      const QString& program,
+                                                      const QString& readyProfile)
+{
+    auto office = OfficeInstance::launchIn(folder, program, readyProfile);
+    try {
+        office->connect(OfficeInstance::Clock::now() + startTimeLimit(), {});
+    } catch (const uno::css::uno::Exception& e) {
+        office->end();
+        throw Failure(uno::officeMessage(e));
+    } catch (...) {
+        office->end();
+        throw;
+    }
+    return std::shared_ptr<OfficeSession>(new OfficeSession(std::move(office), /*own=*/true));
+}
+
+OfficeSession::OfficeSession(std::unique_ptr<OfficeInstance> office, bool own)
+    : m_office(std::move(office)), m_own(own)
 {}
 
 OfficeSession::~OfficeSession()
@@ -84,7 +102,7 @@ void OfficeSession::shutDown()
     std::unique_ptr<OfficeInstance> office = std::move(m_office);
     if (!office)
         return;
-    if (m_troubled || m_timedOut)
+    if (m_troubled || m_timedOut || m_own)
         office->end();
     else
         Spares::instance().giveBack(std::move(office));

@@ -25,6 +25,11 @@ public:
     // A session on a spare that is connected and fit, or nothing: never waits for
     // an office to start.
     static std::shared_ptr<OfficeSession> startIfReady();
+    // A session on an office of its own, launched and connected on the calling
+    // thread (any thread) from a copy of `readyProfile`, its profile in `folder`;
+    // ended with the session, never kept for another.
+    static std::shared_ptr<OfficeSession> startOwn(const QString& folder, const QString& program,
+                                                   const QString& readyProfile);
     ~OfficeSession();
     OfficeSession(const OfficeSession&) = delete;
     OfficeSession& operator=(const OfficeSession&) = delete;
@@ -59,7 +64,7 @@ public:
     bool ended() const { return m_ended; }
 
 private:
-    explicit OfficeSession(std::unique_ptr<OfficeInstance> office);
+    OfficeSession(std::unique_ptr<OfficeInstance> office, bool own = false);
     void ensureRunning();
     // `disconnected`: the bridge or an object reported itself disposed, which is
     // also what a call into an office that has just died reports.
@@ -82,6 +87,8 @@ private:
     bool m_timedOut = false;
     // A call failed: the office is not handed on to another session.
     bool m_troubled = false;
+    // Not one of the spares: it ends with the session.
+    bool m_own = false;
 };
 
 } // namespace statusmill::office

@@ -110,11 +110,11 @@ void Spares::dropReadyProfile()
     m_readyIsKept = false;
 }
 
-void Spares::end()
+void Spares::end(bool orderly)
 {
     m_kept = false;
     while (!m_waiting.empty()) {
-        m_waiting.front()->end();
+        m_waiting.front()->end(orderly);
         m_waiting.pop_front();
     }
 }
@@ -165,6 +165,16 @@ std::unique_ptr<OfficeInstance> Spares::take()
                 throw;
         }
     }
+}
+
+QString Spares::readyProfileForOthers()
+{
+    Q_ASSERT(onMainThread());
+    if (!readyProfileThere())
+        takeKeptProfile();
+    if (!readyProfileThere())
+        giveBack(take()); // its first start makes the profile, and keeps it ready
+    return readyProfileThere() ? m_readyProfile : QString();
 }
 
 std::unique_ptr<OfficeInstance> Spares::takeConnected()

@@ -22,7 +22,7 @@ public:
     ~Spares();
 
     void start();
-    void end();
+    void end(bool orderly = true);
     // No office is launched in the background for this long: the first moments
     // after the window shows belong to the user, and to the warm-up.
     void holdBack(std::chrono::milliseconds quiet);
@@ -37,6 +37,11 @@ public:
     std::unique_ptr<OfficeInstance> take();
     // A connected spare that proves fit, or nothing: never waits for an office to start.
     std::unique_ptr<OfficeInstance> takeConnected();
+    // A profile for offices launched elsewhere to start from a copy of: the ready
+    // one, made now by a session of a spare if there is none yet. Empty when none
+    // could be made (such offices then make their own). Throws Failure when no
+    // office can be had at all.
+    QString readyProfileForOthers();
     // How many offices have been taken for sessions so far.
     int takesSoFar() const { return m_takes; }
     // The office of a session that ended without fault: kept for the next one when

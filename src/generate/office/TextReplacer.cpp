@@ -259,6 +259,16 @@ int replaceInDrawingText(const Reference<XText>& text, const SearchRequest& requ
     return int(selections.size());
 }
 
+std::vector<Reference<XTextRange>> paragraphsOf(const Reference<XText>& text, const KeepAlive& keep)
+{
+    std::vector<Paragraph> paragraphs;
+    collectParagraphs(text, paragraphs, keep);
+    std::vector<Reference<XTextRange>> ranges;
+    for (const Paragraph& paragraph : paragraphs)
+        ranges.push_back(paragraph.range);
+    return ranges;
+}
+
 QString readText(const Reference<XText>& text, const KeepAlive& keep)
 {
     std::vector<Paragraph> paragraphs;

@@ -10,6 +10,8 @@
 
 #include <QList>
 
+#include <vector>
+
 namespace statusmill::office {
 
 // How the text's cursors count: Writer's text steps over whole characters, the
@@ -45,6 +47,10 @@ int replaceInText(const uno::Reference<uno::css::text::XText>& text, CursorUnits
 // over), the paragraph walk of replaceInText takes over.
 int replaceInDrawingText(const uno::Reference<uno::css::text::XText>& text,
                          const SearchRequest& request, const KeepAlive& keep);
+
+// The text's paragraphs, those of its tables' cells included, in order.
+std::vector<uno::Reference<uno::css::text::XTextRange>>
+paragraphsOf(const uno::Reference<uno::css::text::XText>& text, const KeepAlive& keep);
 
 // The text's paragraphs (table cells included), one per line.
 QString readText(const uno::Reference<uno::css::text::XText>& text, const KeepAlive& keep);

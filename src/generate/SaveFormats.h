@@ -1,9 +1,14 @@
 #pragma once
 
-// The formats the Save dialog offers, and which one a chosen name gets.
+// The formats a report is saved in: those the Save dialog offers, which one a
+// chosen name gets, and the document's own call that writes each.
+
+#include "Automation.h"
 
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 namespace statusmill::SaveFormats {
 
@@ -47,6 +52,36 @@ inline Format formatFor(const QString& name, const QString& selectedFilter)
             return offered.format;
     }
     return Format::Doc;
+}
+
+// The format a name's extension names, in any case; nothing for any other.
+inline std::optional<Format> formatOfName(const QString& name)
+{
+    for (const Offered& offered : kOffered) {
+        if (name.endsWith(QLatin1Char('.') + QLatin1String(offered.extension), Qt::CaseInsensitive))
+            return offered.format;
+    }
+    return std::nullopt;
+}
+
+// Writes the document to `path` in the format: Word 97, Word 2007, OpenDocument
+// through SaveAs, PDF through ExportAsFixedFormat (every page, fonts embedded).
+inline void saveInFormat(automation::Document& document, const QString& path, Format format)
+{
+    switch (format) {
+    case Format::Doc:
+        document.SaveAs(path, automation::Document::FormatDocument);
+        break;
+    case Format::Docx:
+        document.SaveAs(path, automation::Document::FormatXMLDocument);
+        break;
+    case Format::Odt:
+        document.SaveAs(path, automation::Document::FormatOpenDocumentText);
+        break;
+    case Format::Pdf:
+        document.ExportAsFixedFormat(path);
+        break;
+    }
 }
 
 inline const char* extensionOf(Format format)

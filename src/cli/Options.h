@@ -1,0 +1,51 @@
+#pragma once
+
+// The command line: what the user asked for, read with QCommandLineParser. The
+// window's own options (Qt's, such as -platform or -style) are known and left to
+// the window; anything else unknown is a usage error.
+
+#include "generate/Fill.h"
+#include "generate/SaveFormats.h"
+
+#include <QStringList>
+
+#include <optional>
+
+namespace statusmill::cli {
+
+enum class Mode { Window, Help, Version, OneReport, Batch, ListPlaceholders };
+
+struct Options
+{
+    Mode mode = Mode::Window;
+    QString templateFile; // empty: the built-in template
+    bool overwrite = false;
+    bool verbose = false;
+    // One report: where it goes, and what fills the template.
+    QString output;
+    QList<automation::Replacement> values;
+    // A batch.
+    QString table;
+    QString outputDir;
+    SaveFormats::Format format = SaveFormats::Format::Pdf;
+    QString namePattern;
+    int jobs = 0; // 0: one for each core, at most four
+    int shard = 0;
+    int shards = 1;
+    // The template check.
+    QString listFile;
+};
+
+// A command line that cannot be followed: one line saying why.
+struct UsageError
+{
+    QString message;
+};
+
+// Reads the arguments (without the program's name). Throws UsageError.
+Options parseOptions(const QStringList& arguments);
+
+// What --help prints.
+QString helpText();
+
+} // namespace statusmill::cli

@@ -1,0 +1,34 @@
+#pragma once
+
+// The table a batch makes its reports from: a header row that names the columns,
+// then one row a report, each with the line it starts on.
+
+#include "core/Failure.h"
+
+#include <QList>
+#include <QStringList>
+
+namespace statusmill::cli {
+
+struct TableRow
+{
+    int line = 0; // where the row starts in the file (a sheet's row number)
+    QStringList cells;
+};
+
+struct Table
+{
+    QStringList header;
+    QList<TableRow> rows;
+};
+
+// Reads CSV (RFC 4180: quoted cells, doubled quotes, line breaks inside quotes,
+// CRLF or LF, UTF-8 with or without a byte-order mark), or tab-separated values
+// for a name ending in .tsv. Throws Failure when the file cannot be read or is no
+// such table.
+Table readDelimitedTable(const QString& path);
+
+// Whether the name is a spreadsheet's (.ods, .xlsx, .xls), which an office reads.
+bool isSpreadsheetName(const QString& path);
+
+} // namespace statusmill::cli

@@ -1,0 +1,40 @@
+#include "Templates.h"
+
+#include "core/Failure.h"
+#include "core/FileHelpers.h"
+#include "core/WorkFolder.h"
+#include "generate/TemplateResource.h"
+
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+
+namespace statusmill::cli {
+
+std::optional<QString> templateProblem(const QString& userFile)
+{
+    struct stat info;
+    if (::stat(QFile::encodeName(userFile).constData(), &info) != 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    if (!S_ISREG(info.st_mode))
+        return QStringLiteral("it is not a file");
+    if (!QFileInfo(userFile).isReadable())
+        return QString::fromLocal8Bit(std::strerror(EACCES));
+    return std::nullopt;
+}
+
+QString templateToUse(const QString& userFile)
+{
+    if (!userFile.isEmpty()) {
+        if (const auto problem = templateProblem(userFile))
+            throw Failure(QStringLiteral("Cannot use the template %1: %2").arg(userFile, *problem));
+        return QFileInfo(userFile).absoluteFilePath();
+    }
+    const QString builtIn = WorkFolder::file(QStringLiteral("template.dot"));
+    WriteBytesIfAbsent(TemplateResource::bytes(), builtIn);
+    return builtIn;
+}
+
+} // namespace statusmill::cli

@@ -1,0 +1,118 @@
+#pragma once
+
+// The fill of a template, one piece for every way a report is made: the window's
+// press, the one report of the command line and each row of a table. It opens the
+// template and replaces each placeholder in every story, then in every shape that
+// holds text, statement by statement, through a runner of steps: the window's
+// Procedure, which reports a failed statement and goes on with the next, or
+// StrictSteps, which stops at the first failure and throws it on.
+
+#include "Automation.h"
+#include "core/Failure.h"
+#include "core/ObjectRef.h"
+#include "core/StopRequest.h"
+
+#include <QList>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+namespace statusmill::automation {
+
+// A placeholder of the template ("[ProjectName]") and the text that takes its place.
+struct Replacement
+{
+    QString placeholder;
+    QString text;
+};
+
+// Statements run one after the other; the first that fails ends the run with its
+// failure. For the command line, where a report is made whole or not at all.
+class StrictSteps
+{
+public:
+    template <class Statement> bool run(int, Statement&& statement)
+    {
+        stopIfAsked();
+        std::invoke(statement);
+        return true;
+    }
+    template <class Test> bool when(int, Test&& test)
+    {
+        stopIfAsked();
+        return static_cast<bool>(std::invoke(test));
+    }
+    template <class Test> bool jumpWhen(int line, Test&& test) { return when(line, test); }
+    template <class Fetch, class Body> void forEach(int, int, Fetch&& fetch, Body&& body)
+    {
+        stopIfAsked();
+        auto items = std::invoke(fetch);
+        for (auto item = items.next(); item; item = items.next())
+            body(item);
+    }
+
+private:
+    static void stopIfAsked()
+    {
+        if (StopRequest::requested())
+            throw Failure(QStringLiteral("The program is stopping."));
+    }
+};
+
+// Opens the template hidden and read-only, as a report is made from it: the file
+// itself is never changed.
+template <class Steps>
+std::shared_ptr<Document> openTemplate(Steps& steps, const std::unique_ptr<Application>& app,
+                                       const QString& path)
+{
+    std::shared_ptr<Document> doc;
+    steps.run(114, [&] { doc = use(app).Documents().Open(path, /*readOnly=*/true); });
+    return doc;
+}
+
+// Replaces every placeholder by its text, literally and in any letter case: the
+// stories pass takes each placeholder through every story before the next
+// placeholder; the shapes pass takes every placeholder in one shape before the
+// next shape.
+template <class Steps>
+void fillPlaceholders(Steps& steps, const std::shared_ptr<Document>& doc,
+                      const QList<Replacement>& replacements)
+{
+    for (const Replacement& replacement : replacements) {
+        steps.forEach(
+            118, 150, [&] { return use(doc).StoryRanges(); },
+            [&](const std::optional<std::shared_ptr<Range>>& story) {
+                steps.run(122, [&] { use(story).Find().ClearFormatting(); });
+                steps.run(124, [&] { use(story).Find().Replacement().ClearFormatting(); });
+                Find* find = nullptr;
+                steps.run(126, [&] { find = &use(story).Find(); });
+                steps.run(128, [&] { use(find).setText(replacement.placeholder); });
+                steps.run(130, [&] { use(find).Replacement().setText(replacement.text); });
+                steps.run(132, [&] { use(find).setForward(true); });
+                steps.run(134, [&] { use(find).setWrap(1); });
+                steps.run(136, [&] { use(find).setFormat(false); });
+                steps.run(138, [&] { use(find).setMatchCase(false); });
+                steps.run(140, [&] { use(find).setMatchWholeWord(false); });
+                steps.run(142, [&] { use(find).setMatchWildcards(false); });
+                steps.run(144, [&] { use(find).setMatchSoundsLike(false); });
+                steps.run(146, [&] { use(find).setMatchAllWordForms(false); });
+                steps.run(148, [&] { use(find).Execute(Find::kReplaceAll); });
+            });
+    }
+
+    steps.forEach(
+        154, 164, [&] { return use(doc).Shapes(); },
+        [&](const std::optional<std::shared_ptr<Shape>>& shape) {
+            if (!steps.when(156, [&] { return use(use(shape).TextFrame()).HasText(); }))
+                return;
+            for (const Replacement& replacement : replacements)
+                steps.run(160, [&] {
+                    use(use(use(shape).TextFrame()).TextRange())
+                        .Find()
+                        .Execute(replacement.placeholder, replacement.text, Find::kReplaceAll);
+                });
+        });
+}
+
+} // namespace statusmill::automation

@@ -1,0 +1,55 @@
+#pragma once
+
+// Reports made one after another from one template, on one office: the template
+// is opened once and, after each report, brought back to how it was opened, so a
+// report costs its fill and its save, not an open. A template whose shapes carry
+// placeholders, which the office cannot take back, is opened anew for the next
+// report. After a failure the next report starts on a fresh session, so an office
+// that died costs the report it was making and no more. One thread at a time.
+
+#include "Fill.h"
+#include "SaveFormats.h"
+#include "TemplateSurvey.h"
+
+#include <functional>
+#include <memory>
+
+namespace statusmill::automation {
+
+class ReportMaker
+{
+public:
+    // Where sessions come from: the spares, or offices of one's own.
+    using Sessions = std::function<std::unique_ptr<Application>()>;
+
+    ReportMaker(Sessions sessions, QString templatePath);
+    ~ReportMaker();
+    ReportMaker(const ReportMaker&) = delete;
+    ReportMaker& operator=(const ReportMaker&) = delete;
+
+    // Writes the report of the template with `replacements` to `file` (a file of
+    // ours) in `format`. Throws Failure.
+    void make(const QList<Replacement>& replacements, const QString& file,
+              SaveFormats::Format format);
+
+    // The placeholders the template holds (see TemplateSurvey.h), from the template
+    // as this maker has it open. Throws Failure.
+    QList<PlaceholderSeen> survey();
+
+    // Closes the template and ends the session. Never throws.
+    void finish() noexcept;
+
+    // After this many reports an office is replaced by a fresh one: it grows with use.
+    static constexpr int kReportsPerOffice = 100;
+
+private:
+    void open(StrictSteps& steps);
+
+    Sessions m_sessions;
+    QString m_template;
+    std::unique_ptr<Application> m_application;
+    std::shared_ptr<Document> m_document;
+    int m_madeOnThisOffice = 0;
+};
+
+} // namespace statusmill::automation
