@@ -25,6 +25,9 @@ set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 # template and the windows use Arial, which Liberation Sans stands in for.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libreoffice-writer, fonts-liberation2")
+# A batch reads a spreadsheet (.ods, .xlsx) through LibreOffice Calc; without it,
+# CSV and TSV tables still serve.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libreoffice-calc")
 
 # Files only the Debian package carries (install(... COMPONENT debian EXCLUDE_FROM_ALL)),
 # installed into the same package as everything else.

@@ -9,7 +9,7 @@ PACKAGES=(
     cmake g++ make pkg-config
     qt6-base-dev libgl-dev
     libreoffice-writer libreoffice-dev catdoc
-    libpoppler-qt6-dev
+    libpoppler-qt6-dev libcsv-dev
     fonts-liberation2 fonts-dejavu-core
 )
 
@@ -18,11 +18,14 @@ PACKAGING_PACKAGES=(dpkg-dev file)
 
 # Checkers of the desktop entry, the AppStream metadata and the package; a private
 # X server with a window manager, and the tools that type, click and read titles
-# and the clipboard there, for the tests a real display is needed for.
+# and the clipboard there, for the tests a real display is needed for; independent
+# readers of the saved formats; and LibreOffice Calc, which reads a batch's
+# spreadsheet tables.
 TEST_TOOL_PACKAGES=(
     desktop-file-utils appstream lintian
     xvfb openbox xdotool x11-utils xclip
     docx2txt odt2txt poppler-utils
+    libreoffice-calc
 )
 
 as_root() {

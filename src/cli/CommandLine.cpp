@@ -119,7 +119,7 @@ int run(int argc, char* argv[], const Options& options)
     // A batch starts offices of its own; the others take the spares, the first of
     // which starts now, while the rest of the work is set up.
     if (options.mode != Mode::Batch)
-        automation::startSpareOffices();
+        automation::startSpareOffices(/*oneSessionOnly=*/true);
     int status = 1;
     switch (options.mode) {
     case Mode::OneReport:

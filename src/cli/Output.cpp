@@ -8,7 +8,7 @@ namespace statusmill::cli {
 
 void tell(const QString& text)
 {
-    std::fputs(QStringLiteral("statusmill: %1\n").arg(text).toLocal8Bit().constData(), stderr);
+    std::fprintf(stderr, "statusmill: %s\n", text.toLocal8Bit().constData());
 }
 
 bool answer(const QString& text)

@@ -11,9 +11,9 @@
 
 namespace statusmill::automation {
 
-void startSpareOffices()
+void startSpareOffices(bool oneSessionOnly)
 {
-    office::Spares::instance().start();
+    office::Spares::instance().start(oneSessionOnly);
 }
 
 void endSpareOffices(bool orderly)

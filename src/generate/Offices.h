@@ -21,8 +21,10 @@
 
 namespace statusmill::automation {
 
-// Keeps spares from now on and launches the first at once. Never blocks.
-void startSpareOffices();
+// Keeps spares from now on and launches the first at once. Never blocks. For a
+// program that needs `oneSessionOnly` (one report from the command line), that
+// office is all: no other is made ready.
+void startSpareOffices(bool oneSessionOnly = false);
 
 // Ends every spare and keeps none any more (sessions then start afresh): asked to
 // end in order, or, when not `orderly`, killed at once (nothing of theirs is kept,

@@ -1,5 +1,7 @@
 #include "ReportMaker.h"
 
+#include <utility>
+
 namespace statusmill::automation {
 
 ReportMaker::ReportMaker(Sessions sessions, QString templatePath)
@@ -17,12 +19,9 @@ void ReportMaker::make(const QList<Replacement>& replacements, const QString& fi
     StrictSteps steps;
     try {
         open(steps);
+        m_filled = true;
         fillPlaceholders(steps, m_document, replacements);
         SaveFormats::saveInFormat(*m_document, file, format);
-        if (!m_document->UndoAll()) {
-            m_document->Close(0);
-            m_document.reset();
-        }
     } catch (...) {
         finish();
         throw;
@@ -33,11 +32,19 @@ void ReportMaker::make(const QList<Replacement>& replacements, const QString& fi
 
 void ReportMaker::open(StrictSteps& steps)
 {
+    // The last report's changes are taken back now, not as it was made, so that a
+    // single report never waits for that; a template they cannot be taken back
+    // from is opened anew.
+    if (m_document && std::exchange(m_filled, false) && !m_document->UndoAll()) {
+        m_document->Close(0);
+        m_document.reset();
+    }
     if (!m_application) {
         m_application = m_sessions();
         m_madeOnThisOffice = 0;
     }
     if (!m_document) {
+        m_filled = false;
         m_document = openTemplate(steps, m_application, m_template);
         // Opening stamps the report's date; that stays.
         m_document->UndoClear();
@@ -65,6 +72,7 @@ void ReportMaker::finish() noexcept
         // The session's end takes the document with it.
     }
     m_document.reset();
+    m_filled = false;
     try {
         if (m_application)
             m_application->quit();

@@ -50,6 +50,8 @@ private:
     std::unique_ptr<Application> m_application;
     std::shared_ptr<Document> m_document;
     int m_madeOnThisOffice = 0;
+    // The open template holds the last report's values.
+    bool m_filled = false;
 };
 
 } // namespace statusmill::automation

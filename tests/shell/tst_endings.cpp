@@ -13,19 +13,6 @@
 
 namespace {
 
-// Office processes whose profile lies in `folder`, whoever their parent is now.
-QList<pid_t> officesWorkingIn(const QString& folder)
-{
-    QList<pid_t> found;
-    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        QFile commandLine(QStringLiteral("/proc/%1/cmdline").arg(entry));
-        if (commandLine.open(QIODevice::ReadOnly) &&
-            commandLine.readAll().contains(QFile::encodeName(folder)))
-            found << pid_t(entry.toInt());
-    }
-    return found;
-}
-
 QStringList contentsOf(const QString& folder, const QStringList& names = {})
 {
     return QDir(folder).entryList(names, QDir::AllEntries | QDir::Hidden | QDir::System |
@@ -198,7 +185,7 @@ private slots:
             QCOMPARE(said.trimmed().count(QLatin1Char('\n')), 0);
 
         // Offices die with the program, even when it cannot end them itself.
-        QTRY_VERIFY_WITH_TIMEOUT(officesWorkingIn(temp).isEmpty(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(statusmill::testing::officesWorkingIn(temp).isEmpty(), 10000);
         if (ending == QLatin1String("SIGKILL")) {
             QVERIFY(!contentsOf(temp).isEmpty());
             QProcess next;

@@ -35,15 +35,7 @@ QByteArray contents(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<absent>");
 }
 
-// What a command prints, or why it could not.
-QString output(const QString& program, const QStringList& arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(60000))
-        return QStringLiteral("<%1 did not finish>").arg(program);
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
+using statusmill::testing::commandOutput;
 
 // Whether each label comes before its value, and each pair after the one before.
 bool titleBlockInOrder(const QString& text)
@@ -70,7 +62,7 @@ void killOfficesOn(automation::testing::FaultyEngine& engine, const QString& ope
 
 int pdfPages(const QString& pdf)
 {
-    const QString info = output(QStringLiteral("pdfinfo"), {pdf});
+    const QString info = commandOutput(QStringLiteral("pdfinfo"), {pdf});
     const auto match = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(info);
     return match.hasMatch() ? match.captured(1).toInt() : -1;
 }
@@ -140,7 +132,7 @@ private slots:
         const bool toOutput =
             reader == QLatin1String("catdoc") || reader == QLatin1String("odt2txt");
         const QString text =
-            output(reader, toOutput ? QStringList{target} : QStringList{target, "-"});
+            commandOutput(reader, toOutput ? QStringList{target} : QStringList{target, "-"});
         QVERIFY2(titleBlockInOrder(text), qPrintable(text));
 
         const int pages = testing::savedDocument(preview.wordFile()).pages;
@@ -148,7 +140,7 @@ private slots:
             QCOMPARE(pdfPages(target), pages);
             // Every font embedded: pdffonts' "emb" column says yes on every line.
             const QStringList fonts =
-                output(QStringLiteral("pdffonts"), {target}).split('\n', Qt::SkipEmptyParts).mid(2);
+                commandOutput(QStringLiteral("pdffonts"), {target}).split('\n', Qt::SkipEmptyParts).mid(2);
             QVERIFY(!fonts.isEmpty());
             for (const QString& font : fonts)
                 QVERIFY2(font.section(' ', -5, -5, QString::SectionSkipEmpty) == "yes",
@@ -185,11 +177,11 @@ private slots:
         const QDateTime after = QDateTime::currentDateTimeUtc().addSecs(1);
         const auto stored = [&](const QString& file, const QString& member, const char* pattern) {
             const QString xml =
-                output(QStringLiteral("unzip"), {QStringLiteral("-p"), m_run.filePath(file), member});
+                commandOutput(QStringLiteral("unzip"), {QStringLiteral("-p"), m_run.filePath(file), member});
             return QDateTime::fromString(
                 QRegularExpression(QLatin1String(pattern)).match(xml).captured(1), Qt::ISODate);
         };
-        const QString file = output(QStringLiteral("file"), {preview.wordFile()});
+        const QString file = commandOutput(QStringLiteral("file"), {preview.wordFile()});
         const QDateTime moments[] = {
             stored(QStringLiteral("made.docx"), QStringLiteral("docProps/core.xml"),
                    "<dcterms:created[^>]*>([^<]+)<"),
@@ -209,8 +201,8 @@ private slots:
                      qPrintable(moment.toString(Qt::ISODate) + QLatin1Char(' ') + file));
         }
         const QString today = QLocale(QLocale::English).toString(QDate::currentDate(), "MMMM d, yyyy");
-        QVERIFY2(output(QStringLiteral("catdoc"), {preview.wordFile()}).contains(today), qPrintable(today));
-        QVERIFY2(output(QStringLiteral("docx2txt"), {m_run.filePath(QStringLiteral("made.docx")), "-"})
+        QVERIFY2(commandOutput(QStringLiteral("catdoc"), {preview.wordFile()}).contains(today), qPrintable(today));
+        QVERIFY2(commandOutput(QStringLiteral("docx2txt"), {m_run.filePath(QStringLiteral("made.docx")), "-"})
                      .contains(today),
                  qPrintable(today));
     }
@@ -287,7 +279,7 @@ private slots:
         }
         QCOMPARE(pdfPages(printed), pages);
         const QString firstPage =
-            output(QStringLiteral("pdftotext"), {"-f", "1", "-l", "1", printed, "-"});
+            commandOutput(QStringLiteral("pdftotext"), {"-f", "1", "-l", "1", printed, "-"});
         QVERIFY2(firstPage.contains(kValues[0]), qPrintable(firstPage));
     }
     // An office that dies while the report is printed: one report, at the step

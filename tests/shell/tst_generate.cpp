@@ -11,6 +11,7 @@
 #include "support/OfficeProcesses.h"
 #include "support/Pictures.h"
 #include "support/RunSurroundings.h"
+#include "support/SampleDocuments.h"
 #include "support/SavedDocument.h"
 #include "support/Seams.h"
 #include "support/TestFiles.h"
@@ -61,6 +62,28 @@ class TestGenerate : public QObject
 
 private slots:
     void init() { m_run.enter(); }
+
+    // A window started on a template of the user's fills that one at every press,
+    // reads it only, and leaves it where it is.
+    void aTemplateOfTheUsersServesEveryPress()
+    {
+        const QString mine = m_run.filePath(QStringLiteral("mine.fodt"));
+        QVERIFY(testing::writeFile(
+            mine, testing::flatDocument({}, {}, testing::paragraphs({"Mine: [ProjectName] [Product]"}))));
+        const QByteArray before = testing::readFile(mine);
+        Form1 form;
+        form.setTemplateFile(mine);
+        form.show();
+        for (const QString& project : {QStringLiteral("First"), QStringLiteral("Second")}) {
+            fill(form, {project, "B", "C", "Deck"});
+            form.PushButton6()->click();
+            QVERIFY2(Dialogs::shown().isEmpty(), qPrintable(Dialogs::shown().value(0).text));
+            QCOMPARE(testing::savedDocumentText(form.existingForm2()->wordFile()).trimmed(),
+                     QStringLiteral("Mine: %1 Deck").arg(project));
+            form.existingForm2()->PushButton1()->click(); // "< Back"
+        }
+        QCOMPARE(testing::readFile(mine), before);
+    }
 
     // The whole run with the real office: the report is made, shown, and cleaned up after.
     void fillsSavesAndShowsTheReport()

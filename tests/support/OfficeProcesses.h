@@ -70,6 +70,19 @@ inline QStringList stillThere(const QStringList& files)
     return there;
 }
 
+// Office processes whose profile lies in `folder`, whoever their parent is now.
+inline QList<pid_t> officesWorkingIn(const QString& folder)
+{
+    QList<pid_t> found;
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile commandLine(QStringLiteral("/proc/%1/cmdline").arg(entry));
+        if (commandLine.open(QIODevice::ReadOnly) &&
+            commandLine.readAll().contains(QFile::encodeName(folder)))
+            found << pid_t(entry.toInt());
+    }
+    return found;
+}
+
 inline QList<pid_t> ourOfficeProcesses()
 {
     return officeProcessesOf(::getpid());

@@ -4,7 +4,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryFile>
 
 #include <cstdio>
@@ -21,10 +23,25 @@ inline bool writeFile(const QString& path, const QByteArray& bytes)
            file.write(bytes) == bytes.size();
 }
 
+inline bool writeFile(const QString& path, const char* bytes)
+{
+    return writeFile(path, QByteArray(bytes));
+}
+
 inline QByteArray readFile(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// What a command prints on standard output, or why it could not.
+inline QString commandOutput(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(60000))
+        return QStringLiteral("<%1 did not finish>").arg(program);
+    return QString::fromUtf8(process.readAllStandardOutput());
 }
 
 // What the process writes to standard error while this lives goes to a file of

@@ -109,22 +109,30 @@ QString secondsText(std::chrono::milliseconds limit)
 std::unique_ptr<OfficeInstance> OfficeInstance::launch(const QString& program,
                                                        const QString& readyProfile)
 {
-    return launchIn(WorkFolder::path(), program, readyProfile);
+    return launchIn(WorkFolder::path(), program, copyOf(readyProfile));
+}
+
+OfficeInstance::ProfileSource OfficeInstance::copyOf(const QString& readyProfile)
+{
+    return [readyProfile](const QString& profileFolder) {
+        if (readyProfile.isEmpty() || !QFileInfo(readyProfile).isDir())
+            return false;
+        copyProfile(readyProfile, profileFolder);
+        return true;
+    };
 }
 
 std::unique_ptr<OfficeInstance> OfficeInstance::launchIn(const QString& folder,
                                                          const QString& program,
-                                                         const QString& readyProfile)
+                                                         const ProfileSource& source)
 {
     if (StopRequest::requested())
         throw Failure(QStringLiteral("The program is stopping."));
     std::unique_ptr<OfficeInstance> office(
         new OfficeInstance(program, folder + QStringLiteral("/office-") + uniqueSuffix(),
                            QStringLiteral("statusmill-") + uniqueSuffix()));
-    office->m_fromCopy = !readyProfile.isEmpty() && QFileInfo(readyProfile).isDir();
-    if (office->m_fromCopy)
-        copyProfile(readyProfile, office->m_profileFolder);
-    else
+    office->m_fromCopy = source && source(office->m_profileFolder);
+    if (!office->m_fromCopy)
         writeProfileSettings(office->m_profileFolder, program);
     // Named before they exist: whatever ends the program, they go.
     for (const QString& path : std::as_const(office->m_pipeFiles))

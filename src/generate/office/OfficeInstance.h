@@ -39,11 +39,16 @@ public:
     // 81. Throws Failure when the office cannot be launched.
     static std::unique_ptr<OfficeInstance> launch(const QString& program,
                                                   const QString& readyProfile);
+    // Fills a new, empty profile folder with a profile to start from; whether it
+    // did (else the office makes a new one). Throws Failure.
+    using ProfileSource = std::function<bool(const QString& profileFolder)>;
     // The same from any thread, with its profile in `folder` (the working folder,
-    // which the main thread has made), the caller's thread owning the office: it
-    // must not end before the office does.
+    // which the main thread has made) and from `source`, the caller's thread owning
+    // the office: it must not end before the office does.
     static std::unique_ptr<OfficeInstance> launchIn(const QString& folder, const QString& program,
-                                                    const QString& readyProfile);
+                                                    const ProfileSource& source);
+    // A source that copies `readyProfile`, when there is one.
+    static ProfileSource copyOf(const QString& readyProfile);
     // Ends it as end(false) does: a running office is killed and reaped, which
     // takes a moment; an orderly end is end()'s.
     ~OfficeInstance();

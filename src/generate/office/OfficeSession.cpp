@@ -22,7 +22,7 @@ std::shared_ptr<OfficeSession> OfficeSession::startOwn(const QString& folder,
                                                       const QString& program,
                                                       const QString& readyProfile)
 {
-    auto office = OfficeInstance::launchIn(folder, program, readyProfile);
+    auto office = OfficeInstance::launchIn(folder, program, OfficeInstance::copyOf(readyProfile));
     try {
         office->connect(OfficeInstance::Clock::now() + startTimeLimit(), {});
     } catch (const uno::css::uno::Exception& e) {

@@ -55,10 +55,28 @@ bool Spares::setRecycling(bool on)
     return std::exchange(m_recycling, on);
 }
 
-void Spares::start()
+void Spares::start(bool oneSessionOnly)
 {
     Q_ASSERT(onMainThread());
     m_kept = true;
+    m_oneSessionOnly = oneSessionOnly;
+    // The first office starts on a copy of the kept profile made straight into its
+    // own folder; the ready copy for later offices is made while it starts. Each
+    // copy takes a while where making folders is slow, and the first office is the
+    // one the user waits for.
+    if (!readyProfileThere() && m_waiting.empty() && !StopRequest::requested()) {
+        const QString program = findOfficeProgram();
+        try {
+            if (!program.isEmpty())
+                m_waiting.push_back(OfficeInstance::launchIn(
+                    WorkFolder::path(), program,
+                    [&](const QString& profileFolder) { return KeptProfile::copyTo(program, profileFolder); }));
+        } catch (...) {
+            // Tried again at the next session.
+        }
+    }
+    if (m_oneSessionOnly && !m_waiting.empty())
+        return;
     takeKeptProfile();
     topUp();
 }
@@ -278,6 +296,8 @@ void Spares::topUpSoon()
 void Spares::topUp()
 {
     Q_ASSERT(onMainThread());
+    if (m_oneSessionOnly)
+        return;
     // Two wait: with recycling, the warm one and a fresh one in case it goes bad;
     // without, one for each of the two sessions of a press.
     if (!m_kept || StopRequest::requested() || m_waiting.size() >= kMostWaiting)

@@ -21,7 +21,7 @@ public:
     static Spares& instance();
     ~Spares();
 
-    void start();
+    void start(bool oneSessionOnly = false);
     void end(bool orderly = true);
     // No office is launched in the background for this long: the first moments
     // after the window shows belong to the user, and to the warm-up.
@@ -78,6 +78,8 @@ private:
     bool m_kept = false;
     bool m_recycling = true;
     bool m_topUpDue = false;
+    // Only the first office is wanted: no ready profile, no replacements.
+    bool m_oneSessionOnly = false;
 };
 
 } // namespace statusmill::office
