@@ -6,14 +6,19 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QIODevice>
 #include <QImageReader>
 
+#include <atomic>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <optional>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 #include <utility>
 
 namespace statusmill {
@@ -62,6 +67,71 @@ std::optional<Written>& lastWritten()
     return written;
 }
 
+// A file refusing further writes once the write is abandoned: the encoder then
+// stops where it is.
+class AbandonableFile : public QIODevice
+{
+public:
+    AbandonableFile(int handle, const std::atomic<bool>& abandoned)
+        : m_handle(handle), m_abandoned(abandoned)
+    {
+        open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override
+    {
+        qint64 written = 0;
+        while (written < size) {
+            if (m_abandoned)
+                return -1;
+            const ssize_t n = ::write(m_handle, data + written, size_t(size - written));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                return -1;
+            written += n;
+        }
+        return written;
+    }
+
+private:
+    int m_handle;
+    const std::atomic<bool>& m_abandoned;
+};
+
+// The picture being written in the background, and the thread that writes it.
+struct BackgroundWrite
+{
+    QString path;
+    QImage picture;
+    bool readBack = false;
+    std::atomic<bool> abandoned = false;
+    std::thread writer;
+
+    void finish()
+    {
+        if (writer.joinable())
+            writer.join();
+    }
+    ~BackgroundWrite() { finish(); }
+};
+
+BackgroundWrite& background()
+{
+    static BackgroundWrite write;
+    return write;
+}
+
+// What a bitmap of the picture takes on disk: Qt writes 24 bits a pixel, each
+// row padded to four bytes, after 54 bytes of headers.
+off_t bitmapSize(const QImage& picture)
+{
+    const off_t row = ((off_t(picture.width()) * 24 + 31) / 32) * 4;
+    return 54 + row * picture.height();
+}
+
 } // namespace
 
 void setPictureRatio(QImage& picture, double ratio)
@@ -74,6 +144,11 @@ void setPictureRatio(QImage& picture, double ratio)
 
 QImage loadPictureFile(const QString& path)
 {
+    if (BackgroundWrite& pending = background();
+        pending.path == path && !pending.readBack && !pending.picture.isNull()) {
+        pending.readBack = true;
+        return pending.picture;
+    }
     if (!FileExists(path))
         throw Failure(QStringLiteral("File not found: %1").arg(path));
     if (std::optional<Written> written = std::exchange(lastWritten(), std::nullopt);
@@ -127,6 +202,57 @@ void savePictureFile(const QImage& picture, const QString& target)
     if (const auto identity = identityOf(target);
         identity && picture.format() == QImage::Format_RGB32)
         lastWritten() = Written{target, *identity, picture};
+}
+
+void savePictureFileInBackground(const QImage& picture, const QString& target)
+{
+    BackgroundWrite& pending = background();
+    pending.finish();
+    lastWritten().reset();
+    pending.path.clear();
+    pending.picture = QImage();
+    const QString fresh = target + QStringLiteral(".%1.new").arg(Random::uniqueSuffix());
+    const QByteArray freshName = QFile::encodeName(fresh);
+    const int handle =
+        ::open(freshName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (handle < 0)
+        throw Failure(QStringLiteral("Cannot create %1: %2")
+                          .arg(fresh, QString::fromLocal8Bit(std::strerror(errno))));
+    // A file system that cannot reserve room says so later, if at all.
+    if (const int error = ::posix_fallocate(handle, 0, bitmapSize(picture));
+        error != 0 && error != EOPNOTSUPP && error != EINVAL) {
+        ::close(handle);
+        ::unlink(freshName.constData());
+        throw Failure(QStringLiteral("Cannot write %1: %2")
+                          .arg(target, QString::fromLocal8Bit(std::strerror(error))));
+    }
+    pending.path = target;
+    pending.picture = picture;
+    pending.readBack = false;
+    pending.abandoned = false;
+    pending.writer = std::thread([handle, freshName, target = QFile::encodeName(target), picture,
+                                  &abandoned = pending.abandoned] {
+        bool saved = false;
+        {
+            AbandonableFile file(handle, abandoned);
+            saved = picture.save(&file, "BMP");
+        }
+        ::close(handle);
+        if (!saved || abandoned || ::rename(freshName.constData(), target.constData()) != 0)
+            ::unlink(freshName.constData());
+    });
+}
+
+void removePictureFile(const QString& path)
+{
+    BackgroundWrite& pending = background();
+    if (pending.path == path) {
+        pending.abandoned = true;
+        pending.finish();
+        pending.path.clear();
+        pending.picture = QImage();
+    }
+    DeleteFileQuietly(path);
 }
 
 } // namespace statusmill

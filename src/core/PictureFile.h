@@ -26,4 +26,14 @@ QImage loadPictureFile(const QString& path);
 // followed. Throws Failure with the system's reason (a full disk) when it cannot.
 void savePictureFile(const QImage& picture, const QString& target);
 
+// Writes the picture as savePictureFile() does, but in the background: at once
+// it is what loadPictureFile(target) gives, and the file follows while the program
+// goes on. The room the file needs is taken now, so a full disk is reported here,
+// with the system's reason. The main thread's.
+void savePictureFileInBackground(const QImage& picture, const QString& target);
+
+// Removes the picture file, abandoning a background write of it that is still
+// under way, so no file of that name is left. Never throws.
+void removePictureFile(const QString& path);
+
 } // namespace statusmill

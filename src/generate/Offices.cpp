@@ -26,6 +26,11 @@ void warmUpSpareOffice()
     office::warmUpSpareOffice();
 }
 
+void prepareTemplatesAhead(const QString& templateFile)
+{
+    office::Spares::instance().prepareTemplates(templateFile);
+}
+
 void holdBackSpareOffices(std::chrono::milliseconds quiet)
 {
     office::Spares::instance().holdBack(quiet);

@@ -37,6 +37,12 @@ void endSpareOffices(bool orderly = true);
 // an office to start.
 void warmUpSpareOffice();
 
+// From now on every office waiting for a session holds `templateFile` (the
+// built-in template when that is empty) opened ahead, as a press opens it, so
+// that the press need not: it takes that document when the file it opens holds
+// the very same bytes, and opens the file as ever otherwise.
+void prepareTemplatesAhead(const QString& templateFile);
+
 // No office is launched in the background for this long: the moments after the
 // window shows belong to the user (a press made then needs both cores) and to
 // the warm-up.

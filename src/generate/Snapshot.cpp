@@ -31,7 +31,8 @@ void SaveDocAsJPG(const QString& path)
         std::optional<QImage> picture = copied ? GetClipboardPicture(0) : std::nullopt;
         if (!picture)
             throw Failure(QStringLiteral("No picture of the document could be fetched."));
-        savePictureFile(*picture, WorkFolder::file(QStringLiteral("temp.bmp")));
+        // The preview takes the picture at once; the file follows meanwhile.
+        savePictureFileInBackground(*picture, WorkFolder::file(QStringLiteral("temp.bmp")));
     });
 
     proc.run(124, [&] { use(use(application).ActiveDocument()).Close(0); });

@@ -112,6 +112,8 @@ int runProgram(const std::function<void(Form1&)>& whenShown, const QString& temp
     // What a run that was killed left behind goes now.
     WorkFolder::removeLeftovers();
     automation::startSpareOffices();
+    // Every waiting office holds the template a press will open.
+    automation::prepareTemplatesAhead(templateFile);
     int result = 0;
     {
         Form1 form;

@@ -98,7 +98,7 @@ void Form1::PushButton6_Click()
     proc.run(202, [&] { form2().setWordFile(name); });
     proc.run(204, [&] { form2().show(); });
     proc.run(206, [&] { hide(); });
-    proc.run(208, [&] { DeleteFileQuietly(WorkFolder::file(QStringLiteral("temp.bmp"))); });
+    proc.run(208, [&] { removePictureFile(WorkFolder::file(QStringLiteral("temp.bmp"))); });
     proc.run(210, [&] {
         gate.drain();
         mBusy = false;

@@ -373,6 +373,54 @@ private slots:
         QCOMPARE(run(), noCache ? 2 : 1);
     }
 
+    // A waiting office holds the template opened ahead, and a press takes it when
+    // the file it opens holds those very bytes; a template planted in the working
+    // folder, one of the user's changed on disk, or an office that died meanwhile
+    // is opened from its file, without a word.
+    void aPressTakesTheTemplateOpenedAhead_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<int>("taken");
+        QTest::newRow("the built-in template") << "" << 1;
+        QTest::newRow("a template planted in the working folder") << "planted" << 0;
+        QTest::newRow("the user's template changed on disk") << "changed" << 0;
+        QTest::newRow("its office died") << "killed" << 0;
+    }
+
+    void aPressTakesTheTemplateOpenedAhead()
+    {
+        QFETCH(QString, change);
+        QFETCH(int, taken);
+        const QString mine = m_run.filePath(QStringLiteral("mine.fodt"));
+        const auto document = [](const char* text) {
+            return testing::flatDocument({}, {}, testing::paragraphs({QString::fromLatin1(text)}));
+        };
+        QVERIFY(testing::writeFile(mine, document("Mine: [ProjectName]")));
+        Form1 form;
+        fill(form);
+        if (change == QLatin1String("changed"))
+            form.setTemplateFile(mine);
+        automation::prepareTemplatesAhead(change == QLatin1String("changed") ? mine : QString());
+        startUp(); // the engine check's office is given back, and opens the template
+        if (change == QLatin1String("planted"))
+            QVERIFY(testing::writeFile(WorkFolder::file(QStringLiteral("template.dot")),
+                                       document("Planted: [ProjectName]")));
+        if (change == QLatin1String("changed"))
+            QVERIFY(testing::writeFile(mine, document("Changed: [ProjectName]")));
+        if (change == QLatin1String("killed"))
+            for (pid_t office : testing::ourOfficeProcesses())
+                ::kill(office, SIGKILL);
+        const int before = testing::preparedTemplatesTaken();
+        form.PushButton6_Click();
+        QVERIFY2(Dialogs::shown().isEmpty(), qPrintable(Dialogs::shown().value(0).text));
+        QCOMPARE(testing::preparedTemplatesTaken() - before, taken);
+        const QString text = testing::savedDocumentText(form.existingForm2()->wordFile());
+        QVERIFY2(text.contains(kValues[0]), qPrintable(text));
+        if (change == QLatin1String("planted") || change == QLatin1String("changed"))
+            QVERIFY2(text.startsWith(change == QLatin1String("planted") ? "Planted" : "Changed"),
+                     qPrintable(text));
+    }
+
     // Only the first office of a program run makes a new profile (and so starts
     // twice); every later one starts once, from a copy of it.
     void aNewProfileIsMadeOncePerRun()

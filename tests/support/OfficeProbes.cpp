@@ -85,6 +85,11 @@ DocumentText readDocumentText(automation::Document& document)
     return result;
 }
 
+int preparedTemplatesTaken()
+{
+    return office::OfficeInstance::preparedTakenSoFar();
+}
+
 int officeProcessesStarted()
 {
     return office::OfficeProcess::startedSoFar();

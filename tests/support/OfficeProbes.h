@@ -42,4 +42,7 @@ DocumentText readDocumentText(automation::Document& document);
 // so tests can tell a press that started none.
 int officeProcessesStarted();
 
+// How many templates opened ahead in waiting offices presses have taken so far.
+int preparedTemplatesTaken();
+
 } // namespace statusmill::testing

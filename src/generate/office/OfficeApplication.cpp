@@ -1,35 +1,13 @@
 #include "OfficeApplication.h"
 
 #include "CreationDate.h"
+#include "TextDocumentLoad.h"
 
 #include <QFileInfo>
-
-#include <com/sun/star/document/MacroExecMode.hpp>
-#include <com/sun/star/document/UpdateDocMode.hpp>
-#include <com/sun/star/frame/XComponentLoader.hpp>
-#include <com/sun/star/lang/XServiceInfo.hpp>
-#include <com/sun/star/util/XCloseable.hpp>
 
 namespace statusmill::office {
 
 using namespace uno;
-
-namespace {
-
-bool supports(const Reference<css::uno::XInterface>& object, const char* service)
-{
-    Reference<css::lang::XServiceInfo> info(object, UNO_QUERY);
-    return info.is() && info->supportsService(rtl::OUString::createFromAscii(service));
-}
-
-bool isTemplateFile(const QString& path)
-{
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    return suffix == QLatin1String("dot") || suffix == QLatin1String("dotx") ||
-           suffix == QLatin1String("ott");
-}
-
-} // namespace
 
 // ---------------------------------------------------------------- Documents
 
@@ -37,27 +15,16 @@ std::shared_ptr<automation::Document> OfficeDocuments::Open(const QString& path,
 {
     const QString absolute = QFileInfo(path).absoluteFilePath();
     auto component = m_session->call([&] {
-        Reference<css::frame::XComponentLoader> loader(m_session->desktop(), UNO_QUERY_THROW);
-        // No interaction handler: the office then asks nothing and fails instead.
-        const auto loaded = loader->loadComponentFromURL(
-            fileUrl(absolute), "_blank", 0,
-            properties(
-                {{"Hidden", css::uno::Any(true)},
-                 {"ReadOnly", css::uno::Any(readOnly)},
-                 {"MacroExecutionMode", css::uno::Any(css::document::MacroExecMode::NEVER_EXECUTE)},
-                 {"UpdateDocMode", css::uno::Any(css::document::UpdateDocMode::NO_UPDATE)}}));
-        if (loaded.is() && !supports(loaded, "com.sun.star.text.TextDocument")) {
-            Reference<css::util::XCloseable> closeable(loaded, UNO_QUERY);
-            if (closeable.is())
-                closeable->close(true);
-            throw Failure(QStringLiteral("%1 is not a text document.").arg(absolute));
+        // The template opened ahead in this office, when this file holds the very
+        // bytes it was opened from; made now, as a fresh open would make it.
+        if (const auto prepared = m_session->office()->takePrepared(absolute, readOnly);
+            prepared.is()) {
+            if (isTemplateFile(absolute))
+                stampCreation(prepared);
+            return prepared;
         }
-        if (loaded.is() && isTemplateFile(absolute))
-            stampCreation(loaded);
-        return loaded;
+        return loadTextDocument(m_session->desktop(), absolute, readOnly);
     });
-    if (!component.is())
-        throw Failure(QStringLiteral("The document %1 could not be opened.").arg(absolute));
     auto document = std::make_shared<OfficeDocument>(m_session, component);
     m_opened.push_back(document);
     return document;

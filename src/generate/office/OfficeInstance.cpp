@@ -3,12 +3,15 @@
 #include "Limits.h"
 #include "PipeFiles.h"
 #include "ProfileCopy.h"
+#include "TextDocumentLoad.h"
+#include "core/FileHelpers.h"
 #include "core/SafeRemoval.h"
 #include "core/Failure.h"
 #include "core/Random.h"
 #include "core/StopRequest.h"
 #include "core/WorkFolder.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QScopeGuard>
@@ -20,6 +23,7 @@
 #include <com/sun/star/container/XEnumerationAccess.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/lang/XMultiComponentFactory.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
 
 #include <algorithm>
 #include <thread>
@@ -240,8 +244,51 @@ bool OfficeInstance::profileIntact() const
                 .isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
 }
 
+void OfficeInstance::prepareTemplate(const QByteArray& bytes, const QString& suffix)
+{
+    finishPreparing();
+    if (m_prepared || m_ended || !connected())
+        return;
+    // A copy of its own, beside its profile, which goes with the office: the office
+    // may read parts of a document from its file after it has opened it.
+    const QString copy = QDir(m_profileFolder)
+                             .filePath(QStringLiteral("prepared-%1.%2")
+                                           .arg(Random::uniqueSuffix(), suffix));
+    try {
+        WriteBytesIfAbsent(bytes, copy);
+    } catch (const Failure&) {
+        return;
+    }
+    const QByteArray digest = QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+    m_preparing = std::thread([this, copy, digest] {
+        m_watchdog.arm(callTimeLimit());
+        try {
+            m_prepared = Prepared{digest, loadTextDocument(m_desktop, copy, /*readOnly=*/true)};
+        } catch (...) {
+            // The press opens the file as ever.
+        }
+        m_watchdog.disarm();
+    });
+}
+
+void OfficeInstance::finishPreparing()
+{
+    if (m_preparing.joinable())
+        m_preparing.join();
+}
+
+Reference<css::lang::XComponent> OfficeInstance::takePrepared(const QString& path, bool readOnly)
+{
+    finishPreparing();
+    if (!m_prepared || !readOnly || contentDigest(path) != m_prepared->digest)
+        return nullptr;
+    ++s_preparedTaken;
+    return std::exchange(m_prepared, std::nullopt)->component;
+}
+
 bool OfficeInstance::answersWithNothingOpen(std::chrono::milliseconds limit)
 {
+    finishPreparing();
     if (m_ended || !connected() || !m_process.running() || m_process.stopped() ||
         m_watchdog.fired())
         return false;
@@ -249,7 +296,12 @@ bool OfficeInstance::answersWithNothingOpen(std::chrono::milliseconds limit)
     m_watchdog.arm(limit);
     try {
         const auto components = m_desktop->getComponents();
-        nothingOpen = components.is() && !components->createEnumeration()->hasMoreElements();
+        const auto open = components.is() ? components->createEnumeration() : nullptr;
+        nothingOpen = open.is();
+        while (nothingOpen && open->hasMoreElements()) {
+            const Reference<css::lang::XComponent> component(open->nextElement(), UNO_QUERY);
+            nothingOpen = m_prepared && component == m_prepared->component;
+        }
     } catch (const css::uno::Exception&) {
     }
     m_watchdog.disarm();
@@ -261,11 +313,19 @@ void OfficeInstance::end(bool orderly)
     if (m_ended)
         return;
     m_ended = true;
+    // A preparation under way ends with the office at the latest.
+    if (m_preparing.joinable() && !orderly)
+        m_process.killNow();
+    finishPreparing();
     if (m_process.running())
         noteBoundPipeFiles();
     if (orderly && m_desktop.is() && m_process.running() && !m_process.stopped()) {
         m_watchdog.arm(std::chrono::seconds(10));
         try {
+            // Its prepared template was changed (made now): closed first, or the
+            // office would not end for it.
+            if (m_prepared)
+                Reference<css::util::XCloseable>(m_prepared->component, UNO_QUERY_THROW)->close(true);
             m_desktop->terminate();
         } catch (const css::uno::Exception&) {
             // The office often goes before its answer does.
@@ -295,6 +355,7 @@ void OfficeInstance::releaseEverything()
     }
     // Proxies of a disposed bridge no longer reach the office.
     m_adopted.clear();
+    m_prepared.reset();
 }
 
 } // namespace statusmill::office

@@ -15,10 +15,14 @@
 
 #include <com/sun/star/bridge/XBridge.hpp>
 #include <com/sun/star/frame/XDesktop2.hpp>
+#include <com/sun/star/lang/XComponent.hpp>
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <thread>
 #include <vector>
 
 namespace statusmill::office {
@@ -65,12 +69,27 @@ public:
     // Whether it is still on its way up: running, not connected, its pipe not yet open.
     bool starting();
 
-    // Whether it answers a cheap call within `limit` with no document open: fit to
-    // serve a new session. A hung office is killed by the watchdog then. Never throws.
+    // Whether it answers a cheap call within `limit` with no document open but its
+    // prepared template: fit to serve a new session. A hung office is killed by the
+    // watchdog then. Never throws.
     bool answersWithNothingOpen(std::chrono::milliseconds limit);
 
     // The socket files its pipes are bound to, as worked out at launch.
     QStringList predictedPipeFiles() const;
+
+    // A template opened ahead of the press that will take this office (hidden and
+    // read-only, as a press opens one), from a private copy of `bytes` named with
+    // `suffix`, in the background: the office is not used meanwhile, and every
+    // other call waits for it first. A failure leaves nothing prepared.
+    void prepareTemplate(const QByteArray& bytes, const QString& suffix);
+    // Waits for a preparation under way.
+    void finishPreparing();
+    bool holdsPrepared() const { return m_prepared.has_value(); }
+    // The prepared document, now the caller's, when the file at `path` holds the
+    // very bytes it was opened from and it is to be opened as it was; else nothing.
+    uno::Reference<uno::css::lang::XComponent> takePrepared(const QString& path, bool readOnly);
+    // How many prepared documents have been taken so far, in all offices.
+    static int preparedTakenSoFar() { return s_preparedTaken; }
 
     // Whether its profile and temporary folder are still where it was launched:
     // without them it fails every save.
@@ -123,6 +142,15 @@ private:
     uno::Reference<uno::css::uno::XComponentContext> m_context;
     uno::Reference<uno::css::frame::XDesktop2> m_desktop;
     std::vector<HeldReferences> m_adopted;
+
+    struct Prepared
+    {
+        QByteArray digest; // of the bytes it was opened from
+        uno::Reference<uno::css::lang::XComponent> component;
+    };
+    std::optional<Prepared> m_prepared;
+    std::thread m_preparing;
+    static inline std::atomic<int> s_preparedTaken = 0;
 };
 
 } // namespace statusmill::office

@@ -6,6 +6,8 @@
 #include "OfficeLocation.h"
 #include "ProfileCopy.h"
 #include "core/Failure.h"
+#include "core/FileHelpers.h"
+#include "generate/TemplateResource.h"
 #include "core/MainThread.h"
 #include "core/SafeRemoval.h"
 #include "core/StopRequest.h"
@@ -31,6 +33,8 @@ constexpr std::chrono::seconds kReadinessLimit(3);
 constexpr size_t kMostWaiting = 2;
 // How long after a session starts its office's replacement is launched.
 constexpr std::chrono::milliseconds kTopUpDelay(250);
+// A template is a few hundred kilobytes; larger is opened from its file at a press.
+constexpr qint64 kLargestTemplate = 64 * 1024 * 1024;
 
 } // namespace
 
@@ -131,6 +135,7 @@ void Spares::dropReadyProfile()
 void Spares::end(bool orderly)
 {
     m_kept = false;
+    m_templateToPrepare.reset();
     while (!m_waiting.empty()) {
         m_waiting.front()->end(orderly);
         m_waiting.pop_front();
@@ -232,6 +237,8 @@ void Spares::giveBack(std::unique_ptr<OfficeInstance> office)
         return;
     }
     m_waiting.push_back(std::move(office));
+    // It opens the next press's template while the user reads the preview.
+    prepareSoon();
     // Too many waiting: the one launched first goes, the warm one just given back stays.
     while (m_waiting.size() > kMostWaiting) {
         m_waiting.front()->end();
@@ -321,6 +328,43 @@ void Spares::topUp()
         m_waiting.push_back(OfficeInstance::launch(program, m_readyProfile));
     } catch (...) {
         // A spare that cannot be launched now is tried again at the next session.
+    }
+}
+
+void Spares::prepareTemplates(const QString& templateFile)
+{
+    m_templateToPrepare = templateFile;
+    prepareSoon();
+}
+
+void Spares::prepareSoon()
+{
+    // From the event loop, once the work at hand is done: the snapshot of a press
+    // takes the office its first session has just given back, and would wait for
+    // the template to open in it.
+    auto* application = QCoreApplication::instance();
+    if (!m_templateToPrepare || !application || std::exchange(m_prepareDue, true))
+        return;
+    QTimer::singleShot(0, application, [this] {
+        m_prepareDue = false;
+        for (auto& office : m_waiting)
+            prepareIn(*office);
+    });
+}
+
+void Spares::prepareIn(OfficeInstance& office)
+{
+    if (!m_templateToPrepare || office.holdsPrepared() || !office.connected() ||
+        StopRequest::requested())
+        return;
+    try {
+        const bool builtIn = m_templateToPrepare->isEmpty();
+        office.prepareTemplate(builtIn ? TemplateResource::bytes()
+                                       : readRegularFile(*m_templateToPrepare, kLargestTemplate),
+                               builtIn ? QStringLiteral("dot")
+                                       : QFileInfo(*m_templateToPrepare).suffix());
+    } catch (const Failure&) {
+        // A template that cannot be read now is opened from its file at the press.
     }
 }
 

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <deque>
 #include <memory>
+#include <optional>
 
 namespace statusmill::office {
 
@@ -42,6 +43,10 @@ public:
     // could be made (such offices then make their own). Throws Failure when no
     // office can be had at all.
     QString readyProfileForOthers();
+    // From now on every office waiting for a session holds the template opened
+    // ahead (see OfficeInstance::prepareTemplate): `templateFile`, or the built-in
+    // one when that is empty.
+    void prepareTemplates(const QString& templateFile);
     // How many offices have been taken for sessions so far.
     int takesSoFar() const { return m_takes; }
     // The office of a session that ended without fault: kept for the next one when
@@ -61,6 +66,9 @@ private:
     // An office has just made its profile (and restarts itself).
     void profileMadeBy(const OfficeInstance& office);
     void keepReadyProfile(const QString& profileFolder);
+    void prepareIn(OfficeInstance& office);
+    // Prepares the template in every waiting office, from the event loop.
+    void prepareSoon();
     void dropReadyProfile();
     // The kept profile of an earlier run, copied in as the ready one, if there is one.
     void takeKeptProfile();
@@ -80,6 +88,9 @@ private:
     bool m_topUpDue = false;
     // Only the first office is wanted: no ready profile, no replacements.
     bool m_oneSessionOnly = false;
+    // The template opened ahead in waiting offices; empty for the built-in one.
+    std::optional<QString> m_templateToPrepare;
+    bool m_prepareDue = false;
 };
 
 } // namespace statusmill::office
