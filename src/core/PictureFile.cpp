@@ -243,15 +243,19 @@ void savePictureFileInBackground(const QImage& picture, const QString& target)
     });
 }
 
-void removePictureFile(const QString& path)
+void abandonPictureWrites()
 {
     BackgroundWrite& pending = background();
-    if (pending.path == path) {
-        pending.abandoned = true;
-        pending.finish();
-        pending.path.clear();
-        pending.picture = QImage();
-    }
+    pending.abandoned = true;
+    pending.finish();
+    pending.path.clear();
+    pending.picture = QImage();
+}
+
+void removePictureFile(const QString& path)
+{
+    if (background().path == path)
+        abandonPictureWrites();
     DeleteFileQuietly(path);
 }
 

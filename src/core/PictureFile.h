@@ -36,4 +36,8 @@ void savePictureFileInBackground(const QImage& picture, const QString& target);
 // under way, so no file of that name is left. Never throws.
 void removePictureFile(const QString& path);
 
+// Abandons whatever picture is still being written in the background, leaving no
+// file of it: for a folder about to be removed.
+void abandonPictureWrites();
+
 } // namespace statusmill

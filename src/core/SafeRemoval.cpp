@@ -87,11 +87,18 @@ bool removeFolder(const char* path) noexcept
         return false;
     // Swapped between the check and the open: what was opened is checked again.
     struct stat opened;
-    if (::fstat(folder, &opened) == 0 && opened.st_uid == ::getuid())
+    const bool ours = ::fstat(folder, &opened) == 0 && opened.st_uid == ::getuid();
+    // rmdir refuses a link and a folder that is not empty; a file may still be put
+    // in by a thread that is ending, so the folder is emptied again a few times.
+    bool removed = false;
+    for (int attempt = 0; ours && attempt < 3 && !removed; ++attempt) {
         emptyFolder(folder, 0);
+        removed = ::rmdir(path) == 0 || errno == ENOENT;
+        if (!removed && errno != ENOTEMPTY)
+            break;
+    }
     ::close(folder);
-    // rmdir refuses a link and a folder that is not empty.
-    return ::rmdir(path) == 0 || errno == ENOENT;
+    return removed;
 }
 
 bool removeFolder(const QString& path)

@@ -3,6 +3,7 @@
 #include "ExitCleanup.h"
 #include "Failure.h"
 #include "MainThread.h"
+#include "PictureFile.h"
 #include "PosixFile.h"
 #include "ProcessStat.h"
 #include "SafeRemoval.h"
@@ -208,6 +209,8 @@ QString file(const QString& name)
 void remove()
 {
     Q_ASSERT(onMainThread());
+    // A picture still being written would land in the folder as it goes.
+    abandonPictureWrites();
     const QString folder = current().folder;
     if (!folder.isEmpty() && isOurPrivateFolder(folder))
         removeWithNotedSockets(folder, markerLines(folder));

@@ -60,6 +60,36 @@ private slots:
         inTheFile.setDevicePixelRatio(read.devicePixelRatio());
         QCOMPARE(inTheFile, read);
     }
+
+    // Written in the background: the picture is there at once, the file follows
+    // whole, or, removed meanwhile, nothing of it is left.
+    void writtenInTheBackground_data()
+    {
+        QTest::addColumn<bool>("removed");
+        QTest::newRow("left to be written") << false;
+        QTest::newRow("removed at once") << true;
+    }
+
+    void writtenInTheBackground()
+    {
+        QFETCH(bool, removed);
+        const QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("temp.bmp"));
+        const QImage written = sample(Qt::yellow, 2.0).scaled(2000, 3000);
+        savePictureFileInBackground(written, path);
+        QCOMPARE(loadPictureFile(path), written);
+        if (removed) {
+            removePictureFile(path);
+            QTest::qWait(200);
+            QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+            return;
+        }
+        QTRY_VERIFY(QFileInfo::exists(path));
+        QImage inTheFile(path);
+        inTheFile.setDevicePixelRatio(2.0);
+        QCOMPARE(inTheFile.convertToFormat(written.format()), written);
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"temp.bmp"});
+    }
 };
 
 QTEST_GUILESS_MAIN(TestPictureFile)

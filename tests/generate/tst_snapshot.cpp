@@ -52,7 +52,7 @@ private slots:
     void init()
     {
         m_dialogs.emplace();
-        QFile::remove(bitmapPath());
+        removePictureFile(bitmapPath());
     }
     void cleanup()
     {

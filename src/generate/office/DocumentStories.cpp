@@ -235,4 +235,14 @@ TextList drawingShapeTexts(const Reference<css::lang::XComponent>& document, con
     return texts;
 }
 
+DocumentLookups lookUp(const Reference<css::lang::XComponent>& component)
+{
+    DocumentLookups lookups;
+    const KeepAlive keep = [&lookups](const css::uno::Any& object) { lookups.held.hold(object); };
+    lookups.headerFooters = headerFooterTexts(component, keep);
+    lookups.comments = commentFields(component, keep);
+    lookups.shapeTexts = drawingShapeTexts(component, keep);
+    return lookups;
+}
+
 } // namespace statusmill::office

@@ -41,4 +41,17 @@ commentFields(const uno::Reference<uno::css::lang::XComponent>& document, const 
 TextList drawingShapeTexts(const uno::Reference<uno::css::lang::XComponent>& document,
                            const KeepAlive& keep);
 
+// Where a document's text lives beyond its main text, looked up once: when it was
+// opened ahead, before anyone asked.
+struct DocumentLookups
+{
+    TextList headerFooters;
+    std::vector<uno::Reference<uno::css::beans::XPropertySet>> comments;
+    TextList shapeTexts;
+    HeldReferences held; // everything the lookups made
+};
+
+// Makes those lookups of an open document.
+DocumentLookups lookUp(const uno::Reference<uno::css::lang::XComponent>& component);
+
 } // namespace statusmill::office

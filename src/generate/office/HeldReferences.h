@@ -14,6 +14,7 @@
 #include "UnoSupport.h"
 
 #include <functional>
+#include <iterator>
 #include <vector>
 
 namespace statusmill::office {
@@ -33,6 +34,13 @@ public:
     {
         if (object.is())
             m_held.push_back(uno::css::uno::Any(object));
+    }
+    // Holds what `other` held as well.
+    void take(HeldReferences&& other)
+    {
+        m_held.insert(m_held.end(), std::make_move_iterator(other.m_held.begin()),
+                      std::make_move_iterator(other.m_held.end()));
+        other.m_held.clear();
     }
     // To be called once the document is closed, or its office has ended.
     void release() { std::vector<uno::css::uno::Any>().swap(m_held); }

@@ -14,18 +14,19 @@ using namespace uno;
 std::shared_ptr<automation::Document> OfficeDocuments::Open(const QString& path, bool readOnly)
 {
     const QString absolute = QFileInfo(path).absoluteFilePath();
+    std::optional<DocumentLookups> lookups;
     auto component = m_session->call([&] {
         // The template opened ahead in this office, when this file holds the very
         // bytes it was opened from; made now, as a fresh open would make it.
-        if (const auto prepared = m_session->office()->takePrepared(absolute, readOnly);
-            prepared.is()) {
+        if (auto prepared = m_session->office()->takePrepared(absolute, readOnly)) {
             if (isTemplateFile(absolute))
-                stampCreation(prepared);
-            return prepared;
+                stampCreation(prepared->component);
+            lookups = std::move(prepared->lookups);
+            return prepared->component;
         }
         return loadTextDocument(m_session->desktop(), absolute, readOnly);
     });
-    auto document = std::make_shared<OfficeDocument>(m_session, component);
+    auto document = std::make_shared<OfficeDocument>(m_session, component, std::move(lookups));
     m_opened.push_back(document);
     return document;
 }

@@ -135,10 +135,17 @@ private:
 // ---------------------------------------------------------------- Document
 
 OfficeDocument::OfficeDocument(std::shared_ptr<OfficeSession> session,
-                               Reference<css::lang::XComponent> component)
+                               Reference<css::lang::XComponent> component,
+                               std::optional<DocumentLookups> lookups)
     : m_session(std::move(session)), m_component(std::move(component))
 {
     m_held->hold(m_component);
+    if (lookups) {
+        m_headerFooters = std::move(lookups->headerFooters);
+        m_comments = std::move(lookups->comments);
+        m_shapeTexts = std::move(lookups->shapeTexts);
+        m_held->take(std::move(lookups->held));
+    }
 }
 
 OfficeDocument::~OfficeDocument()
@@ -173,6 +180,13 @@ const TextList& OfficeDocument::headerFooters()
     if (!m_headerFooters)
         m_headerFooters = headerFooterTexts(m_component, keeper());
     return *m_headerFooters;
+}
+
+const TextList& OfficeDocument::shapeTexts()
+{
+    if (!m_shapeTexts)
+        m_shapeTexts = drawingShapeTexts(m_component, keeper());
+    return *m_shapeTexts;
 }
 
 const std::vector<Reference<css::beans::XPropertySet>>& OfficeDocument::comments()
@@ -214,7 +228,7 @@ automation::Enumerator<automation::Shape> OfficeDocument::Shapes()
     ensureOpen();
     return enumerate(m_session->call([&] {
         std::vector<std::shared_ptr<automation::Shape>> shapes;
-        for (const auto& text : drawingShapeTexts(m_component, keeper()))
+        for (const auto& text : shapeTexts())
             shapes.push_back(std::make_shared<OfficeShape>(
                 m_session,
                 std::make_shared<ShapeText>(ShapeText{text, keeper(), std::nullopt, m_beyondUndo})));
@@ -314,6 +328,7 @@ void OfficeDocument::Close(std::optional<int> saveChanges)
     // Closed: nothing in the office works on these objects any more.
     m_headerFooters.reset();
     m_comments.reset();
+    m_shapeTexts.reset();
     m_held->release();
 }
 

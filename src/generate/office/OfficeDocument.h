@@ -47,7 +47,8 @@ class OfficeDocument : public automation::Document,
 {
 public:
     OfficeDocument(std::shared_ptr<OfficeSession> session,
-                   uno::Reference<uno::css::lang::XComponent> component);
+                   uno::Reference<uno::css::lang::XComponent> component,
+                   std::optional<DocumentLookups> lookups = std::nullopt);
     ~OfficeDocument() override;
 
     // The first story stands for every story of Writer's own text: one
@@ -79,6 +80,7 @@ private:
     void store(const QString& path, const char* filter,
                const uno::css::uno::Sequence<uno::css::beans::PropertyValue>& filterData = {});
     const TextList& headerFooters();
+    const TextList& shapeTexts();
     const std::vector<uno::Reference<uno::css::beans::XPropertySet>>& comments();
     void ensureOpen() const;
 
@@ -88,6 +90,7 @@ private:
     // Neither changes while fields are replaced, so each is looked up once.
     std::optional<TextList> m_headerFooters;
     std::optional<std::vector<uno::Reference<uno::css::beans::XPropertySet>>> m_comments;
+    std::optional<TextList> m_shapeTexts;
     bool m_closed = false;
     // Set once text in a drawing shape has been replaced, which the office's undo
     // does not reach.

@@ -263,7 +263,9 @@ void OfficeInstance::prepareTemplate(const QByteArray& bytes, const QString& suf
     m_preparing = std::thread([this, copy, digest] {
         m_watchdog.arm(callTimeLimit());
         try {
-            m_prepared = Prepared{digest, loadTextDocument(m_desktop, copy, /*readOnly=*/true)};
+            const auto component = loadTextDocument(m_desktop, copy, /*readOnly=*/true);
+            // And where its text lives, which the fill would look up first.
+            m_prepared = Prepared{digest, Taken{component, lookUp(component)}};
         } catch (...) {
             // The press opens the file as ever.
         }
@@ -277,13 +279,13 @@ void OfficeInstance::finishPreparing()
         m_preparing.join();
 }
 
-Reference<css::lang::XComponent> OfficeInstance::takePrepared(const QString& path, bool readOnly)
+std::optional<OfficeInstance::Taken> OfficeInstance::takePrepared(const QString& path, bool readOnly)
 {
     finishPreparing();
     if (!m_prepared || !readOnly || contentDigest(path) != m_prepared->digest)
-        return nullptr;
+        return std::nullopt;
     ++s_preparedTaken;
-    return std::exchange(m_prepared, std::nullopt)->component;
+    return std::move(std::exchange(m_prepared, std::nullopt)->document);
 }
 
 bool OfficeInstance::answersWithNothingOpen(std::chrono::milliseconds limit)
@@ -300,7 +302,7 @@ bool OfficeInstance::answersWithNothingOpen(std::chrono::milliseconds limit)
         nothingOpen = open.is();
         while (nothingOpen && open->hasMoreElements()) {
             const Reference<css::lang::XComponent> component(open->nextElement(), UNO_QUERY);
-            nothingOpen = m_prepared && component == m_prepared->component;
+            nothingOpen = m_prepared && component == m_prepared->document.component;
         }
     } catch (const css::uno::Exception&) {
     }
@@ -325,7 +327,8 @@ void OfficeInstance::end(bool orderly)
             // Its prepared template was changed (made now): closed first, or the
             // office would not end for it.
             if (m_prepared)
-                Reference<css::util::XCloseable>(m_prepared->component, UNO_QUERY_THROW)->close(true);
+                Reference<css::util::XCloseable>(m_prepared->document.component, UNO_QUERY_THROW)
+                    ->close(true);
             m_desktop->terminate();
         } catch (const css::uno::Exception&) {
             // The office often goes before its answer does.

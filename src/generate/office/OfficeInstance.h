@@ -6,6 +6,7 @@
 // An instance serves one session at a time and may serve several in turn (see
 // Spares.h). Internal to the engine.
 
+#include "DocumentStories.h"
 #include "HeldReferences.h"
 #include "OfficeProcess.h"
 #include "UnoSupport.h"
@@ -87,7 +88,12 @@ public:
     bool holdsPrepared() const { return m_prepared.has_value(); }
     // The prepared document, now the caller's, when the file at `path` holds the
     // very bytes it was opened from and it is to be opened as it was; else nothing.
-    uno::Reference<uno::css::lang::XComponent> takePrepared(const QString& path, bool readOnly);
+    struct Taken
+    {
+        uno::Reference<uno::css::lang::XComponent> component;
+        DocumentLookups lookups;
+    };
+    std::optional<Taken> takePrepared(const QString& path, bool readOnly);
     // How many prepared documents have been taken so far, in all offices.
     static int preparedTakenSoFar() { return s_preparedTaken; }
 
@@ -146,7 +152,7 @@ private:
     struct Prepared
     {
         QByteArray digest; // of the bytes it was opened from
-        uno::Reference<uno::css::lang::XComponent> component;
+        Taken document;
     };
     std::optional<Prepared> m_prepared;
     std::thread m_preparing;
