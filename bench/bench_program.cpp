@@ -198,6 +198,7 @@ void print(const char* title, const Figures& f, double bare, double twoConversio
 void measureGrowth()
 {
     automation::startSpareOffices();
+    automation::prepareTemplatesAhead(QString());
     Form1 form;
     form.PushButton4_Click();
     form.show();
