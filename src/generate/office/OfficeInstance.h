@@ -85,7 +85,8 @@ public:
     void prepareTemplate(const QByteArray& bytes, const QString& suffix);
     // Waits for a preparation under way.
     void finishPreparing();
-    bool holdsPrepared() const { return m_prepared.has_value(); }
+    // Whether it holds a prepared template, or is opening one.
+    bool holdsPrepared() const { return m_preparing.joinable() || m_prepared.has_value(); }
     // The prepared document, now the caller's, when the file at `path` holds the
     // very bytes it was opened from and it is to be opened as it was; else nothing.
     struct Taken
