@@ -179,6 +179,9 @@ void work(const automation::OwnOffices& offices, const QString& templatePath,
             copyFileIntoPlace(made, target, options.overwrite);
         } catch (const Failure& failure) {
             outcome.failure = failure.description();
+        } catch (const std::exception& error) {
+            // Whatever went wrong, it is this row's failure, not the batch's end.
+            outcome.failure = QString::fromLocal8Bit(error.what());
         }
         DeleteFileQuietly(made);
         if (StopRequest::requested() && !outcome.failure.isEmpty())
