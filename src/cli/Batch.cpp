@@ -96,7 +96,7 @@ private:
     std::atomic<int> m_jobsEnded = 0;
 };
 
-QString systemLine(int line, const QString& name, const QString& cause)
+QString failureLine(int line, const QString& name, const QString& cause)
 {
     return name.isEmpty() ? QStringLiteral("line %1: %2").arg(line).arg(cause)
                           : QStringLiteral("line %1: %2: %3").arg(line).arg(name, cause);
@@ -293,7 +293,7 @@ int runBatch(const Options& options)
     };
     int failures = 0;
     for (const Outcome& outcome : std::as_const(refused)) {
-        say(systemLine(outcome.line, outcome.name, outcome.failure));
+        say(failureLine(outcome.line, outcome.name, outcome.failure));
         ++failures;
     }
 
@@ -332,7 +332,7 @@ int runBatch(const Options& options)
                         say(QStringLiteral("made %1").arg(QDir(options.outputDir).filePath(outcome.name)));
                 } else {
                     ++failures;
-                    say(systemLine(outcome.line, outcome.name, outcome.failure));
+                    say(failureLine(outcome.line, outcome.name, outcome.failure));
                 }
             }
             if (!surveyed) {

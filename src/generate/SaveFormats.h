@@ -38,22 +38,6 @@ inline QString filterList()
     return filters.join(QStringLiteral(";;"));
 }
 
-// The selected filter's format, unless the name ends in the extension of an
-// offered format (in any case): "report.pdf" is a PDF whatever is selected. A name
-// without one keeps the selected filter's format; no extension is ever added.
-inline Format formatFor(const QString& name, const QString& selectedFilter)
-{
-    for (const Offered& offered : kOffered) {
-        if (name.endsWith(QLatin1Char('.') + QLatin1String(offered.extension), Qt::CaseInsensitive))
-            return offered.format;
-    }
-    for (const Offered& offered : kOffered) {
-        if (selectedFilter == QLatin1String(offered.filter))
-            return offered.format;
-    }
-    return Format::Doc;
-}
-
 // The format a name's extension names, in any case; nothing for any other.
 inline std::optional<Format> formatOfName(const QString& name)
 {
@@ -62,6 +46,20 @@ inline std::optional<Format> formatOfName(const QString& name)
             return offered.format;
     }
     return std::nullopt;
+}
+
+// The selected filter's format, unless the name ends in the extension of an
+// offered format (in any case): "report.pdf" is a PDF whatever is selected. A name
+// without one keeps the selected filter's format; no extension is ever added.
+inline Format formatFor(const QString& name, const QString& selectedFilter)
+{
+    if (const auto named = formatOfName(name))
+        return *named;
+    for (const Offered& offered : kOffered) {
+        if (selectedFilter == QLatin1String(offered.filter))
+            return offered.format;
+    }
+    return Format::Doc;
 }
 
 // Writes the document to `path` in the format: Word 97, Word 2007, OpenDocument

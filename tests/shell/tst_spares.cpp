@@ -267,6 +267,7 @@ private slots:
         QTest::newRow("kept, then taken") << "" << 1 << false;
         QTest::newRow("made by another build") << "stamp" << 2 << false;
         QTest::newRow("no office starts from it") << "broken" << 3 << false;
+        QTest::newRow("no office starts from it, one report") << "broken, one report" << 3 << false;
         QTest::newRow("a stale one that is set up anew") << "stub" << 2 << false;
         QTest::newRow("a cache that cannot be written") << "no cache" << 2 << false;
         QTest::newRow("a named pipe inside") << "fifo" << 2 << true;
@@ -293,12 +294,13 @@ private slots:
         }
         // A run of the program, as far as its offices go: the engine check's session.
         // What it said on standard error goes to `said`.
-        const auto run = [](QByteArray* said = nullptr) {
+        const bool oneReport = between.endsWith(QLatin1String("one report"));
+        const auto run = [oneReport](QByteArray* said = nullptr) {
             automation::endSpareOffices();
             WorkFolder::remove();
             const testing::StandardErrorCapture capture;
             const int before = testing::officeProcessesStarted();
-            automation::startSpareOffices();
+            automation::startSpareOffices(oneReport);
             automation::engine().createApplication()->quit();
             if (said)
                 *said = capture.text();
@@ -316,7 +318,7 @@ private slots:
         QVERIFY(testing::writeFile(outside + QStringLiteral("/secret"), QByteArray("the user's own")));
         if (between == QLatin1String("stamp"))
             QVERIFY(testing::writeFile(kept + QStringLiteral("/statusmill-build"), QByteArray("other\n")));
-        if (between == QLatin1String("broken")) {
+        if (between.startsWith(QLatin1String("broken"))) {
             QVERIFY(QDir(user).removeRecursively());
             QVERIFY(testing::writeFile(user, QByteArray("not a folder")));
             restamp(kept, stamp);

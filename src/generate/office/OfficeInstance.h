@@ -112,6 +112,9 @@ public:
     bool startedFromCopy() const { return m_fromCopy; }
     const QString& profileFolder() const { return m_profileFolder; }
     bool failedToStart() const { return m_failedToStart; }
+    // Its copy was made from the kept profile itself (the first office of a run).
+    void markCopiedFromKept() { m_copiedFromKept = m_fromCopy; }
+    bool copiedFromKept() const { return m_copiedFromKept; }
     int sessionsServed() const { return m_sessionsServed; }
     void countSession() { ++m_sessionsServed; }
 
@@ -142,6 +145,7 @@ private:
     Clock::time_point m_launchedAt = Clock::now();
     int m_restarts = 0;
     bool m_fromCopy = false;
+    bool m_copiedFromKept = false;
     bool m_failedToStart = false;
     int m_sessionsServed = 0;
     bool m_ended = false;

@@ -71,10 +71,12 @@ void Spares::start(bool oneSessionOnly)
     if (!readyProfileThere() && m_waiting.empty() && !StopRequest::requested()) {
         const QString program = findOfficeProgram();
         try {
-            if (!program.isEmpty())
+            if (!program.isEmpty()) {
                 m_waiting.push_back(OfficeInstance::launchIn(
                     WorkFolder::path(), program,
                     [&](const QString& profileFolder) { return KeptProfile::copyTo(program, profileFolder); }));
+                m_waiting.back()->markCopiedFromKept();
+            }
         } catch (...) {
             // Tried again at the next session.
         }
@@ -116,7 +118,8 @@ void Spares::takeKeptProfile()
 
 bool Spares::blameKeptProfile(const OfficeInstance& office)
 {
-    if (!m_readyIsKept || !office.startedFromCopy() || !office.failedToStart())
+    const bool fromKept = office.startedFromCopy() && (m_readyIsKept || office.copiedFromKept());
+    if (!fromKept || !office.failedToStart())
         return false;
     // It made an office fail by itself: set aside, and the next office makes a new
     // one (which is kept in its place).
