@@ -2,6 +2,7 @@
 #include "core/WorkFolder.h"
 #include "generate/ClipboardPicture.h"
 #include "generate/Snapshot.h"
+#include "generate/office/PageRenderer.h"
 #include "support/FaultyEngine.h"
 #include "support/OfficeProcesses.h"
 #include "support/SampleDocuments.h"
@@ -15,6 +16,8 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QMimeData>
+#include <QPainter>
+#include <QPdfWriter>
 #include <QTemporaryDir>
 
 #include <QtTest>
@@ -107,6 +110,43 @@ private slots:
         QCOMPARE(picture.deviceIndependentSize().toSize(), QSize(816, 10 * 1056));
         // The tenth page is there, and it is the tenth.
         QVERIFY(statusmill::testing::hasInk(picture.copy(0, 9 * 2112, picture.width(), 400)));
+    }
+
+    // The sheet made ahead is the top left of a larger one: the picture drawn on it
+    // is the very picture drawn on a sheet of its own, whether it fits or not.
+    void aSheetMadeAheadChangesNoPixel_data()
+    {
+        QTest::addColumn<QPageSize::PageSizeId>("paper");
+        QTest::addColumn<int>("pages");
+        QTest::newRow("one Letter page") << QPageSize::Letter << 1;
+        QTest::newRow("two A4 pages, narrower than the sheet") << QPageSize::A4 << 2;
+        QTest::newRow("three pages, more than it holds") << QPageSize::Letter << 3;
+        QTest::newRow("after those, one A4 page") << QPageSize::A4 << 1;
+    }
+    void aSheetMadeAheadChangesNoPixel()
+    {
+        QFETCH(QPageSize::PageSizeId, paper);
+        QFETCH(int, pages);
+        const QString pdf = m_folder.filePath(QStringLiteral("pages.pdf"));
+        {
+            QPdfWriter writer(pdf);
+            writer.setPageSize(QPageSize(paper));
+            QPainter painter(&writer);
+            for (int page = 1; page <= pages; ++page) {
+                if (page > 1)
+                    writer.newPage();
+                painter.drawText(QPointF(100, 200 * page), QStringLiteral("Page %1").arg(page));
+            }
+        }
+        const QImage own = office::renderPages(pdf, 2.0);
+        office::SheetAhead ahead(2.0);
+        const QImage onIt = office::renderPages(pdf, 2.0, office::kMostPagesPictured, &ahead);
+        QCOMPARE(onIt.size(), own.size());
+        QCOMPARE(onIt.devicePixelRatio(), 2.0);
+        QVERIFY(onIt == own);
+        // Drawn at all: the last page has its line.
+        QVERIFY(statusmill::testing::hasInk(onIt.copy(0, onIt.height() / pages * (pages - 1),
+                                                      onIt.width(), 600)));
     }
 
     void failedCopyNeverSavesAnOldPicture()

@@ -393,8 +393,10 @@ QImage OfficeDocument::renderPages()
     const auto remove = qScopeGuard([&] { DeleteFileQuietly(pdf); });
     // Only the pages the picture can hold are drawn at all.
     const auto pageRange = toOUString(QStringLiteral("1-%1").arg(kMostPagesPictured));
+    const double ratio = pictureRatio();
+    SheetAhead sheet(ratio);
     store(pdf, "writer_pdf_Export", properties({{"PageRange", css::uno::Any(pageRange)}}));
-    return office::renderPages(pdf, pictureRatio());
+    return office::renderPages(pdf, ratio, kMostPagesPictured, &sheet);
 }
 
 } // namespace statusmill::office

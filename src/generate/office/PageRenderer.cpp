@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -35,7 +36,64 @@ std::unique_ptr<Poppler::Document> loadPdf(const QString& pdfPath)
     return document;
 }
 
+// Two pages, each as wide as Letter and as tall as A4, in points.
+constexpr QSizeF kTwoPagesBox(612.0, 2 * 842.0);
+
+std::mutex lastSheetLock;
+QSize lastSheet;
+
+QSize sheetAheadSize(double ratio)
+{
+    const double dotsPerPoint = kUnitsPerInch * ratio / kPointsPerInch;
+    const QSize box(int(std::ceil(kTwoPagesBox.width() * dotsPerPoint)),
+                    int(std::ceil(kTwoPagesBox.height() * dotsPerPoint)));
+    const std::lock_guard lock(lastSheetLock);
+    return box.expandedTo(lastSheet);
+}
+
+void rememberSheet(QSize size)
+{
+    const std::lock_guard lock(lastSheetLock);
+    lastSheet = size;
+}
+
+// The top left of a sheet as a picture of its own, without copying its pixels: the
+// sheet is held until the picture goes.
+QImage topLeftOf(QImage sheet, QSize size)
+{
+    if (sheet.size() == size)
+        return sheet;
+    auto* whole = new QImage(std::move(sheet));
+    return QImage(
+        whole->bits(), size.width(), size.height(), whole->bytesPerLine(), whole->format(),
+        [](void* held) { delete static_cast<QImage*>(held); }, whole);
+}
+
 } // namespace
+
+SheetAhead::SheetAhead(double ratio)
+    : m_making([this, size = sheetAheadSize(ratio)] {
+          QImage sheet(size, QImage::Format_RGB32);
+          if (!sheet.isNull())
+              sheet.fill(Qt::white);
+          m_sheet = std::move(sheet);
+      })
+{}
+
+SheetAhead::~SheetAhead()
+{
+    if (m_making.joinable())
+        m_making.join();
+}
+
+QImage SheetAhead::take(QSize size)
+{
+    if (m_making.joinable())
+        m_making.join();
+    if (m_sheet.isNull() || size.width() > m_sheet.width() || size.height() > m_sheet.height())
+        return QImage();
+    return topLeftOf(std::exchange(m_sheet, QImage()), size);
+}
 
 double pictureRatio()
 {
@@ -48,7 +106,7 @@ double pictureRatio()
     return std::min(std::round(ratio * 4.0) / 4.0, 3.0);
 }
 
-QImage renderPages(const QString& pdfPath, double ratio, int mostPages)
+QImage renderPages(const QString& pdfPath, double ratio, int mostPages, SheetAhead* ahead)
 {
     const std::unique_ptr<Poppler::Document> document = loadPdf(pdfPath);
 
@@ -72,11 +130,16 @@ QImage renderPages(const QString& pdfPath, double ratio, int mostPages)
     if (pages.empty())
         throw Failure(QStringLiteral("The document has no pages to show."));
 
-    QImage sheet(sheetSize, QImage::Format_RGB32);
-    if (sheet.isNull())
-        throw Failure(
-            QStringLiteral("There is not enough memory for the picture of the document."));
-    sheet.fill(Qt::white);
+    QImage sheet = ahead ? ahead->take(sheetSize) : QImage();
+    if (sheet.isNull()) {
+        sheet = QImage(sheetSize, QImage::Format_RGB32);
+        if (sheet.isNull())
+            throw Failure(
+                QStringLiteral("There is not enough memory for the picture of the document."));
+        sheet.fill(Qt::white);
+    }
+    if (mostPages > 1)
+        rememberSheet(sheetSize);
     // Rendering is most of a snapshot's time, and pages are independent: with two
     // cores, a second thread renders every other page, from a document of its own
     // (one Poppler document is not rendered from two threads). Pages are drawn into
@@ -110,8 +173,10 @@ QImage renderPages(const QString& pdfPath, double ratio, int mostPages)
         }
     }
     // Rendering can come out a pixel shorter than the page size promised.
-    if (top < sheet.height())
-        sheet = sheet.copy(0, 0, sheet.width(), top);
+    if (top < sheet.height()) {
+        const QSize drawn(sheet.width(), top);
+        sheet = topLeftOf(std::move(sheet), drawn);
+    }
 
     setPictureRatio(sheet, ratio);
     return sheet;

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QImage>
+#include <QSize>
 #include <QString>
+
+#include <thread>
 
 class QPagedPaintDevice;
 
@@ -17,12 +20,35 @@ inline constexpr int kMostPagesPictured = 10;
 // sharp up to 200 % zoom, or a screen's own ratio where that is higher, at most 3.
 double pictureRatio();
 
+// A white sheet made on a thread of its own while the office draws the PDF that
+// renderPages() then draws onto it: new memory of that size (tens of megabytes) is
+// slow to touch the first time, and a core is free while the office works. It is
+// the size of the last picture made, or of two A4 or Letter pages, whichever is
+// larger; a picture that fits uses its top left.
+class SheetAhead
+{
+public:
+    explicit SheetAhead(double ratio);
+    ~SheetAhead();
+    SheetAhead(const SheetAhead&) = delete;
+    SheetAhead& operator=(const SheetAhead&) = delete;
+
+    // A white sheet of `size` on that memory, or a null image when it does not fit.
+    QImage take(QSize size);
+
+private:
+    QImage m_sheet;
+    std::thread m_making;
+};
+
 // The first `mostPages` pages of a PDF file, top to bottom on white, drawn at
 // `ratio` device pixels per preview unit (ratio 1: 96 dpi, a Letter page 816 x
 // 1056 pixels). The picture carries the ratio as its device pixel ratio and as its
 // resolution (dots per metre), which a bitmap file keeps. Throws Failure when the
 // file cannot be read or has no pages.
-QImage renderPages(const QString& pdfPath, double ratio, int mostPages = kMostPagesPictured);
+// The sheet is taken from `ahead` where it fits.
+QImage renderPages(const QString& pdfPath, double ratio, int mostPages = kMostPagesPictured,
+                   SheetAhead* ahead = nullptr);
 
 // Prints pages `from` to `to` (counted from 1) of a PDF file on the device, each
 // scaled to fill its page and rendered at the device's resolution. A page is
