@@ -9,7 +9,7 @@ PACKAGES=(
     cmake g++ make pkg-config
     qt6-base-dev libgl-dev
     libreoffice-writer libreoffice-dev catdoc
-    libpoppler-qt6-dev libcsv-dev
+    libpoppler-qt6-dev libcsv-dev libpaper-dev
     fonts-liberation2 fonts-dejavu-core
 )
 
@@ -52,7 +52,8 @@ install_missing_packages() {
     fi
 }
 
+# build [TARGET]: that target (and what it needs) only, by default everything.
 build() {
     cmake -S "$ROOT" -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release
-    cmake --build "$BUILD_DIR" -j"$(nproc)"
+    cmake --build "$BUILD_DIR" -j"$(nproc)" ${1:+--target "$1"}
 }

@@ -144,11 +144,11 @@ Table readTable(const QString& path)
 }
 
 void work(const automation::OwnOffices& offices, const QString& templatePath,
-          const Options& options, const QList<Job>& jobs, std::atomic<int>& next, Board& board,
+          std::optional<QSizeF> paper, const Options& options, const QList<Job>& jobs, std::atomic<int>& next, Board& board,
           bool survey)
 {
     automation::ReportMaker maker(
-        [&offices] { return automation::createOwnApplication(offices); }, templatePath);
+        [&offices] { return automation::createOwnApplication(offices); }, templatePath, paper);
     const QString extension = QLatin1String(SaveFormats::extensionOf(options.format));
     if (survey) {
         try {
@@ -300,6 +300,8 @@ int runBatch(const Options& options)
     int made = 0;
     if (!jobs.isEmpty()) {
         QString templatePath;
+        // Read once, here: the jobs' threads share it.
+        const std::optional<QSizeF> paper = paperFor(options.templateFile);
         automation::OwnOffices offices;
         try {
             templatePath = templateToUse(options.templateFile);
@@ -316,7 +318,7 @@ int runBatch(const Options& options)
         std::vector<std::thread> threads;
         for (int job = 0; job < count; ++job)
             threads.emplace_back([&, job] {
-                work(offices, templatePath, options, jobs, next, board, job == 0);
+                work(offices, templatePath, paper, options, jobs, next, board, job == 0);
             });
 
         QElapsedTimer clock;

@@ -36,7 +36,7 @@ int makeOneReport(const Options& options)
                                                        QLatin1String(SaveFormats::extensionOf(format))));
         const auto remove = qScopeGuard([&] { DeleteFileQuietly(made); });
         automation::ReportMaker maker([] { return automation::engine().createApplication(); },
-                                      templatePath);
+                                      templatePath, paperFor(options.templateFile));
         maker.make(options.values, made, format);
         maker.finish();
         copyFileIntoPlace(made, options.output, options.overwrite);

@@ -2,6 +2,7 @@
 
 #include "core/Failure.h"
 #include "core/FileHelpers.h"
+#include "core/Paper.h"
 #include "core/WorkFolder.h"
 #include "generate/TemplateResource.h"
 
@@ -35,6 +36,11 @@ QString templateToUse(const QString& userFile)
     const QString builtIn = WorkFolder::file(QStringLiteral("template.dot"));
     WriteBytesIfAbsent(TemplateResource::bytes(), builtIn);
     return builtIn;
+}
+
+std::optional<QSizeF> paperFor(const QString& userFile)
+{
+    return userFile.isEmpty() ? Paper::forTheReport() : std::nullopt;
 }
 
 } // namespace statusmill::cli

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSizeF>
 #include <QString>
 
 #include <optional>
@@ -10,6 +11,10 @@ namespace statusmill::cli {
 // only ever read), or the built-in one, written into the working folder. Its path;
 // throws Failure with the reason when it cannot be used. The main thread's.
 QString templateToUse(const QString& userFile);
+
+// The paper the reports are made on: the user's for the built-in template (where
+// the report fits it), a template's own otherwise.
+std::optional<QSizeF> paperFor(const QString& userFile);
 
 // Why the user's template cannot be used (it is missing, or not a regular file),
 // or nothing.

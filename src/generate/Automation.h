@@ -7,6 +7,7 @@
 // rest of the program never sees them.
 
 #include <QString>
+#include <QSizeF>
 
 class QPagedPaintDevice;
 
@@ -107,6 +108,9 @@ public:
     // Writes a PDF with every font embedded: pages `from` to `to` (counted from 1),
     // or all of them when `from` is 0.
     virtual void ExportAsFixedFormat(const QString& path, int from = 0, int to = 0) = 0;
+    // Puts its pages on paper of this size (portrait, in points), as Word's page
+    // setup does: margins as they are, the text flowing anew.
+    virtual void SetPaperSize(QSizeF points) = 0;
     // Without an argument the document is closed as it is; 0 closes without saving.
     virtual void Close(std::optional<int> saveChanges = std::nullopt) = 0;
 

@@ -61,13 +61,14 @@ private:
 };
 
 // Opens the template hidden and read-only, as a report is made from it: the file
-// itself is never changed.
+// itself is never changed. With `paper`, the report is made on that paper.
 template <class Steps>
 std::shared_ptr<Document> openTemplate(Steps& steps, const std::unique_ptr<Application>& app,
-                                       const QString& path)
+                                       const QString& path, std::optional<QSizeF> paper)
 {
     std::shared_ptr<Document> doc;
-    steps.run(114, [&] { doc = use(app).Documents().Open(path, /*readOnly=*/true); });
+    if (steps.run(114, [&] { doc = use(app).Documents().Open(path, /*readOnly=*/true); }) && paper)
+        steps.run(114, [&] { use(doc).SetPaperSize(*paper); });
     return doc;
 }
 

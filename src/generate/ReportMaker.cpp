@@ -4,8 +4,8 @@
 
 namespace statusmill::automation {
 
-ReportMaker::ReportMaker(Sessions sessions, QString templatePath)
-    : m_sessions(std::move(sessions)), m_template(std::move(templatePath))
+ReportMaker::ReportMaker(Sessions sessions, QString templatePath, std::optional<QSizeF> paper)
+    : m_sessions(std::move(sessions)), m_template(std::move(templatePath)), m_paper(paper)
 {}
 
 ReportMaker::~ReportMaker()
@@ -45,8 +45,8 @@ void ReportMaker::open(StrictSteps& steps)
     }
     if (!m_document) {
         m_filled = false;
-        m_document = openTemplate(steps, m_application, m_template);
-        // Opening stamps the report's date; that stays.
+        m_document = openTemplate(steps, m_application, m_template, m_paper);
+        // Opening stamps the report's date, and the paper is set; those stay.
         m_document->UndoClear();
     }
 }

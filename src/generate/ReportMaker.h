@@ -22,7 +22,9 @@ public:
     // Where sessions come from: the spares, or offices of one's own.
     using Sessions = std::function<std::unique_ptr<Application>()>;
 
-    ReportMaker(Sessions sessions, QString templatePath);
+    // With `paper`, every report is made on that paper.
+    ReportMaker(Sessions sessions, QString templatePath,
+                std::optional<QSizeF> paper = std::nullopt);
     ~ReportMaker();
     ReportMaker(const ReportMaker&) = delete;
     ReportMaker& operator=(const ReportMaker&) = delete;
@@ -47,6 +49,7 @@ private:
 
     Sessions m_sessions;
     QString m_template;
+    std::optional<QSizeF> m_paper;
     std::unique_ptr<Application> m_application;
     std::shared_ptr<Document> m_document;
     int m_madeOnThisOffice = 0;

@@ -7,9 +7,11 @@
 #include "core/ObjectRef.h"
 #include "core/Procedure.h"
 #include "core/Random.h"
+#include "core/SaveFolder.h"
 #include "core/WorkFolder.h"
 #include "ui/Dialogs.h"
 
+#include <QPageSize>
 #include <QPrinter>
 #include <QScopeGuard>
 
@@ -46,8 +48,15 @@ void Form2::PrintReport()
             return;
     }
     QPrinter printer(QPrinter::HighResolution);
+    // The printer is offered the report's own paper, as the picture has its pages
+    // (96 units to the inch, the first ten pages at most).
+    if (const QSizeF units = m_zoomOri->picture().deviceIndependentSize();
+        pages > 0 && !units.isEmpty())
+        printer.setPageSize(
+            QPageSize(QSizeF(units.width(), units.height() / std::min(pages, 10)) * 72.0 / 96.0,
+                      QPageSize::Point, QString(), QPageSize::FuzzyMatch));
     bool accepted = false;
-    if (pages > 0 && !proc.run(106, [&] { accepted = Dialogs::print(printer, pages); }))
+    if (pages > 0 && !proc.run(106, [&] { accepted = Dialogs::print(printer, pages, SaveFolder::current()); }))
         return;
     if (accepted) {
         const Busy busy(*this);

@@ -6,6 +6,7 @@
 #include "core/FileHelpers.h"
 #include "core/Procedure.h"
 #include "core/Random.h"
+#include "core/SaveFolder.h"
 #include "core/WorkFolder.h"
 #include "generate/Automation.h"
 #include "ui/Dialogs.h"
@@ -87,7 +88,9 @@ void Form2::PushButton6_Click()
     proc.run(108, [&] { dialog.title = QStringLiteral("Save File"); });
     proc.run(110, [&] { dialog.filter = SaveFormats::filterList(); });
     proc.run(112, [&] {
-        dialog.fileName = Dialogs::saveFileName(dialog.title, dialog.fileName, dialog.filter,
+        // In the folder the user last saved in, the file name left empty.
+        dialog.fileName = Dialogs::saveFileName(dialog.title, SaveFolder::current(),
+                                                dialog.fileName, dialog.filter,
                                                 &dialog.selectedFilter);
     });
     proc.run(114, [&] {
@@ -154,7 +157,9 @@ void Form2::PushButton6_Click()
     bool copied = false;
     if (proc.when(128, [&] { return answer == Dialogs::Yes; }))
         copied = proc.run(130, [&] { saveReport(target, format, replaceExisting); });
-    // Only a copy that really happened is confirmed.
+    // Only a copy that really happened is confirmed, and its folder remembered.
+    if (copied)
+        SaveFolder::remember(target);
     if (copied)
         proc.run(132, [&] {
             Dialogs::message(Dialogs::applicationTitle(), QStringLiteral("Done."),

@@ -5,6 +5,7 @@
 
 #include "generate/TemplateResource.h"
 #include "core/FileHelpers.h"
+#include "core/Paper.h"
 #include "core/ObjectRef.h"
 #include "core/PictureFile.h"
 #include "core/Procedure.h"
@@ -60,7 +61,9 @@ void Form1::PushButton6_Click()
         templatePath = builtIn ? WorkFolder::file(QStringLiteral("template.dot"))
                                : QFileInfo(m_templateFile).absoluteFilePath();
     });
-    std::shared_ptr<Document> doc = openTemplate(proc, app, templatePath);
+    // The built-in report comes on the user's paper; a template of theirs has its own.
+    std::shared_ptr<Document> doc =
+        openTemplate(proc, app, templatePath, builtIn ? Paper::forTheReport() : std::nullopt);
 
     QList<Replacement> replacements;
     for (int i = 0; i < kFieldCount; ++i)

@@ -84,7 +84,12 @@ Answer message(const QString& title, const QString& text, Icon icon, Buttons but
         return NoAnswer;
     auto& r = recorder();
     if (r.recording) {
-        r.shown.append({title, text, icon, buttons, false, {}, {}});
+        Shown s;
+        s.title = title;
+        s.text = text;
+        s.icon = icon;
+        s.buttons = buttons;
+        r.shown.append(s);
         return r.answers.isEmpty() ? defaultAnswer(buttons) : r.answers.dequeue();
     }
 
@@ -104,8 +109,8 @@ Answer message(const QString& title, const QString& text, Icon icon, Buttons but
     }
 }
 
-QString saveFileName(const QString& title, const QString& fileName, const QString& filter,
-                     QString* selectedFilter)
+QString saveFileName(const QString& title, const QString& folder, const QString& fileName,
+                     const QString& filter, QString* selectedFilter)
 {
     if (StopRequest::requested())
         return QString();
@@ -116,6 +121,7 @@ QString saveFileName(const QString& title, const QString& fileName, const QStrin
         s.title = title;
         s.isSaveDialog = true;
         s.fileName = fileName;
+        s.folder = folder;
         s.filter = filter;
         r.shown.append(s);
         if (selectedFilter)
@@ -123,7 +129,7 @@ QString saveFileName(const QString& title, const QString& fileName, const QStrin
         return r.fileNames.isEmpty() ? QString() : r.fileNames.dequeue();
     }
 
-    QFileDialog dialog(QApplication::activeWindow(), title, QString(), filter);
+    QFileDialog dialog(QApplication::activeWindow(), title, folder, filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.selectNameFilter(firstFilter);
@@ -135,7 +141,7 @@ QString saveFileName(const QString& title, const QString& fileName, const QStrin
     return dialog.selectedFiles().constFirst();
 }
 
-bool print(QPrinter& printer, int pages)
+bool print(QPrinter& printer, int pages, const QString& folder)
 {
     if (StopRequest::requested())
         return false;
@@ -146,6 +152,7 @@ bool print(QPrinter& printer, int pages)
         Shown s;
         s.isPrintDialog = true;
         s.pages = pages;
+        s.folder = folder;
         r.shown.append(s);
         if (r.prints.isEmpty())
             return false;
@@ -162,6 +169,7 @@ bool print(QPrinter& printer, int pages)
     PrintDialog dialog(&printer, QApplication::activeWindow());
     dialog.setMinMax(1, pages);
     dialog.setOption(QAbstractPrintDialog::PrintPageRange);
+    dialog.suggestFileIn(folder);
     return dialog.exec() == QDialog::Accepted;
 }
 

@@ -28,6 +28,7 @@ struct Shown
     Buttons buttons = Buttons::Ok;
     bool isSaveDialog = false;
     QString fileName; // the save dialog's initial file name
+    QString folder;   // the folder the save or print dialog starts in
     QString filter;   // the save dialog's filters
     bool isPrintDialog = false;
     int pages = 0; // the print dialog's page range: 1 to this
@@ -42,16 +43,17 @@ void setApplicationTitle(const QString& title);
 
 Answer message(const QString& title, const QString& text, Icon icon, Buttons buttons);
 
-// The standard save dialog: it adds no extension, asks nothing about overwriting,
-// and returns the empty text when cancelled. `filter` holds one or more filters
-// (";;" between them), the first selected; `selectedFilter` is told the one the
-// user left selected.
-QString saveFileName(const QString& title, const QString& fileName, const QString& filter,
-                     QString* selectedFilter = nullptr);
+// The standard save dialog, in `folder`: it adds no extension, asks nothing about
+// overwriting, and returns the empty text when cancelled. `filter` holds one or
+// more filters (";;" between them), the first selected; `selectedFilter` is told
+// the one the user left selected.
+QString saveFileName(const QString& title, const QString& folder, const QString& fileName,
+                     const QString& filter, QString* selectedFilter = nullptr);
 
 // The system's print dialog for a document of `pages` pages, all of them chosen at
-// first. Whether the user asked to print; `printer` then holds their choices.
-bool print(QPrinter& printer, int pages);
+// first; printing to a file suggests a file in `folder`. Whether the user asked to
+// print; `printer` then holds their choices.
+bool print(QPrinter& printer, int pages, const QString& folder);
 
 // Test side.
 void startRecording();

@@ -19,6 +19,17 @@ public:
 
     // The output file named in the dialog, when printing to a file is chosen.
     QString outputFileChosen() const;
+
+    // Printing to a file suggests its file in `folder` rather than in the folder
+    // the program was started from.
+    void suggestFileIn(const QString& folder);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void applySuggestion();
+    QString m_folder;
 };
 
 } // namespace statusmill

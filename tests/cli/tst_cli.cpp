@@ -8,6 +8,7 @@
 #include "support/TestFiles.h"
 
 #include <QProcess>
+#include <QRegularExpression>
 #include <QtTest>
 
 #include <csignal>
@@ -37,6 +38,7 @@ class TestCli : public QObject
     Q_OBJECT
 
     std::unique_ptr<QTemporaryDir> m_home;
+    QString m_paper = QStringLiteral("letter");
 
     QString path(const QString& name) const { return m_home->filePath(name); }
 
@@ -51,6 +53,7 @@ class TestCli : public QObject
             QDir().mkpath(path(QLatin1String(variable)));
             environment.insert(QLatin1String(variable), path(QLatin1String(variable)));
         }
+        environment.insert(QStringLiteral("PAPERSIZE"), m_paper);
         program.setProcessEnvironment(environment);
         program.setWorkingDirectory(m_home->path());
         program.setProgram(QStringLiteral(STATUSMILL_PROGRAM));
@@ -94,7 +97,11 @@ class TestCli : public QObject
     }
 
 private slots:
-    void init() { m_home = std::make_unique<QTemporaryDir>(); }
+    void init()
+    {
+        m_home = std::make_unique<QTemporaryDir>();
+        m_paper = QStringLiteral("letter");
+    }
     void cleanup() { nothingLeft(); }
 
     void oneReportInEveryFormat_data()
@@ -288,6 +295,43 @@ private slots:
                      text.contains(QLatin1String("Cost: 12 000")),
                  qPrintable(text));
         QCOMPARE(statusmill::testing::readFile(path(mine)), before);
+    }
+
+    // The built-in report comes on the user's paper and stays two pages; a template
+    // of the user's keeps its own.
+    void theReportOnTheUsersPaper_data()
+    {
+        QTest::addColumn<QString>("paper");
+        QTest::addColumn<bool>("usersTemplate");
+        QTest::addColumn<QSizeF>("points");
+        QTest::newRow("A4") << "a4" << false << QSizeF(595.3, 841.9);
+        QTest::newRow("Letter") << "letter" << false << QSizeF(612, 792);
+        QTest::newRow("A5, too small for it: Letter") << "a5" << false << QSizeF(612, 792);
+        QTest::newRow("A4, a template of the user's on Letter") << "a4" << true << QSizeF(612, 792);
+    }
+    void theReportOnTheUsersPaper()
+    {
+        QFETCH(QString, paper);
+        QFETCH(bool, usersTemplate);
+        QFETCH(QSizeF, points);
+        m_paper = paper;
+        QStringList arguments{"--output", "out.pdf", "--project", "Harbour"};
+        if (usersTemplate) {
+            QVERIFY(statusmill::testing::writeFile(
+                path("mine.fodt"),
+                statusmill::testing::flatDocument({}, {}, statusmill::testing::paragraphs({"[ProjectName]"}))));
+            arguments << "--template" << "mine.fodt";
+        }
+        QCOMPARE(run(arguments), 0);
+        const QString info = statusmill::testing::commandOutput("pdfinfo", {path("out.pdf")});
+        const auto size = QRegularExpression(QStringLiteral("Page size: +([0-9.]+) x ([0-9.]+) pts"))
+                              .match(info);
+        QVERIFY2(size.hasMatch(), qPrintable(info));
+        QVERIFY2(qAbs(size.captured(1).toDouble() - points.width()) < 0.5 &&
+                     qAbs(size.captured(2).toDouble() - points.height()) < 0.5,
+                 qPrintable(info));
+        if (!usersTemplate)
+            QVERIFY2(info.contains(QRegularExpression(QStringLiteral("Pages: +2\\n"))), qPrintable(info));
     }
 
     // Where each placeholder is, which the window fills, and what looks wrong.

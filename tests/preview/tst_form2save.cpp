@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QStandardPaths>
 
+#include "core/Settings.h"
 #include "core/WorkFolder.h"
 
 #include <csignal>
@@ -185,6 +186,38 @@ private slots:
         QCOMPARE(Dialogs::shown().size(), 5);
         QCOMPARE(Dialogs::shown()[3].buttons, Dialogs::Buttons::YesNo);
         QCOMPARE(contents(target), documentBytes());
+    }
+
+    // The dialog opens where the last save went, in this run or the next (a new
+    // window, the folder read back from the state file); a save cancelled or failed
+    // moves nothing, and a folder gone since gives the home folder. The settings
+    // file knows nothing of it.
+    void theDialogOpensWhereTheLastSaveWent()
+    {
+        const EnvironmentVariable state("XDG_STATE_HOME", QFile::encodeName(path("state")));
+        const EnvironmentVariable home("HOME", QFile::encodeName(path("home")));
+        QVERIFY(QDir().mkpath(path("home")) && QDir().mkpath(path("reports")));
+        m_form->PushButton6()->click();
+        Dialogs::setNextFileName(path("reports/week 1.doc"));
+        m_form->PushButton6()->click();
+        m_form = std::make_unique<Form2>();
+        m_form->setWordFile(m_document);
+        m_form->PushButton6()->click();
+        Dialogs::setNextFileName(path("nowhere/week 2.doc"));
+        m_form->PushButton6()->click();
+        QVERIFY(QDir(path("reports")).removeRecursively());
+        m_form->PushButton6()->click();
+
+        QStringList folders;
+        for (const auto& shown : Dialogs::shown()) {
+            if (shown.isSaveDialog) {
+                folders << QDir(m_dir->path()).relativeFilePath(shown.folder);
+                QCOMPARE(shown.fileName, QString());
+            }
+        }
+        QCOMPARE(folders, QStringList({"home", "home", "reports", "reports", "home"}));
+        QVERIFY(QFileInfo(path("state/statusmill/last-save-folder")).isFile());
+        QVERIFY(!contents(Settings::storeFile(QStringLiteral("Statusmill"))).contains("reports"));
     }
 
     void aFailedCopyKeepsTheOldFileAndSaysSo()

@@ -192,6 +192,11 @@ public:
         m_state->enter(QStringLiteral("ComputeStatistics"));
         return m_inner->ComputeStatistics(statistic);
     }
+    void SetPaperSize(QSizeF points) override
+    {
+        m_state->enter(QStringLiteral("SetPaperSize"));
+        m_inner->SetPaperSize(points);
+    }
     void UndoClear() override
     {
         m_state->enter(QStringLiteral("UndoClear"));

@@ -6,6 +6,7 @@
 #include "ui/PrintDialog.h"
 
 #include <QFile>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPrinter>
 #include <QTemporaryDir>
@@ -78,6 +79,21 @@ private slots:
             QVERIFY2(Dialogs::shown().constFirst().text.contains(QStringLiteral("cannot be printed to")),
                      qPrintable(Dialogs::shown().constFirst().text));
         QVERIFY(!QFileInfo::exists(victim));
+    }
+
+    // Printing to a file suggests its file in the folder given (the one last saved
+    // in), not in the folder the program was started from.
+    void suggestsItsFileInTheFolderGiven()
+    {
+        QPrinter printer;
+        PrintDialog dialog(&printer);
+        dialog.suggestFileIn(m_dir.path());
+        dialog.open();
+        const auto* field = dialog.findChild<QLineEdit*>(QStringLiteral("filename"));
+        QVERIFY(field);
+        QCOMPARE(QFileInfo(field->text()).absolutePath(), m_dir.path());
+        QVERIFY(field->text().endsWith(QLatin1String(".pdf")));
+        dialog.reject();
     }
 };
 

@@ -3,6 +3,7 @@
 #include "CreationDate.h"
 #include "DocumentReplace.h"
 #include "PageRenderer.h"
+#include "PageSize.h"
 #include "core/FileHelpers.h"
 #include "core/Random.h"
 #include "core/WorkFolder.h"
@@ -330,6 +331,12 @@ void OfficeDocument::Close(std::optional<int> saveChanges)
     m_comments.reset();
     m_shapeTexts.reset();
     m_held->release();
+}
+
+void OfficeDocument::SetPaperSize(QSizeF points)
+{
+    ensureOpen();
+    m_session->call([&] { setPaperSize(m_component, points); });
 }
 
 void OfficeDocument::UndoClear()

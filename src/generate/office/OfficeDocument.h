@@ -60,6 +60,7 @@ public:
     void SaveAs(const QString& path, FileFormat format) override;
     void ExportAsFixedFormat(const QString& path, int from, int to) override;
     void Close(std::optional<int> saveChanges) override;
+    void SetPaperSize(QSizeF points) override;
     void UndoClear() override;
     bool UndoAll() override;
     int ComputeStatistics(int statistic) override;

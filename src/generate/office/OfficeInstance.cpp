@@ -1,6 +1,7 @@
 #include "OfficeInstance.h"
 
 #include "Limits.h"
+#include "PageSize.h"
 #include "PipeFiles.h"
 #include "ProfileCopy.h"
 #include "TextDocumentLoad.h"
@@ -244,7 +245,8 @@ bool OfficeInstance::profileIntact() const
                 .isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
 }
 
-void OfficeInstance::prepareTemplate(const QByteArray& bytes, const QString& suffix)
+void OfficeInstance::prepareTemplate(const QByteArray& bytes, const QString& suffix,
+                                     std::optional<QSizeF> paper)
 {
     finishPreparing();
     if (m_prepared || m_ended || !connected())
@@ -260,10 +262,12 @@ void OfficeInstance::prepareTemplate(const QByteArray& bytes, const QString& suf
         return;
     }
     const QByteArray digest = QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
-    m_preparing = std::thread([this, copy, digest] {
+    m_preparing = std::thread([this, copy, digest, paper] {
         m_watchdog.arm(callTimeLimit());
         try {
             const auto component = loadTextDocument(m_desktop, copy, /*readOnly=*/true);
+            if (paper)
+                setPaperSize(component, *paper);
             // And where its text lives, which the fill would look up first.
             m_prepared = Prepared{digest, Taken{component, lookUp(component)}};
         } catch (...) {

@@ -12,6 +12,7 @@
 #include "UnoSupport.h"
 #include "Watchdog.h"
 
+#include <QSizeF>
 #include <QStringList>
 
 #include <com/sun/star/bridge/XBridge.hpp>
@@ -82,7 +83,9 @@ public:
     // read-only, as a press opens one), from a private copy of `bytes` named with
     // `suffix`, in the background: the office is not used meanwhile, and every
     // other call waits for it first. A failure leaves nothing prepared.
-    void prepareTemplate(const QByteArray& bytes, const QString& suffix);
+    // With `paper`, it is put on that paper as the press would put it.
+    void prepareTemplate(const QByteArray& bytes, const QString& suffix,
+                         std::optional<QSizeF> paper = std::nullopt);
     // Waits for a preparation under way.
     void finishPreparing();
     // Whether it holds a prepared template, or is opening one.

@@ -7,6 +7,7 @@
 #include "ProfileCopy.h"
 #include "core/Failure.h"
 #include "core/FileHelpers.h"
+#include "core/Paper.h"
 #include "generate/TemplateResource.h"
 #include "core/MainThread.h"
 #include "core/SafeRemoval.h"
@@ -365,7 +366,8 @@ void Spares::prepareIn(OfficeInstance& office)
         office.prepareTemplate(builtIn ? TemplateResource::bytes()
                                        : readRegularFile(*m_templateToPrepare, kLargestTemplate),
                                builtIn ? QStringLiteral("dot")
-                                       : QFileInfo(*m_templateToPrepare).suffix());
+                                       : QFileInfo(*m_templateToPrepare).suffix(),
+                               builtIn ? Paper::forTheReport() : std::nullopt);
     } catch (const Failure&) {
         // A template that cannot be read now is opened from its file at the press.
     }
