@@ -123,7 +123,7 @@ int runProgram(const std::function<void(Form1&)>& whenShown, const QString& temp
         automation::holdBackSpareOffices(kQuietAfterStart);
         // A stop asked for during start-up ends the program before its window shows.
         if (!TerminationSignals::requested()) {
-            centreOnScreen(&form);
+            placeOnScreen(&form);
             form.show();
             if (whenShown)
                 QTimer::singleShot(0, &form, [&] { whenShown(form); });

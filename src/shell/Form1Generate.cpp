@@ -118,7 +118,7 @@ Form2& Form1::form2()
     if (!m_form2) {
         m_form2 = std::make_unique<Form2>();
         m_form2->setMainWindow(this);
-        centreOnScreen(m_form2.get());
+        placeOnScreen(m_form2.get());
     }
     return *m_form2;
 }

@@ -4,6 +4,7 @@
 #include "support/Seams.h"
 #include "support/TestFiles.h"
 #include "ui/Appearance.h"
+#include "ui/FixedWindow.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -258,6 +259,28 @@ private slots:
         pointer.hoverButton();
         QCOMPARE(window.cursor().shape(), Qt::BitmapCursor);
         QCOMPARE(window.cursor().hotSpot(), QPoint(7, 1));
+    }
+
+    // A window is centred on the free area of its screen, and pulled back onto it
+    // rather than ever having its top or left edge off it.
+    void aWindowIsPlacedOnTheFreeArea_data()
+    {
+        QTest::addColumn<QSize>("frame");
+        QTest::addColumn<QRect>("available");
+        QTest::addColumn<QPoint>("placed");
+        QTest::newRow("fits: centred") << QSize(600, 400) << QRect(0, 0, 1280, 1024) << QPoint(340, 312);
+        QTest::newRow("below a panel") << QSize(600, 1000) << QRect(0, 30, 1280, 994) << QPoint(340, 30);
+        QTest::newRow("taller than the area: at its top")
+            << QSize(1312, 1274) << QRect(0, 0, 1280, 1024) << QPoint(0, 0);
+        QTest::newRow("on a second screen, wider than it")
+            << QSize(900, 300) << QRect(1280, 0, 800, 600) << QPoint(1280, 150);
+    }
+    void aWindowIsPlacedOnTheFreeArea()
+    {
+        QFETCH(QSize, frame);
+        QFETCH(QRect, available);
+        QFETCH(QPoint, placed);
+        QCOMPARE(placeWithin(frame, available), placed);
     }
 };
 

@@ -11,6 +11,7 @@
 #include "support/Seams.h"
 #include "ui/Dialogs.h"
 #include "ui/ErrorReport.h"
+#include "ui/FixedWindow.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -92,6 +93,32 @@ private slots:
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_home.filePath(QStringLiteral("config"))));
         qputenv("TEMP", QFile::encodeName(m_home.filePath(QStringLiteral("temp"))));
         QDir().mkpath(m_home.filePath(QStringLiteral("temp")));
+    }
+
+    // Both windows come up with their title bars on the screen's free area, also
+    // when a large scale factor makes them taller than the screen (run so as well).
+    void theWindowsComeUpOnTheScreen()
+    {
+        Form1 form;
+        placeOnScreen(&form);
+        form.show();
+        Form2& preview = form.form2();
+        preview.show();
+        const QRect available = form.screen()->availableGeometry();
+        for (QWidget* window : {static_cast<QWidget*>(&form), static_cast<QWidget*>(&preview)}) {
+            QVERIFY(QTest::qWaitForWindowExposed(window));
+            // Until the manager has framed it, the frame is the window itself.
+            QTRY_VERIFY_WITH_TIMEOUT(window->frameGeometry() != window->geometry(), 5000);
+            const QRect frame = window->frameGeometry();
+            QVERIFY2(available.contains(frame.topLeft()) && frame.top() < window->geometry().top(),
+                     qPrintable(QStringLiteral("%1: frame %2,%3 %4x%5 on %6,%7 %8x%9")
+                                    .arg(window->metaObject()->className())
+                                    .arg(frame.x()).arg(frame.y()).arg(frame.width())
+                                    .arg(frame.height()).arg(available.x()).arg(available.y())
+                                    .arg(available.width()).arg(available.height())));
+        }
+        preview.hide();
+        form.hide();
     }
 
     // Every window title is exactly the one asked for: nothing of Qt's own is added.
