@@ -11,8 +11,11 @@
 // Usage: bench_program                      (everything, against the baselines)
 //        bench_program --start [--fresh]    (internal: one start-up, prints its time)
 //        bench_program --press [--fresh]    (internal: one start-up and first press)
-//        bench_program --growth             (how the warm office grows, press by press,
-//                                            until a fresh one takes its place)
+//        bench_program --growth             (how the offices grow, press by press, with a
+//                                            save every other press up to the twelfth and
+//                                            a print at the seventh, until a fresh office
+//                                            takes the place of the first; and what the
+//                                            working folder holds while a report shows)
 // It runs offscreen unless QT_QPA_PLATFORM says otherwise (under tests/x11/with-display,
 // on a real X server).
 
@@ -203,16 +206,40 @@ void measureGrowth()
     form.PushButton4_Click();
     form.show();
     bench::idle(3000);
+    const auto offices = [] {
+        QStringList sizes;
+        for (pid_t office : bench::officeChildren())
+            sizes << QString::number(double(bench::residentKilobytes(office)) / 1024, 'f', 1);
+        return sizes.join(QStringLiteral(" MB, ")) + QStringLiteral(" MB");
+    };
+    const QString saves = QDir::temp().filePath(QStringLiteral("growth-saves"));
+    QDir().mkpath(saves);
+    const QStringList formats{"doc", "docx", "odt", "pdf"};
     for (int press = 1; press <= 40; ++press) {
         form.PushButton6()->click();
-        form.existingForm2()->PushButton8()->click();
+        Form2& preview = *form.existingForm2();
+        if (press == 1)
+            std::printf("working folder: %s\n",
+                        qPrintable(QDir(WorkFolder::path())
+                                       .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)
+                                       .join(QLatin1Char(' '))));
+        if (press <= 12 && press % 2 == 0) {
+            Dialogs::setNextFileName(QStringLiteral("%1/report-%2.%3")
+                                         .arg(saves)
+                                         .arg(press)
+                                         .arg(formats[(press / 2) % formats.size()]));
+            preview.PushButton6_Click();
+        }
+        if (press == 7) {
+            Dialogs::setNextPrintFile(saves + QStringLiteral("/printed.pdf"));
+            preview.PrintReport();
+        }
+        preview.PushButton8()->click();
         bench::idle(300);
-        long biggest = 0;
-        for (pid_t office : bench::officeChildren())
-            biggest = std::max(biggest, bench::residentKilobytes(office));
-        std::printf("press %2d  biggest office %.1f MB\n", press, double(biggest) / 1024);
+        std::printf("press %2d  offices %s\n", press, qPrintable(offices()));
         std::fflush(stdout);
     }
+    QDir(saves).removeRecursively();
     automation::endSpareOffices();
     WorkFolder::remove();
 }
