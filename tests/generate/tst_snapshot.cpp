@@ -112,25 +112,29 @@ private slots:
         QVERIFY(statusmill::testing::hasInk(picture.copy(0, 9 * 2112, picture.width(), 400)));
     }
 
-    // The sheet made ahead is the top left of a larger one: the picture drawn on it
-    // is the very picture drawn on a sheet of its own, whether it fits or not.
+    // The sheet made ahead (the last picture's size) lends its top left to a picture
+    // that fills most of it: that picture is the very one drawn on a sheet of its own.
     void aSheetMadeAheadChangesNoPixel_data()
     {
-        QTest::addColumn<QPageSize::PageSizeId>("paper");
+        QTest::addColumn<QSizeF>("points");
         QTest::addColumn<int>("pages");
-        QTest::newRow("one Letter page") << QPageSize::Letter << 1;
-        QTest::newRow("two A4 pages, narrower than the sheet") << QPageSize::A4 << 2;
-        QTest::newRow("three pages, more than it holds") << QPageSize::Letter << 3;
-        QTest::newRow("after those, one A4 page") << QPageSize::A4 << 1;
+        QTest::addColumn<bool>("narrowerThanTheSheet");
+        QTest::newRow("two Letter pages") << QSizeF(612, 792) << 2 << false;
+        QTest::newRow("two narrower pages, on the Letter sheet") << QSizeF(595, 792) << 2 << true;
+        QTest::newRow("one page: a sheet of its own") << QSizeF(612, 792) << 1 << false;
+        QTest::newRow("three pages, more than the sheet") << QSizeF(612, 792) << 3 << false;
     }
     void aSheetMadeAheadChangesNoPixel()
     {
-        QFETCH(QPageSize::PageSizeId, paper);
+        QFETCH(QSizeF, points);
         QFETCH(int, pages);
+        QFETCH(bool, narrowerThanTheSheet);
+        // As the press makes it: before the picture is drawn.
+        office::SheetAhead ahead(2.0);
         const QString pdf = m_folder.filePath(QStringLiteral("pages.pdf"));
         {
             QPdfWriter writer(pdf);
-            writer.setPageSize(QPageSize(paper));
+            writer.setPageSize(QPageSize(points, QPageSize::Point));
             QPainter painter(&writer);
             for (int page = 1; page <= pages; ++page) {
                 if (page > 1)
@@ -138,12 +142,13 @@ private slots:
                 painter.drawText(QPointF(100, 200 * page), QStringLiteral("Page %1").arg(page));
             }
         }
-        const QImage own = office::renderPages(pdf, 2.0);
-        office::SheetAhead ahead(2.0);
         const QImage onIt = office::renderPages(pdf, 2.0, office::kMostPagesPictured, &ahead);
+        const QImage own = office::renderPages(pdf, 2.0);
         QCOMPARE(onIt.size(), own.size());
         QCOMPARE(onIt.devicePixelRatio(), 2.0);
         QVERIFY(onIt == own);
+        // Its rows as long as the sheet's: the case a careless view of the sheet gets wrong.
+        QCOMPARE(onIt.bytesPerLine() > onIt.width() * 4, narrowerThanTheSheet);
         // Drawn at all: the last page has its line.
         QVERIFY(statusmill::testing::hasInk(onIt.copy(0, onIt.height() / pages * (pages - 1),
                                                       onIt.width(), 600)));

@@ -48,7 +48,7 @@ QSize sheetAheadSize(double ratio)
     const QSize box(int(std::ceil(kTwoPagesBox.width() * dotsPerPoint)),
                     int(std::ceil(kTwoPagesBox.height() * dotsPerPoint)));
     const std::lock_guard lock(lastSheetLock);
-    return box.expandedTo(lastSheet);
+    return lastSheet.isEmpty() ? box : lastSheet;
 }
 
 void rememberSheet(QSize size)
@@ -90,7 +90,11 @@ QImage SheetAhead::take(QSize size)
 {
     if (m_making.joinable())
         m_making.join();
-    if (m_sheet.isNull() || size.width() > m_sheet.width() || size.height() > m_sheet.height())
+    // The picture holds the whole sheet for as long as it lives: one much smaller
+    // than the sheet gets one of its own.
+    const qint64 used = qint64(size.width()) * size.height();
+    if (m_sheet.isNull() || size.width() > m_sheet.width() || size.height() > m_sheet.height() ||
+        used * 4 < qint64(m_sheet.width()) * m_sheet.height() * 3)
         return QImage();
     return topLeftOf(std::exchange(m_sheet, QImage()), size);
 }

@@ -23,8 +23,8 @@ double pictureRatio();
 // A white sheet made on a thread of its own while the office draws the PDF that
 // renderPages() then draws onto it: new memory of that size (tens of megabytes) is
 // slow to touch the first time, and a core is free while the office works. It is
-// the size of the last picture made, or of two A4 or Letter pages, whichever is
-// larger; a picture that fits uses its top left.
+// the size of the last picture made, or at first of two A4 or Letter pages; a
+// picture that fits it, and fills most of it, uses its top left.
 class SheetAhead
 {
 public:
