@@ -15,6 +15,7 @@ std::shared_ptr<automation::Document> OfficeDocuments::Open(const QString& path,
 {
     const QString absolute = QFileInfo(path).absoluteFilePath();
     std::optional<DocumentLookups> lookups;
+    std::optional<QSizeF> paper;
     auto component = m_session->call([&] {
         // The template opened ahead in this office, when this file holds the very
         // bytes it was opened from; made now, as a fresh open would make it.
@@ -22,11 +23,13 @@ std::shared_ptr<automation::Document> OfficeDocuments::Open(const QString& path,
             if (isTemplateFile(absolute))
                 stampCreation(prepared->component);
             lookups = std::move(prepared->lookups);
+            paper = prepared->paper;
             return prepared->component;
         }
         return loadTextDocument(m_session->desktop(), absolute, readOnly);
     });
-    auto document = std::make_shared<OfficeDocument>(m_session, component, std::move(lookups));
+    auto document =
+        std::make_shared<OfficeDocument>(m_session, component, std::move(lookups), paper);
     m_opened.push_back(document);
     return document;
 }

@@ -137,8 +137,9 @@ private:
 
 OfficeDocument::OfficeDocument(std::shared_ptr<OfficeSession> session,
                                Reference<css::lang::XComponent> component,
-                               std::optional<DocumentLookups> lookups)
-    : m_session(std::move(session)), m_component(std::move(component))
+                               std::optional<DocumentLookups> lookups,
+                               std::optional<QSizeF> paper)
+    : m_session(std::move(session)), m_component(std::move(component)), m_paper(paper)
 {
     m_held->hold(m_component);
     if (lookups) {
@@ -336,7 +337,11 @@ void OfficeDocument::Close(std::optional<int> saveChanges)
 void OfficeDocument::SetPaperSize(QSizeF points)
 {
     ensureOpen();
+    // Put on it while the document waited to be taken: nothing to ask the office.
+    if (m_paper == points)
+        return;
     m_session->call([&] { setPaperSize(m_component, points); });
+    m_paper = points;
 }
 
 void OfficeDocument::UndoClear()

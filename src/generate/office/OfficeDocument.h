@@ -48,7 +48,8 @@ class OfficeDocument : public automation::Document,
 public:
     OfficeDocument(std::shared_ptr<OfficeSession> session,
                    uno::Reference<uno::css::lang::XComponent> component,
-                   std::optional<DocumentLookups> lookups = std::nullopt);
+                   std::optional<DocumentLookups> lookups = std::nullopt,
+                   std::optional<QSizeF> paper = std::nullopt);
     ~OfficeDocument() override;
 
     // The first story stands for every story of Writer's own text: one
@@ -96,6 +97,8 @@ private:
     // Set once text in a drawing shape has been replaced, which the office's undo
     // does not reach.
     std::shared_ptr<bool> m_beyondUndo = std::make_shared<bool>(false);
+    // The paper it is known to be on.
+    std::optional<QSizeF> m_paper;
 };
 
 } // namespace statusmill::office

@@ -269,7 +269,7 @@ void OfficeInstance::prepareTemplate(const QByteArray& bytes, const QString& suf
             if (paper)
                 setPaperSize(component, *paper);
             // And where its text lives, which the fill would look up first.
-            m_prepared = Prepared{digest, Taken{component, lookUp(component)}};
+            m_prepared = Prepared{digest, Taken{component, lookUp(component), paper}};
         } catch (...) {
             // The press opens the file as ever.
         }

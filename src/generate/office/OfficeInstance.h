@@ -96,6 +96,7 @@ public:
     {
         uno::Reference<uno::css::lang::XComponent> component;
         DocumentLookups lookups;
+        std::optional<QSizeF> paper; // the paper it was put on while it waited
     };
     std::optional<Taken> takePrepared(const QString& path, bool readOnly);
     // How many prepared documents have been taken so far, in all offices.
