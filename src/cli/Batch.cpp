@@ -144,8 +144,8 @@ Table readTable(const QString& path)
 }
 
 void work(const automation::OwnOffices& offices, const QString& templatePath,
-          std::optional<QSizeF> paper, const Options& options, const QList<Job>& jobs, std::atomic<int>& next, Board& board,
-          bool survey)
+          std::optional<QSizeF> paper, const Options& options, const QList<Job>& jobs,
+          std::atomic<int>& next, Board& board, bool survey)
 {
     automation::ReportMaker maker(
         [&offices] { return automation::createOwnApplication(offices); }, templatePath, paper);

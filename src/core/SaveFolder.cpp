@@ -17,7 +17,8 @@ constexpr qint64 kLongestStored = 8192;
 QString stateFolder()
 {
     const QString state = QFile::decodeName(qgetenv("XDG_STATE_HOME"));
-    // As the base directory specification says: a relative path is to be ignored.
+    // Only an absolute XDG_STATE_HOME counts; a relative one is ignored, as the XDG
+    // base directory rules have it.
     const QString base = QDir::isAbsolutePath(state)
                              ? state
                              : QDir::homePath() + QStringLiteral("/.local/state");

@@ -56,7 +56,9 @@ void Form2::PrintReport()
             QPageSize(QSizeF(units.width(), units.height() / std::min(pages, 10)) * 72.0 / 96.0,
                       QPageSize::Point, QString(), QPageSize::FuzzyMatch));
     bool accepted = false;
-    if (pages > 0 && !proc.run(106, [&] { accepted = Dialogs::print(printer, pages, SaveFolder::current()); }))
+    if (pages > 0 && !proc.run(106, [&] {
+            accepted = Dialogs::print(printer, pages, SaveFolder::current());
+        }))
         return;
     if (accepted) {
         const Busy busy(*this);

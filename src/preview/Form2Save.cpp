@@ -158,13 +158,13 @@ void Form2::PushButton6_Click()
     if (proc.when(128, [&] { return answer == Dialogs::Yes; }))
         copied = proc.run(130, [&] { saveReport(target, format, replaceExisting); });
     // Only a copy that really happened is confirmed, and its folder remembered.
-    if (copied)
+    if (copied) {
         SaveFolder::remember(target);
-    if (copied)
         proc.run(132, [&] {
             Dialogs::message(Dialogs::applicationTitle(), QStringLiteral("Done."),
                              Dialogs::Icon::None, Dialogs::Buttons::Ok);
         });
+    }
 }
 
 } // namespace statusmill
