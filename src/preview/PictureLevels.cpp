@@ -1,6 +1,7 @@
 #include "PictureLevels.h"
 
 #include <cmath>
+#include <cstring>
 
 namespace statusmill {
 
@@ -23,11 +24,9 @@ QImage drawable(const QImage& picture)
     }
 }
 
-QImage halved(const QImage& level)
+QSize halvedSize(QSize size)
 {
-    const QSize size(qMax(1, (level.width() + 1) / 2), qMax(1, (level.height() + 1) / 2));
-    // The smooth scale averages whole areas, so a halving weighs all four pixels.
-    return level.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return {qMax(1, (size.width() + 1) / 2), qMax(1, (size.height() + 1) / 2)};
 }
 
 } // namespace
@@ -39,19 +38,57 @@ PictureLevels::PictureLevels(const QImage& picture)
 PictureLevels::Level PictureLevels::levelFor(qreal scale) const
 {
     if (m_levels.empty())
-        m_levels.push_back(drawable(m_picture));
+        m_levels.push_back({drawable(m_picture), {}});
     std::size_t index = 0;
     for (qreal perLevel = scale; perLevel < kSmallestScalePerLevel; perLevel *= 2) {
-        const QImage& last = m_levels[index];
+        const QImage& last = m_levels[index].image;
         if (last.width() <= 1 || last.height() <= 1)
             break;
-        if (index + 1 == m_levels.size())
-            m_levels.push_back(halved(last));
+        if (index + 1 == m_levels.size()) {
+            const QSize size = halvedSize(last.size());
+            m_levels.push_back({QImage(size, last.format()),
+                                std::vector<bool>((size.height() + kBandRows - 1) / kBandRows)});
+        }
         ++index;
     }
-    const QImage& image = m_levels[index];
-    return {&image, qreal(image.width()) / m_picture.width(),
+    const QImage& image = m_levels[index].image;
+    return {int(index), &image, qreal(image.width()) / m_picture.width(),
             qreal(image.height()) / m_picture.height()};
+}
+
+void PictureLevels::makeRows(const Level& level, int top, int bottom) const
+{
+    const Made& made = m_levels.at(std::size_t(level.index));
+    top = qMax(top, 0);
+    bottom = qMin(bottom, made.image.height() - 1);
+    for (int band = top / kBandRows; !made.bands.empty() && band <= bottom / kBandRows; ++band)
+        makeBand(std::size_t(level.index), band);
+}
+
+// A band of a level halves the rows of the level above that it covers. Two rows
+// become one, as in a halving of the whole, so the bands meet without a seam; a
+// level of an odd height ends in a band that takes one row less.
+void PictureLevels::makeBand(std::size_t index, int band) const
+{
+    Made& made = m_levels[index];
+    if (made.bands[std::size_t(band)])
+        return;
+    const int top = band * kBandRows;
+    const int rows = qMin(kBandRows, made.image.height() - top);
+    const QImage& above = m_levels[index - 1].image;
+    const int aboveTop = 2 * top;
+    const int aboveRows = qMin(2 * rows, above.height() - aboveTop);
+    makeRows({int(index - 1), &above, 1, 1}, aboveTop, aboveTop + aboveRows - 1);
+
+    const QImage source(above.constBits() + qsizetype(aboveTop) * above.bytesPerLine(),
+                        above.width(), aboveRows, above.bytesPerLine(), above.format());
+    // The smooth scale averages whole areas, so a halving weighs all four pixels.
+    const QImage part = source.scaled(made.image.width(), rows, Qt::IgnoreAspectRatio,
+                                      Qt::SmoothTransformation);
+    for (int row = 0; row < rows; ++row)
+        std::memcpy(made.image.scanLine(top + row), part.constScanLine(row),
+                    std::size_t(made.image.width()) * 4);
+    made.bands[std::size_t(band)] = true;
 }
 
 } // namespace statusmill

@@ -106,6 +106,7 @@ QImage ScaledPainting::renderTile(int column, int row, qreal scale) const
     const QRect needed = reached.toAlignedRect().adjusted(-kFilterMargin, -kFilterMargin,
                                                           kFilterMargin, kFilterMargin) &
                          level.image->rect();
+    m_levels->makeRows(level, needed.top(), needed.bottom());
 
     const bool covered = opaque() && QRectF(needed).contains(reached);
     QImage tile(tileRect.size(),

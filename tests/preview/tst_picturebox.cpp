@@ -1,8 +1,10 @@
 // A picture box paints its pictures at the resolution of whatever it is painted
 // on, tile by tile: every part of a picture lands where it belongs.
 #include "preview/PictureBox.h"
+#include "preview/PictureLevels.h"
 
 #include <QPainter>
+#include <QRandomGenerator>
 #include <QtTest>
 
 #include <cmath>
@@ -109,6 +111,46 @@ private slots:
             }
         }
         QVERIFY(checked > shown.width() * shown.height() / 4);
+    }
+
+    // Halved copies are made a band at a time, as painting asks for rows; however
+    // they are asked for, they come out as the whole picture halved.
+    void aCopyMadeInBandsIsTheWholeHalved_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<int>("firstRow"); // of the quarter copy, asked for first
+        QTest::newRow("two pages, odd width, a middle band first") << QSize(1633, 4224) << 600;
+        QTest::newRow("a part band at the end, asked for first") << QSize(800, 2600) << 640;
+        QTest::newRow("rows on a band's edge") << QSize(300, 2048) << 255;
+    }
+
+    void aCopyMadeInBandsIsTheWholeHalved()
+    {
+        QFETCH(QSize, size);
+        QFETCH(int, firstRow);
+        QImage picture(size, QImage::Format_RGB32);
+        QRandomGenerator noise(7);
+        for (int y = 0; y < size.height(); ++y) {
+            auto* row = reinterpret_cast<QRgb*>(picture.scanLine(y));
+            for (int x = 0; x < size.width(); ++x)
+                row[x] = 0xff000000 | noise.bounded(0x1000000);
+        }
+        const auto halved = [](const QImage& image) {
+            return image.scaled((image.width() + 1) / 2, (image.height() + 1) / 2,
+                                Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        };
+        const QImage half = halved(picture);
+        const QImage quarter = halved(half);
+
+        const PictureLevels levels(picture);
+        const PictureLevels::Level quarterLevel = levels.levelFor(0.3);
+        QCOMPARE(quarterLevel.image->size(), quarter.size());
+        levels.makeRows(quarterLevel, firstRow, firstRow + 1);
+        levels.makeRows(quarterLevel, 0, quarter.height());
+        QCOMPARE(*quarterLevel.image, quarter);
+        const PictureLevels::Level halfLevel = levels.levelFor(0.6);
+        levels.makeRows(halfLevel, 0, half.height());
+        QCOMPARE(*halfLevel.image, half);
     }
 };
 
