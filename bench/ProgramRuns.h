@@ -4,15 +4,19 @@
 // reading the screen, and a press timed as the user makes it.
 
 #include "preview/Form2.h"
+#include "preview/PictureBox.h"
 #include "shell/Form1.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEvent>
 #include <QEventLoop>
 #include <QFile>
 #include <QPushButton>
 #include <QTimer>
 
 #include <ctime>
+#include <optional>
 #include <vector>
 #include <unistd.h>
 
@@ -40,13 +44,49 @@ inline void idle(int milliseconds)
     wait.exec();
 }
 
-// The press as a user makes it, timed until the preview is shown with its picture.
+// The moment the preview has painted its picture for the first time since it was
+// made: the user sees the report then, whether or not its lower pages are drawn.
+class FirstPicturePaint : public QObject
+{
+public:
+    explicit FirstPicturePaint(const QElapsedTimer& clock) : m_clock(clock)
+    {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+    ~FirstPicturePaint() override { QCoreApplication::instance()->removeEventFilter(this); }
+    std::optional<double> ms() const { return m_ms; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* box = qobject_cast<PictureBox*>(watched);
+        if (m_ms || event->type() != QEvent::Paint || !box || !box->isVisible() ||
+            !qobject_cast<Form2*>(box->window()))
+            return false;
+        static_cast<QObject*>(box)->event(event); // painted, then timed
+        m_ms = double(m_clock.nsecsElapsed()) / 1e6;
+        return true;
+    }
+
+private:
+    const QElapsedTimer& m_clock;
+    std::optional<double> m_ms;
+};
+
+// The press as a user makes it, timed until the preview is shown with its picture
+// painted.
 inline double pressMs(Form1& form)
 {
     QElapsedTimer clock;
     clock.start();
+    const FirstPicturePaint painted(clock);
     form.PushButton6()->click();
-    return double(clock.nsecsElapsed()) / 1e6;
+    // On a display the window is painted when the server says it is mapped, which
+    // may come after the press's own work is done.
+    while (!painted.ms() && clock.elapsed() < 10000 && form.existingForm2() &&
+           form.existingForm2()->isVisible())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+    return painted.ms().value_or(double(clock.nsecsElapsed()) / 1e6);
 }
 
 // Presses after "< Back" in a program that has been running a while: the sample

@@ -8,6 +8,7 @@
 #include "generate/Snapshot.h"
 
 #include "generate/ClipboardPicture.h"
+#include "core/PictureRest.h"
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -116,11 +117,15 @@ int main(int argc, char* argv[])
     const double render = timeIt([&] {
         document->Range()->CopyAsPicture();
         const auto picture = GetClipboardPicture(0);
+        waitForPictureRest(); // every page, not only the first view
         pages = picture ? int(picture->deviceIndependentSize().height() / 1056.0 + 0.5) : 0;
     });
     document->Close(0);
     application->quit();
-    const double snapshot = timeIt([&] { SaveDocAsJPG(source); });
+    const double snapshot = timeIt([&] {
+        SaveDocAsJPG(source);
+        waitForPictureRest();
+    });
     WorkFolder::remove();
     const double peakMegabytes = double(peakResidentKilobytes()) / 1024.0;
 

@@ -2,6 +2,7 @@
 
 #include "Failure.h"
 #include "FileHelpers.h"
+#include "PictureRest.h"
 #include "Random.h"
 
 #include <QFile>
@@ -173,6 +174,7 @@ QImage loadPictureFile(const QString& path)
 
 void savePictureFile(const QImage& picture, const QString& target)
 {
+    waitForPictureRest();
     lastWritten().reset();
     const QString fresh = target + QStringLiteral(".%1.new").arg(Random::uniqueSuffix());
     QFile file(fresh);
@@ -233,6 +235,7 @@ void savePictureFileInBackground(const QImage& picture, const QString& target)
     pending.writer = std::thread([handle, freshName, target = QFile::encodeName(target), picture,
                                   &abandoned = pending.abandoned] {
         bool saved = false;
+        waitForPictureRest();
         {
             AbandonableFile file(handle, abandoned);
             saved = picture.save(&file, "BMP");
@@ -254,8 +257,13 @@ void abandonPictureWrites()
 
 void removePictureFile(const QString& path)
 {
-    if (background().path == path)
-        abandonPictureWrites();
+    // The writer is not waited for: it may still be waiting for the picture's
+    // lower pages, and it drops its unfinished file itself.
+    if (BackgroundWrite& pending = background(); pending.path == path) {
+        pending.abandoned = true;
+        pending.path.clear();
+        pending.picture = QImage();
+    }
     DeleteFileQuietly(path);
 }
 

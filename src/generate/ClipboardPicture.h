@@ -16,7 +16,8 @@ void putClipboardPicture(const QImage& picture);
 // Takes the picture from the slot (format 0: any picture format). Never reports;
 // nothing when none was there. A fetched
 // picture leaves the slot: nobody else can paste it, and it can weigh a hundred
-// megabytes.
+// megabytes. A document's picture comes with its first view drawn: its lower rows
+// are read after waitForPictureRest() (core/PictureRest.h).
 std::optional<QImage> GetClipboardPicture(int format);
 
 } // namespace statusmill

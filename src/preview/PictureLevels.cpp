@@ -1,5 +1,7 @@
 #include "PictureLevels.h"
 
+#include "core/PictureRest.h"
+
 #include <cmath>
 #include <cstring>
 
@@ -12,16 +14,10 @@ namespace {
 constexpr qreal kSmallestScalePerLevel = M_SQRT1_2;
 
 // Painting transforms these formats without converting them first.
-QImage drawable(const QImage& picture)
+bool drawableAsIs(const QImage& picture)
 {
-    switch (picture.format()) {
-    case QImage::Format_RGB32:
-    case QImage::Format_ARGB32_Premultiplied:
-        return picture;
-    default:
-        return picture.convertToFormat(
-            picture.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
-    }
+    return picture.format() == QImage::Format_RGB32 ||
+           picture.format() == QImage::Format_ARGB32_Premultiplied;
 }
 
 QSize halvedSize(QSize size)
@@ -32,13 +28,20 @@ QSize halvedSize(QSize size)
 } // namespace
 
 PictureLevels::PictureLevels(const QImage& picture)
-    : m_pictureKey(picture.cacheKey()), m_picture(picture)
+    : m_pictureKey(picture.cacheKey()), m_picture(picture), m_finishedRows(finishedRows(picture))
 {}
 
 PictureLevels::Level PictureLevels::levelFor(qreal scale) const
 {
-    if (m_levels.empty())
-        m_levels.push_back({drawable(m_picture), {}});
+    if (m_levels.empty() && drawableAsIs(m_picture)) {
+        m_levels.push_back({m_picture, {}});
+    } else if (m_levels.empty()) {
+        waitForRows(m_picture.height() - 1); // converting reads every row
+        m_levels.push_back({m_picture.convertToFormat(m_picture.hasAlphaChannel()
+                                                          ? QImage::Format_ARGB32_Premultiplied
+                                                          : QImage::Format_RGB32),
+                            {}});
+    }
     std::size_t index = 0;
     for (qreal perLevel = scale; perLevel < kSmallestScalePerLevel; perLevel *= 2) {
         const QImage& last = m_levels[index].image;
@@ -56,8 +59,18 @@ PictureLevels::Level PictureLevels::levelFor(qreal scale) const
             qreal(image.height()) / m_picture.height()};
 }
 
+void PictureLevels::waitForRows(int bottom) const
+{
+    if (bottom >= m_finishedRows) {
+        waitForPictureRest();
+        m_finishedRows = m_picture.height();
+    }
+}
+
 void PictureLevels::makeRows(const Level& level, int top, int bottom) const
 {
+    if (level.index == 0)
+        waitForRows(bottom);
     const Made& made = m_levels.at(std::size_t(level.index));
     top = qMax(top, 0);
     bottom = qMin(bottom, made.image.height() - 1);

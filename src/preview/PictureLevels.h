@@ -33,7 +33,8 @@ public:
     };
     // The level to scale from when one picture pixel becomes `scale` device pixels.
     Level levelFor(qreal scale) const;
-    // Makes rows `top` to `bottom` of the level, if they are not made yet.
+    // Makes rows `top` to `bottom` of the level, if they are not made yet. Rows of
+    // the picture still being drawn are waited for.
     void makeRows(const Level& level, int top, int bottom) const;
 
     // Rows of a halved copy made at a time.
@@ -42,7 +43,9 @@ public:
 private:
     qint64 m_pictureKey;
     QImage m_picture;
+    mutable int m_finishedRows;
     void makeBand(std::size_t index, int band) const;
+    void waitForRows(int bottom) const;
 
     struct Made
     {

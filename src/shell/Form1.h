@@ -61,6 +61,8 @@ public:
     void setTemplateFile(const QString& path) { m_templateFile = path; }
     // Renders the document at `path` to the working folder's temp.bmp.
     void SaveDocAsJPG(const QString& path);
+    // Lets the windows paint until the picture handed to the preview is whole.
+    void showWhilePictureIsFinished();
 
     bool mBusy = false;
 

@@ -8,6 +8,7 @@
 #include "core/Paper.h"
 #include "core/ObjectRef.h"
 #include "core/PictureFile.h"
+#include "core/PictureRest.h"
 #include "core/Procedure.h"
 #include "core/Random.h"
 #include "core/WorkFolder.h"
@@ -18,11 +19,13 @@
 #include "ui/BusyInputGate.h"
 #include "ui/FixedWindow.h"
 
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QImage>
 #include <QLineEdit>
 
 #include <cmath>
+#include <thread>
 
 namespace statusmill {
 
@@ -103,9 +106,23 @@ void Form1::PushButton6_Click()
     proc.run(206, [&] { hide(); });
     proc.run(208, [&] { removePictureFile(WorkFolder::file(QStringLiteral("temp.bmp"))); });
     proc.run(210, [&] {
+        // The preview shows its first view while the pages below are drawn; they
+        // are all there before the run ends and the user's input is taken.
+        showWhilePictureIsFinished();
         gate.drain();
         mBusy = false;
     });
+}
+
+void Form1::showWhilePictureIsFinished()
+{
+    QEventLoop showing;
+    std::thread waiting([&showing] {
+        waitForPictureRest();
+        QMetaObject::invokeMethod(&showing, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    showing.exec();
+    waiting.join();
 }
 
 void Form1::SaveDocAsJPG(const QString& path)

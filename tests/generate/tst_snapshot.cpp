@@ -1,4 +1,5 @@
 #include "core/PictureFile.h"
+#include "core/PictureRest.h"
 #include "core/WorkFolder.h"
 #include "generate/ClipboardPicture.h"
 #include "generate/Snapshot.h"
@@ -44,6 +45,22 @@ class TestSnapshot : public QObject
 private:
     QTemporaryDir m_folder;
 
+    // A PDF of `pages` pages of that size, each with a line of its own.
+    QString pagesPdf(QSizeF points, int pages)
+    {
+        const QString pdf = m_folder.filePath(QStringLiteral("pages.pdf"));
+        QPdfWriter writer(pdf);
+        writer.setPageSize(QPageSize(points, QPageSize::Point));
+        QPainter painter(&writer);
+        for (int page = 1; page <= pages; ++page) {
+            if (page > 1)
+                writer.newPage();
+            painter.drawText(QPointF(100, 40 + 20 * page), QStringLiteral("Page %1").arg(page));
+            painter.fillRect(QRectF(0, 150, 600, 4), Qt::black); // across both halves' seam
+        }
+        return pdf;
+    }
+
     QString threePages()
     {
         const QString path = m_folder.filePath(QStringLiteral("three pages.fodt"));
@@ -80,6 +97,7 @@ private slots:
 
         // Two device pixels to the preview unit, carried by the file's resolution.
         const QImage picture = loadPictureFile(bitmapPath());
+        waitForPictureRest(); // the pages below the first view
         QCOMPARE(picture.devicePixelRatio(), 2.0);
         QImage inTheFile(bitmapPath()); // the file holds that picture
         inTheFile.setDevicePixelRatio(2.0);
@@ -107,6 +125,7 @@ private slots:
         SaveDocAsJPG(path);
         QCOMPARE(testing::reportedLines(), QList<int>());
         const QImage picture = loadPictureFile(bitmapPath());
+        waitForPictureRest();
         QCOMPARE(picture.deviceIndependentSize().toSize(), QSize(816, 10 * 1056));
         // The tenth page is there, and it is the tenth.
         QVERIFY(statusmill::testing::hasInk(picture.copy(0, 9 * 2112, picture.width(), 400)));
@@ -131,17 +150,7 @@ private slots:
         QFETCH(bool, narrowerThanTheSheet);
         // As the press makes it: before the picture is drawn.
         office::SheetAhead ahead(2.0);
-        const QString pdf = m_folder.filePath(QStringLiteral("pages.pdf"));
-        {
-            QPdfWriter writer(pdf);
-            writer.setPageSize(QPageSize(points, QPageSize::Point));
-            QPainter painter(&writer);
-            for (int page = 1; page <= pages; ++page) {
-                if (page > 1)
-                    writer.newPage();
-                painter.drawText(QPointF(100, 200 * page), QStringLiteral("Page %1").arg(page));
-            }
-        }
+        const QString pdf = pagesPdf(points, pages);
         const QImage onIt = office::renderPages(pdf, 2.0, office::kMostPagesPictured, &ahead);
         const QImage own = office::renderPages(pdf, 2.0);
         QCOMPARE(onIt.size(), own.size());
@@ -152,6 +161,34 @@ private slots:
         // Drawn at all: the last page has its line.
         QVERIFY(statusmill::testing::hasInk(onIt.copy(0, onIt.height() / pages * (pages - 1),
                                                       onIt.width(), 600)));
+    }
+
+    // The press's picture is handed over once the pages of the first view are
+    // drawn, the rest following on a thread: once they are, it is the very picture
+    // drawn whole.
+    void aPictureHandedOverEarlyBecomesTheWholePicture_data()
+    {
+        QTest::addColumn<QSizeF>("points");
+        QTest::addColumn<int>("pages");
+        QTest::newRow("one page, nothing left to follow") << QSizeF(612, 792) << 1;
+        QTest::newRow("three Letter pages") << QSizeF(612, 792) << 3;
+        QTest::newRow("labels: the first view over four pages") << QSizeF(612, 180) << 9;
+    }
+    void aPictureHandedOverEarlyBecomesTheWholePicture()
+    {
+        QFETCH(QSizeF, points);
+        QFETCH(int, pages);
+        const QString pdf = pagesPdf(points, pages);
+        const QImage whole = office::renderPages(pdf, 2.0);
+        QImage early = office::renderPages(pdf, 2.0, office::kMostPagesPictured, nullptr,
+                                           office::Hand::FirstViewFirst);
+        waitForPictureRest();
+        QCOMPARE(finishedRows(early), early.height());
+        QVERIFY(early == whole);
+        // Both drawn at all: the last page has its line.
+        const int pageRows = int(std::ceil(points.height() * 2 * 96 / 72));
+        QVERIFY(statusmill::testing::hasInk(
+            early.copy(0, early.height() - pageRows, early.width(), pageRows)));
     }
 
     void failedCopyNeverSavesAnOldPicture()

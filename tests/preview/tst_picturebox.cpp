@@ -2,6 +2,7 @@
 // on, tile by tile: every part of a picture lands where it belongs.
 #include "preview/PictureBox.h"
 #include "preview/PictureLevels.h"
+#include "core/PictureRest.h"
 
 #include <QPainter>
 #include <QRandomGenerator>
@@ -151,6 +152,27 @@ private slots:
         const PictureLevels::Level halfLevel = levels.levelFor(0.6);
         levels.makeRows(halfLevel, 0, half.height());
         QCOMPARE(*halfLevel.image, half);
+    }
+
+    // A picture handed over with its lower rows still being drawn: a copy made from
+    // those rows waits for them, and is not made from the white sheet under them.
+    void rowsStillBeingDrawnAreWaitedFor()
+    {
+        QImage picture(400, 1000, QImage::Format_RGB32);
+        picture.fill(Qt::white);
+        uchar* const pixels = picture.bits();
+        const qsizetype bytesPerLine = picture.bytesPerLine();
+        drawPictureRest(picture, 500, [pixels, bytesPerLine, held = picture] {
+            QThread::msleep(200);
+            for (int y = 500; y < 1000; ++y)
+                std::fill_n(reinterpret_cast<QRgb*>(pixels + y * bytesPerLine), 400, qRgb(0, 0, 0));
+        });
+        const PictureLevels levels(picture);
+        const PictureLevels::Level half = levels.levelFor(0.5);
+        levels.makeRows(half, 0, 100); // within the first rows: no wait
+        levels.makeRows(half, 300, 499);
+        QCOMPARE(half.image->pixel(10, 100), qRgb(255, 255, 255));
+        QCOMPARE(half.image->pixel(10, 400), qRgb(0, 0, 0));
     }
 };
 

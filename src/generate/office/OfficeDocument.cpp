@@ -408,7 +408,8 @@ QImage OfficeDocument::renderPages()
     const double ratio = pictureRatio();
     SheetAhead sheet(ratio);
     store(pdf, "writer_pdf_Export", properties({{"PageRange", css::uno::Any(pageRange)}}));
-    return office::renderPages(pdf, ratio, kMostPagesPictured, &sheet);
+    // The user waits for the first view only: the pages below follow meanwhile.
+    return office::renderPages(pdf, ratio, kMostPagesPictured, &sheet, Hand::FirstViewFirst);
 }
 
 } // namespace statusmill::office

@@ -2,6 +2,7 @@
 
 #include "core/Failure.h"
 #include "core/PictureFile.h"
+#include "core/PictureRest.h"
 
 #include <QGuiApplication>
 #include <QPagedPaintDevice>
@@ -11,6 +12,8 @@
 #include <poppler-qt6.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cstring>
 #include <cmath>
 #include <memory>
 #include <mutex>
@@ -26,7 +29,7 @@ constexpr double kPointsPerInch = 72.0;
 // Rows of pixels rendered at a time when printing.
 constexpr int kBandRows = 256;
 
-std::unique_ptr<Poppler::Document> loadPdf(const QString& pdfPath)
+std::shared_ptr<Poppler::Document> loadPdf(const QString& pdfPath)
 {
     std::unique_ptr<Poppler::Document> document = Poppler::Document::load(pdfPath);
     if (!document || document->isLocked())
@@ -110,28 +113,69 @@ double pictureRatio()
     return std::min(std::round(ratio * 4.0) / 4.0, 3.0);
 }
 
-QImage renderPages(const QString& pdfPath, double ratio, int mostPages, SheetAhead* ahead)
+namespace {
+
+// Where a page goes in the picture: its number in the document (from 0), its
+// first row, and the rows it takes. A page that renders a row short of its size
+// leaves that row white, so that every page's place is known before it is drawn.
+struct PageSlot
 {
-    const std::unique_ptr<Poppler::Document> document = loadPdf(pdfPath);
+    int number;
+    int top;
+    int width;
+    int height;
+};
+
+// Rows `from` to `from + rows` of a page, rendered and copied to their place in
+// the picture through `pixels`; false when the page could not be drawn.
+bool drawRows(Poppler::Document& document, const PageSlot& slot, int from, int rows,
+              double dotsPerInch, uchar* pixels, qsizetype bytesPerLine, int pictureWidth)
+{
+    const std::unique_ptr<Poppler::Page> page = document.page(slot.number);
+    QImage image = page ? page->renderToImage(dotsPerInch, dotsPerInch, 0, from, slot.width, rows)
+                        : QImage();
+    if (image.isNull())
+        return false;
+    if (image.format() != QImage::Format_RGB32) {
+        // As drawn on the white sheet.
+        QImage flat(image.size(), QImage::Format_RGB32);
+        flat.fill(Qt::white);
+        QPainter(&flat).drawImage(0, 0, image);
+        image = std::move(flat);
+    }
+    const std::size_t rowBytes = std::size_t(std::min(image.width(), pictureWidth)) * 4;
+    for (int row = 0; row < std::min(rows, image.height()); ++row)
+        std::memcpy(pixels + qsizetype(slot.top + from + row) * bytesPerLine,
+                    image.constScanLine(row), rowBytes);
+    return true;
+}
+
+// Pages the first view shows, when they are drawn before the rest: the top nine
+// inches of the picture, more than the preview's first view and the rows it
+// scales that view from.
+constexpr double kFirstViewInches = 9.0;
+
+} // namespace
+
+QImage renderPages(const QString& pdfPath, double ratio, int mostPages, SheetAhead* ahead,
+                   Hand hand)
+{
+    std::shared_ptr<Poppler::Document> document = loadPdf(pdfPath);
 
     const double dotsPerInch = kUnitsPerInch * ratio;
-    std::vector<std::unique_ptr<Poppler::Page>> pages;
-    std::vector<int> numbers; // each page's own, from 0
-    // The sheet is made once at its full size and each page drawn into it as it is
-    // rendered.
-    QSize sheetSize;
-    for (int i = 0; i < document->numPages() && int(pages.size()) < mostPages; ++i) {
-        std::unique_ptr<Poppler::Page> page = document->page(i);
+    std::vector<PageSlot> places;
+    QSize sheetSize(0, 0);
+    for (int i = 0; i < document->numPages() && int(places.size()) < mostPages; ++i) {
+        const std::unique_ptr<Poppler::Page> page = document->page(i);
         if (!page)
             continue;
         const QSizeF points = page->pageSizeF();
-        sheetSize.setWidth(std::max(sheetSize.width(),
-                                    int(std::ceil(points.width() * dotsPerInch / kPointsPerInch))));
-        sheetSize.rheight() += int(std::ceil(points.height() * dotsPerInch / kPointsPerInch));
-        pages.push_back(std::move(page));
-        numbers.push_back(i);
+        const int width = int(std::ceil(points.width() * dotsPerInch / kPointsPerInch));
+        const int height = int(std::ceil(points.height() * dotsPerInch / kPointsPerInch));
+        places.push_back({i, sheetSize.height(), width, height});
+        sheetSize = QSize(std::max(sheetSize.width(), width), sheetSize.height() + height);
     }
-    if (pages.empty())
+    if (places.empty())
         throw Failure(QStringLiteral("The document has no pages to show."));
 
     QImage sheet = ahead ? ahead->take(sheetSize) : QImage();
@@ -144,51 +188,74 @@ QImage renderPages(const QString& pdfPath, double ratio, int mostPages, SheetAhe
     }
     if (mostPages > 1)
         rememberSheet(sheetSize);
+    setPictureRatio(sheet, ratio);
+    // Taken once, before the picture is shared: every thread writes its own rows.
+    uchar* const pixels = sheet.bits();
+    const qsizetype bytesPerLine = sheet.bytesPerLine();
+
     // Rendering is most of a snapshot's time, and pages are independent: with two
-    // cores, a second thread renders every other page, from a document of its own
-    // (one Poppler document is not rendered from two threads). Pages are drawn into
-    // the sheet in pairs, so at most two are held beside it.
-    const bool twoThreads = pages.size() > 1 && std::thread::hardware_concurrency() > 1;
-    const std::unique_ptr<Poppler::Document> second = twoThreads ? loadPdf(pdfPath) : nullptr;
-    int top = 0;
-    {
-        QPainter painter(&sheet);
-        for (size_t i = 0; i < pages.size(); i += 2) {
-            QImage images[2];
-            std::thread helper;
+    // cores a second thread renders too, from a Poppler document of its own (one
+    // document is not rendered from two threads).
+    const bool twoThreads = std::thread::hardware_concurrency() > 1;
+    std::shared_ptr<Poppler::Document> secondDocument = twoThreads ? loadPdf(pdfPath) : nullptr;
+    auto failed = std::make_shared<std::atomic<int>>(0); // a page number from 1, or 0
+    auto draw = [=](Poppler::Document& from, const PageSlot& slot, int first, int rows) {
+        if (!drawRows(from, slot, first, rows, dotsPerInch, pixels, bytesPerLine,
+                      sheetSize.width()))
+            failed->store(slot.number + 1);
+    };
+
+    // A page alone is split between the threads, two pages go one to each.
+    auto drawPages = [=](const std::vector<PageSlot>& pages, bool bothThreads) {
+        const std::shared_ptr<Poppler::Document> second = bothThreads ? secondDocument : nullptr;
+        for (std::size_t i = 0; i < pages.size(); i += 2) {
             const bool pair = i + 1 < pages.size();
-            if (pair && second)
+            const PageSlot& slot = pages[i];
+            const int split = pair || !second ? slot.height : slot.height / 2;
+            std::thread helper;
+            if (second)
                 helper = std::thread([&] {
-                    if (const std::unique_ptr<Poppler::Page> page = second->page(numbers[i + 1]))
-                        images[1] = page->renderToImage(dotsPerInch, dotsPerInch);
+                    if (pair)
+                        draw(*second, pages[i + 1], 0, pages[i + 1].height);
+                    else
+                        draw(*second, slot, split, slot.height - split);
                 });
-            images[0] = pages[i]->renderToImage(dotsPerInch, dotsPerInch);
+            else if (pair)
+                draw(*document, pages[i + 1], 0, pages[i + 1].height);
+            draw(*document, slot, 0, split);
             if (helper.joinable())
                 helper.join();
-            else if (pair)
-                images[1] = pages[i + 1]->renderToImage(dotsPerInch, dotsPerInch);
-            for (size_t k = 0; k < (pair ? 2u : 1u); ++k) {
-                if (images[k].isNull())
-                    throw Failure(QStringLiteral("Page %1 of the document could not be drawn.")
-                                      .arg(i + k + 1));
-                painter.drawImage(0, top, images[k]);
-                top += images[k].height();
-            }
         }
-    }
-    // Rendering can come out a pixel shorter than the page size promised.
-    if (top < sheet.height()) {
-        const QSize drawn(sheet.width(), top);
-        sheet = topLeftOf(std::move(sheet), drawn);
-    }
+    };
 
-    setPictureRatio(sheet, ratio);
+    // The pages of the first view, one at a time, before the picture is handed over.
+    const int firstViewRows = int(std::ceil(kFirstViewInches * dotsPerInch));
+    std::size_t firstRest = 0;
+    while (firstRest < places.size() && (firstRest == 0 || places[firstRest].top < firstViewRows))
+        drawPages({places[firstRest++]}, true);
+    std::vector<PageSlot> rest(places.begin() + qsizetype(firstRest), places.end());
+    if (hand == Hand::Whole)
+        drawPages(rest, true);
+    if (const int page = failed->load())
+        throw Failure(QStringLiteral("Page %1 of the document could not be drawn.").arg(page));
+    if (rest.empty() || hand == Hand::Whole)
+        return sheet;
+
+    const int finished = rest.front().top;
+    drawPictureRest(sheet, finished, [drawPages, rest = std::move(rest), failed, held = sheet] {
+        // On two cores one thread, so that the other is free to show the first view:
+        // measured, both threads here delayed the window more than they gained.
+        drawPages(rest, std::thread::hardware_concurrency() > 2);
+        // Past the first view there is nobody left to tell: the page stays white.
+        if (const int page = failed->load())
+            qWarning("Page %d of the document could not be drawn.", page);
+    });
     return sheet;
 }
 
 void printPages(const QString& pdfPath, QPagedPaintDevice& device, int from, int to)
 {
-    const std::unique_ptr<Poppler::Document> document = loadPdf(pdfPath);
+    const std::shared_ptr<Poppler::Document> document = loadPdf(pdfPath);
     from = std::max(from, 1);
     to = std::min(to, document->numPages());
     QPainter painter;

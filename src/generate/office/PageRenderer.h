@@ -41,14 +41,20 @@ private:
     std::thread m_making;
 };
 
+// Whether renderPages() returns once every page is drawn, or once those of the
+// first view are, drawing the rest as drawPictureRest() says.
+enum class Hand { Whole, FirstViewFirst };
+
 // The first `mostPages` pages of a PDF file, top to bottom on white, drawn at
 // `ratio` device pixels per preview unit (ratio 1: 96 dpi, a Letter page 816 x
 // 1056 pixels). The picture carries the ratio as its device pixel ratio and as its
 // resolution (dots per metre), which a bitmap file keeps. Throws Failure when the
 // file cannot be read or has no pages.
-// The sheet is taken from `ahead` where it fits.
+// The sheet is taken from `ahead` where it fits. A page that cannot be drawn is
+// reported by a Failure when it is one of those drawn before the picture is handed
+// over, and on standard error after it.
 QImage renderPages(const QString& pdfPath, double ratio, int mostPages = kMostPagesPictured,
-                   SheetAhead* ahead = nullptr);
+                   SheetAhead* ahead = nullptr, Hand hand = Hand::Whole);
 
 // Prints pages `from` to `to` (counted from 1) of a PDF file on the device, each
 // scaled to fill its page and rendered at the device's resolution. A page is

@@ -1,0 +1,63 @@
+#include "PictureRest.h"
+
+#include <future>
+#include <mutex>
+
+namespace statusmill {
+namespace {
+
+struct Rest
+{
+    std::mutex lock;
+    qint64 pictureKey = 0;
+    int finishedRows = 0;
+    std::shared_future<void> done;
+};
+
+// Made at the first rest drawn, so after the picture library it draws with: at the
+// program's end it is taken down first, and waits for a rest still being drawn.
+Rest& rest()
+{
+    static Rest state;
+    return state;
+}
+
+} // namespace
+
+void drawPictureRest(const QImage& picture, int finishedRows, std::function<void()> draw)
+{
+    waitForPictureRest();
+    Rest& state = rest();
+    const std::lock_guard guard(state.lock);
+    state.pictureKey = picture.cacheKey();
+    state.finishedRows = finishedRows;
+    // What the drawing holds (the pixels, the pages' source) goes as soon as it is
+    // done, not when the next picture's rest replaces this one.
+    state.done = std::async(std::launch::async, [draw = std::move(draw)]() mutable {
+                     draw();
+                     draw = nullptr;
+                 }).share();
+}
+
+int finishedRows(const QImage& picture)
+{
+    Rest& state = rest();
+    const std::lock_guard guard(state.lock);
+    const bool drawing = state.done.valid() && picture.cacheKey() == state.pictureKey &&
+                         state.done.wait_for(std::chrono::seconds(0)) != std::future_status::ready;
+    return drawing ? state.finishedRows : picture.height();
+}
+
+void waitForPictureRest()
+{
+    std::shared_future<void> done;
+    {
+        Rest& state = rest();
+        const std::lock_guard guard(state.lock);
+        done = state.done;
+    }
+    if (done.valid())
+        done.wait();
+}
+
+} // namespace statusmill
