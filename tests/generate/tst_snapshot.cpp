@@ -163,6 +163,28 @@ private slots:
                                                       onIt.width(), 600)));
     }
 
+    // The first press's sheet is made before any picture was: two A4 or Letter
+    // pages fit it, and fill enough of it to be lent it, at every ratio.
+    void theFirstSheetAheadHoldsTwoCommonPages_data()
+    {
+        QTest::addColumn<QSizeF>("points");
+        QTest::newRow("A4") << QSizeF(595.28, 841.89);
+        QTest::newRow("Letter") << QSizeF(612, 792);
+    }
+    void theFirstSheetAheadHoldsTwoCommonPages()
+    {
+        QFETCH(QSizeF, points);
+        for (const double ratio : {1.0, 1.25, 1.5, 1.75, 2.0, 2.25, 2.5, 2.75, 3.0}) {
+            const QSize page = office::pagePixels(points, ratio);
+            const QSize pages(page.width(), 2 * page.height());
+            const QSize sheet = office::firstSheetAhead(ratio);
+            QVERIFY2(pages.width() <= sheet.width() && pages.height() <= sheet.height() &&
+                         qint64(pages.width()) * pages.height() * 4 >=
+                             qint64(sheet.width()) * sheet.height() * 3,
+                     qPrintable(QStringLiteral("ratio %1").arg(ratio)));
+        }
+    }
+
     // The press's picture is handed over once the pages of the first view are
     // drawn, the rest following on a thread: once they are, it is the very picture
     // drawn whole.

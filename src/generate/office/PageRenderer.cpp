@@ -39,19 +39,34 @@ std::shared_ptr<Poppler::Document> loadPdf(const QString& pdfPath)
     return document;
 }
 
-// Two pages, each as wide as Letter and as tall as A4, in points.
-constexpr QSizeF kTwoPagesBox(612.0, 2 * 842.0);
+// A page as wide as Letter and as tall as A4, in points: the sheet made ahead at
+// first holds two of them.
+constexpr QSizeF kLargestCommonPage(612.0, 842.0);
+
+} // namespace
+
+QSize pagePixels(QSizeF points, double ratio)
+{
+    const double dotsPerPoint = kUnitsPerInch * ratio / kPointsPerInch;
+    return {int(std::ceil(points.width() * dotsPerPoint)),
+            int(std::ceil(points.height() * dotsPerPoint))};
+}
+
+QSize firstSheetAhead(double ratio)
+{
+    const QSize page = pagePixels(kLargestCommonPage, ratio);
+    return {page.width(), 2 * page.height()};
+}
+
+namespace {
 
 std::mutex lastSheetLock;
 QSize lastSheet;
 
 QSize sheetAheadSize(double ratio)
 {
-    const double dotsPerPoint = kUnitsPerInch * ratio / kPointsPerInch;
-    const QSize box(int(std::ceil(kTwoPagesBox.width() * dotsPerPoint)),
-                    int(std::ceil(kTwoPagesBox.height() * dotsPerPoint)));
     const std::lock_guard lock(lastSheetLock);
-    return lastSheet.isEmpty() ? box : lastSheet;
+    return lastSheet.isEmpty() ? firstSheetAhead(ratio) : lastSheet;
 }
 
 void rememberSheet(QSize size)
@@ -169,11 +184,10 @@ QImage renderPages(const QString& pdfPath, double ratio, int mostPages, SheetAhe
         const std::unique_ptr<Poppler::Page> page = document->page(i);
         if (!page)
             continue;
-        const QSizeF points = page->pageSizeF();
-        const int width = int(std::ceil(points.width() * dotsPerInch / kPointsPerInch));
-        const int height = int(std::ceil(points.height() * dotsPerInch / kPointsPerInch));
-        places.push_back({i, sheetSize.height(), width, height});
-        sheetSize = QSize(std::max(sheetSize.width(), width), sheetSize.height() + height);
+        const QSize pixels = pagePixels(page->pageSizeF(), ratio);
+        places.push_back({i, sheetSize.height(), pixels.width(), pixels.height()});
+        sheetSize = QSize(std::max(sheetSize.width(), pixels.width()),
+                          sheetSize.height() + pixels.height());
     }
     if (places.empty())
         throw Failure(QStringLiteral("The document has no pages to show."));

@@ -20,6 +20,14 @@ inline constexpr int kMostPagesPictured = 10;
 // sharp up to 200 % zoom, or a screen's own ratio where that is higher, at most 3.
 double pictureRatio();
 
+// The columns and rows a page of `points` takes in a picture at `ratio`, each
+// rounded up on its own.
+QSize pagePixels(QSizeF points, double ratio);
+
+// The sheet made ahead before any picture was made: two pages as wide as Letter
+// and as tall as A4.
+QSize firstSheetAhead(double ratio);
+
 // A white sheet made on a thread of its own while the office draws the PDF that
 // renderPages() then draws onto it: new memory of that size (tens of megabytes) is
 // slow to touch the first time, and a core is free while the office works. It is
