@@ -1,6 +1,7 @@
 #include "PictureRest.h"
 
 #include <future>
+#include <malloc.h>
 #include <mutex>
 
 namespace statusmill {
@@ -32,10 +33,14 @@ void drawPictureRest(const QImage& picture, int finishedRows, std::function<void
     state.pictureKey = picture.cacheKey();
     state.finishedRows = finishedRows;
     // What the drawing holds (the pixels, the pages' source) goes as soon as it is
-    // done, not when the next picture's rest replaces this one.
+    // done, not when the next picture's rest replaces this one. The C library keeps
+    // what a thread freed for that thread's next use; this thread has none, and the
+    // pages' bitmaps it drew (tens of megabytes) would stay with the program while
+    // the user reads the report, so they are given back.
     state.done = std::async(std::launch::async, [draw = std::move(draw)]() mutable {
                      draw();
                      draw = nullptr;
+                     ::malloc_trim(0);
                  }).share();
 }
 
