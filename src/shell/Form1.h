@@ -61,8 +61,6 @@ public:
     void setTemplateFile(const QString& path) { m_templateFile = path; }
     // Renders the document at `path` to the working folder's temp.bmp.
     void SaveDocAsJPG(const QString& path);
-    // Lets the windows paint until the picture handed to the preview is whole.
-    void showWhilePictureIsFinished();
 
     bool mBusy = false;
 
@@ -78,6 +76,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Lets the windows paint until the picture handed to the preview is whole.
+    void showWhilePictureIsFinished();
+
     std::array<QLineEdit*, kFieldCount> m_text1{};
     std::array<QLabel*, kFieldCount> m_label2{};
     QGroupBox* m_frame1 = nullptr;
