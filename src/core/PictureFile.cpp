@@ -116,6 +116,13 @@ struct BackgroundWrite
         if (writer.joinable())
             writer.join();
     }
+    // The writer drops its unfinished file itself, whenever it gets that far.
+    void abandon()
+    {
+        abandoned = true;
+        path.clear();
+        picture = QImage();
+    }
     ~BackgroundWrite() { finish(); }
 };
 
@@ -249,21 +256,16 @@ void savePictureFileInBackground(const QImage& picture, const QString& target)
 void abandonPictureWrites()
 {
     BackgroundWrite& pending = background();
-    pending.abandoned = true;
+    pending.abandon();
     pending.finish();
-    pending.path.clear();
-    pending.picture = QImage();
 }
 
 void removePictureFile(const QString& path)
 {
     // The writer is not waited for: it may still be waiting for the picture's
-    // lower pages, and it drops its unfinished file itself.
-    if (BackgroundWrite& pending = background(); pending.path == path) {
-        pending.abandoned = true;
-        pending.path.clear();
-        pending.picture = QImage();
-    }
+    // lower pages.
+    if (BackgroundWrite& pending = background(); pending.path == path)
+        pending.abandon();
     DeleteFileQuietly(path);
 }
 

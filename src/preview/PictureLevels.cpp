@@ -69,13 +69,18 @@ void PictureLevels::waitForRows(int bottom) const
 
 void PictureLevels::makeRows(const Level& level, int top, int bottom) const
 {
-    if (level.index == 0)
+    makeLevelRows(std::size_t(level.index), top, bottom);
+}
+
+void PictureLevels::makeLevelRows(std::size_t index, int top, int bottom) const
+{
+    if (index == 0)
         waitForRows(bottom);
-    const Made& made = m_levels.at(std::size_t(level.index));
+    const Made& made = m_levels.at(index);
     top = qMax(top, 0);
     bottom = qMin(bottom, made.image.height() - 1);
     for (int band = top / kBandRows; !made.bands.empty() && band <= bottom / kBandRows; ++band)
-        makeBand(std::size_t(level.index), band);
+        makeBand(index, band);
 }
 
 // A band of a level halves the rows of the level above that it covers. Two rows
@@ -91,7 +96,7 @@ void PictureLevels::makeBand(std::size_t index, int band) const
     const QImage& above = m_levels[index - 1].image;
     const int aboveTop = 2 * top;
     const int aboveRows = qMin(2 * rows, above.height() - aboveTop);
-    makeRows({int(index - 1), &above, 1, 1}, aboveTop, aboveTop + aboveRows - 1);
+    makeLevelRows(index - 1, aboveTop, aboveTop + aboveRows - 1);
 
     const QImage source(above.constBits() + qsizetype(aboveTop) * above.bytesPerLine(),
                         above.width(), aboveRows, above.bytesPerLine(), above.format());

@@ -44,6 +44,7 @@ private:
     qint64 m_pictureKey;
     QImage m_picture;
     mutable int m_finishedRows;
+    void makeLevelRows(std::size_t index, int top, int bottom) const;
     void makeBand(std::size_t index, int band) const;
     void waitForRows(int bottom) const;
 
