@@ -8,6 +8,7 @@
 // StrictSteps, which stops at the first failure and throws it on.
 
 #include "Automation.h"
+#include "FillPlan.h"
 #include "core/Failure.h"
 #include "core/ObjectRef.h"
 #include "core/StopRequest.h"
@@ -19,13 +20,6 @@
 #include <memory>
 
 namespace statusmill::automation {
-
-// A placeholder of the template ("[ProjectName]") and the text that takes its place.
-struct Replacement
-{
-    QString placeholder;
-    QString text;
-};
 
 // Statements run one after the other; the first that fails ends the run with its
 // failure. For the command line, where a report is made whole or not at all.
@@ -72,15 +66,17 @@ std::shared_ptr<Document> openTemplate(Steps& steps, const std::unique_ptr<Appli
     return doc;
 }
 
-// Replaces every placeholder by its text, literally and in any letter case: the
-// stories pass takes each placeholder through every story before the next
-// placeholder; the shapes pass takes every placeholder in one shape before the
-// next shape.
+// Replaces every placeholder by its text, literally and in any letter case, each
+// placeholder once and no value searched again (see FillPlan.h): the stories pass
+// takes each placeholder through every story before the next placeholder; the
+// shapes pass takes every placeholder in one shape before the next shape.
 template <class Steps>
 void fillPlaceholders(Steps& steps, const std::shared_ptr<Document>& doc,
                       const QList<Replacement>& replacements)
 {
-    for (const Replacement& replacement : replacements) {
+    const FillPlan plan = planFill(replacements);
+    const QList<Replacement> inOrder = plan.placeholders + plan.markers;
+    for (const Replacement& replacement : inOrder) {
         steps.forEach(
             118, 150, [&] { return use(doc).StoryRanges(); },
             [&](const std::optional<std::shared_ptr<Range>>& story) {
@@ -107,7 +103,7 @@ void fillPlaceholders(Steps& steps, const std::shared_ptr<Document>& doc,
         [&](const std::optional<std::shared_ptr<Shape>>& shape) {
             if (!steps.when(156, [&] { return use(use(shape).TextFrame()).HasText(); }))
                 return;
-            for (const Replacement& replacement : replacements)
+            for (const Replacement& replacement : inOrder)
                 steps.run(160, [&] {
                     use(use(use(shape).TextFrame()).TextRange())
                         .Find()

@@ -196,11 +196,11 @@ private slots:
         QTest::newRow("a hundred thousand characters")
             << QStringList{"Short", "Dept", longValue, "Prod"}
             << QStringList{"Short", "Dept", longValue, "Prod"};
-        // Replaced in index order: a project name holding the department's
-        // placeholder becomes the department text in the stories pass.
+        // A value is never searched for placeholders once it is in: a project name
+        // holding the department's placeholder keeps it as typed.
         QTest::newRow("a field holding another's placeholder")
             << QStringList{"[Department] office", "Finance", "[ProjectName]", "Ledger"}
-            << QStringList{"Finance office", "Finance", "[ProjectName]", "Ledger"};
+            << QStringList{"[Department] office", "Finance", "[ProjectName]", "Ledger"};
     }
 
     void valuesReachTheDocumentLiterally()
@@ -397,7 +397,8 @@ private slots:
 
         Form1 form;
         form.show();
-        fill(form, {"A", "B", "C", "D"});
+        // Values no later placeholder could be found in: one pass each.
+        fill(form, {"Alpha", "Beta", "Gamma", "Delta"});
         form.PushButton6_Click();
 
         QList<int> expected{110, 114};

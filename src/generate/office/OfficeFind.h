@@ -10,10 +10,6 @@
 
 namespace statusmill::office {
 
-// The replacement text as the document can hold it: control characters other
-// than tab, line feed and carriage return, and U+FFFE and U+FFFF, left out.
-QString documentText(const QString& text);
-
 class OfficeFind : public automation::Find
 {
 public:
