@@ -119,8 +119,13 @@ public:
     virtual void UndoClear() = 0;
     // Takes back every change since it was opened or last cleared; whether it is
     // now exactly as it was then. Text replaced in a drawing shape cannot be taken
-    // back: a document with such a change answers false.
+    // back, and the office keeps only so many steps (100 unless set otherwise): a
+    // document with such a change, or with as many steps as are kept, answers false.
     virtual bool UndoAll() = 0;
+    // Every change from StartCustomRecord() until EndCustomRecord() is one step to
+    // take back, however many replacements it holds.
+    virtual void StartCustomRecord(const QString& name) = 0;
+    virtual void EndCustomRecord() = 0;
 
     static constexpr int kStatisticPages = 2;
     // A statistic of the document as it is laid out; kStatisticPages: its pages.

@@ -20,7 +20,11 @@ void ReportMaker::make(const QList<Replacement>& replacements, const QString& fi
     try {
         open(steps);
         m_filled = true;
+        // One step to take back, however many replacements: the office keeps only
+        // its last hundred steps, and a fill of more would not come back whole.
+        m_document->StartCustomRecord(QStringLiteral("Report"));
         fillPlaceholders(steps, m_document, replacements);
+        m_document->EndCustomRecord();
         SaveFormats::saveInFormat(*m_document, file, format);
     } catch (...) {
         finish();

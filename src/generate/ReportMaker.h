@@ -2,9 +2,10 @@
 
 // Reports made one after another from one template, on one office: the template
 // is opened once and, after each report, brought back to how it was opened, so a
-// report costs its fill and its save, not an open. A template whose shapes carry
-// placeholders, which the office cannot take back, is opened anew for the next
-// report. After a failure the next report starts on a fresh session, so an office
+// report costs its fill and its save, not an open. Each fill is one step to take
+// back, so the office's limit on steps is never reached; should it be, or should
+// the template's shapes carry placeholders, which the office cannot take back, the
+// template is opened anew for the next report. After a failure the next report starts on a fresh session, so an office
 // that died costs the report it was making and no more. One thread at a time.
 
 #include "Fill.h"

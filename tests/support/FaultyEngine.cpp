@@ -207,6 +207,16 @@ public:
         m_state->enter(QStringLiteral("UndoAll"));
         return m_inner->UndoAll();
     }
+    void StartCustomRecord(const QString& name) override
+    {
+        m_state->enter(QStringLiteral("StartCustomRecord"));
+        m_inner->StartCustomRecord(name);
+    }
+    void EndCustomRecord() override
+    {
+        m_state->enter(QStringLiteral("EndCustomRecord"));
+        m_inner->EndCustomRecord();
+    }
     void PrintOut(QPagedPaintDevice& device, int from, int to) override
     {
         m_state->enter(QStringLiteral("PrintOut"));

@@ -4,6 +4,7 @@
 #include "DocumentReplace.h"
 #include "PageRenderer.h"
 #include "PageSize.h"
+#include "UndoSteps.h"
 #include "core/FileHelpers.h"
 #include "core/Random.h"
 #include "core/WorkFolder.h"
@@ -138,8 +139,9 @@ private:
 OfficeDocument::OfficeDocument(std::shared_ptr<OfficeSession> session,
                                Reference<css::lang::XComponent> component,
                                std::optional<DocumentLookups> lookups,
-                               std::optional<QSizeF> paper)
-    : m_session(std::move(session)), m_component(std::move(component)), m_paper(paper)
+                               std::optional<QSizeF> paper, QString openedCopy)
+    : m_session(std::move(session)), m_component(std::move(component)), m_paper(paper),
+      m_openedCopy(std::move(openedCopy))
 {
     m_held->hold(m_component);
     if (lookups) {
@@ -327,6 +329,7 @@ void OfficeDocument::Close(std::optional<int> saveChanges)
             m_component->dispose();
     });
     m_closed = true;
+    DeleteFileQuietly(m_openedCopy);
     // Closed: nothing in the office works on these objects any more.
     m_headerFooters.reset();
     m_comments.reset();
@@ -344,28 +347,48 @@ void OfficeDocument::SetPaperSize(QSizeF points)
     m_paper = points;
 }
 
-void OfficeDocument::UndoClear()
+void OfficeDocument::withUndoManager(
+    const std::function<void(const Reference<css::document::XUndoManager>&)>& work)
 {
     ensureOpen();
     m_session->call([&] {
-        Reference<css::document::XUndoManagerSupplier>(m_component, UNO_QUERY_THROW)
-            ->getUndoManager()
-            ->clear();
+        work(Reference<css::document::XUndoManagerSupplier>(m_component, UNO_QUERY_THROW)
+                 ->getUndoManager());
     });
+}
+
+void OfficeDocument::UndoClear()
+{
+    withUndoManager([](const auto& undo) { undo->clear(); });
     *m_beyondUndo = false;
 }
 
 bool OfficeDocument::UndoAll()
 {
-    ensureOpen();
-    m_session->call([&] {
-        const auto undo =
-            Reference<css::document::XUndoManagerSupplier>(m_component, UNO_QUERY_THROW)
-                ->getUndoManager();
+    bool complete = false;
+    withUndoManager([&](const auto& undo) {
+        // Past its limit the office drops the oldest steps without a word: undoing
+        // the rest would leave the first changes in, and the next report would
+        // carry them.
+        if (!m_undoStepsKept)
+            m_undoStepsKept = undoStepsKept(m_session->office()->context());
+        if (undo->getAllUndoActionTitles().getLength() >= *m_undoStepsKept)
+            return;
         while (undo->isUndoPossible())
             undo->undo();
+        complete = true;
     });
-    return !*m_beyondUndo;
+    return complete && !*m_beyondUndo;
+}
+
+void OfficeDocument::StartCustomRecord(const QString& name)
+{
+    withUndoManager([&](const auto& undo) { undo->enterUndoContext(toOUString(name)); });
+}
+
+void OfficeDocument::EndCustomRecord()
+{
+    withUndoManager([](const auto& undo) { undo->leaveUndoContext(); });
 }
 
 int OfficeDocument::ComputeStatistics(int statistic)

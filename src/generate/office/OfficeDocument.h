@@ -11,6 +11,7 @@
 
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/document/XUndoManager.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
 
 #include <QImage>
@@ -49,7 +50,7 @@ public:
     OfficeDocument(std::shared_ptr<OfficeSession> session,
                    uno::Reference<uno::css::lang::XComponent> component,
                    std::optional<DocumentLookups> lookups = std::nullopt,
-                   std::optional<QSizeF> paper = std::nullopt);
+                   std::optional<QSizeF> paper = std::nullopt, QString openedCopy = {});
     ~OfficeDocument() override;
 
     // The first story stands for every story of Writer's own text: one
@@ -64,6 +65,8 @@ public:
     void SetPaperSize(QSizeF points) override;
     void UndoClear() override;
     bool UndoAll() override;
+    void StartCustomRecord(const QString& name) override;
+    void EndCustomRecord() override;
     int ComputeStatistics(int statistic) override;
     void PrintOut(QPagedPaintDevice& device, int from, int to) override;
 
@@ -85,6 +88,8 @@ private:
     const TextList& shapeTexts();
     const std::vector<uno::Reference<uno::css::beans::XPropertySet>>& comments();
     void ensureOpen() const;
+    void withUndoManager(
+        const std::function<void(const uno::Reference<uno::css::document::XUndoManager>&)>& work);
 
     std::shared_ptr<OfficeSession> m_session;
     uno::Reference<uno::css::lang::XComponent> m_component;
@@ -97,8 +102,12 @@ private:
     // Set once text in a drawing shape has been replaced, which the office's undo
     // does not reach.
     std::shared_ptr<bool> m_beyondUndo = std::make_shared<bool>(false);
+    // How many steps the office keeps to take back, once asked.
+    std::optional<int> m_undoStepsKept;
     // The paper it is known to be on.
     std::optional<QSizeF> m_paper;
+    // A private copy it was opened from, removed once it is closed.
+    QString m_openedCopy;
 };
 
 } // namespace statusmill::office
