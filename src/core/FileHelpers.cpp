@@ -28,9 +28,14 @@ void WriteBytesIfAbsent(const QByteArray& bytes, const QString& path)
 
     if (FileExists(path))
         return;
+    writeNewFile(bytes, path);
+}
 
-    // O_EXCL refuses a file (or a link) that appeared after the test above, so we
-    // never write through something we did not create.
+void writeNewFile(const QByteArray& bytes, const QString& path)
+{
+    // O_EXCL refuses a file (or a link) that is there already, also one that
+    // appeared after a caller looked, so we never write through something we did
+    // not create.
     const QByteArray name = QFile::encodeName(path);
     const OpenFile file(::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
     if (!file.isOpen())

@@ -13,7 +13,14 @@ bool FileExists(const QString& path);
 // Lets pending window events run once, then writes `bytes` to `path` unless
 // something of that name exists already. Throws Failure when the file cannot be
 // written; a partly written file is removed first, so it never passes for a good one.
+// For the window's own numbered steps only: the events it lets run may change
+// whatever their caller holds.
 void WriteBytesIfAbsent(const QByteArray& bytes, const QString& path);
+
+// Writes `bytes` to a new file at `path`, from any thread and without letting any
+// event run. Throws Failure as WriteBytesIfAbsent does, and when something of that
+// name exists already (a file, a link): nothing is ever written through it.
+void writeNewFile(const QByteArray& bytes, const QString& path);
 
 // Deletes the file if it can; every failure is ignored. Never throws.
 void DeleteFileQuietly(const QString& path);

@@ -4,11 +4,13 @@
 #include "FileHelpers.h"
 #include "PictureRest.h"
 #include "Random.h"
+#include "Threads.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
 #include <QImageReader>
+#include <QScopeGuard>
 
 #include <atomic>
 #include <cerrno>
@@ -109,7 +111,7 @@ struct BackgroundWrite
     QImage picture;
     bool readBack = false;
     std::atomic<bool> abandoned = false;
-    std::thread writer;
+    std::jthread writer;
 
     void finish()
     {
@@ -239,18 +241,24 @@ void savePictureFileInBackground(const QImage& picture, const QString& target)
     pending.picture = picture;
     pending.readBack = false;
     pending.abandoned = false;
-    pending.writer = std::thread([handle, freshName, target = QFile::encodeName(target), picture,
-                                  &abandoned = pending.abandoned] {
+    const auto write = [handle, freshName, target = QFile::encodeName(target), picture,
+                        &abandoned = pending.abandoned] {
         bool saved = false;
+        const auto settle = qScopeGuard([&] {
+            ::close(handle);
+            if (!saved || abandoned || ::rename(freshName.constData(), target.constData()) != 0)
+                ::unlink(freshName.constData());
+        });
         waitForPictureRest();
-        {
-            AbandonableFile file(handle, abandoned);
-            saved = picture.save(&file, "BMP");
-        }
-        ::close(handle);
-        if (!saved || abandoned || ::rename(freshName.constData(), target.constData()) != 0)
-            ::unlink(freshName.constData());
-    });
+        AbandonableFile file(handle, abandoned);
+        saved = picture.save(&file, "BMP");
+    };
+    try {
+        pending.writer = startThread(write);
+    } catch (const Failure&) {
+        // No thread to spare: written now.
+        write();
+    }
 }
 
 void abandonPictureWrites()

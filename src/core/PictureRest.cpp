@@ -2,7 +2,9 @@
 
 #include <future>
 #include <malloc.h>
+#include <memory>
 #include <mutex>
+#include <system_error>
 
 namespace statusmill {
 namespace {
@@ -28,20 +30,30 @@ Rest& rest()
 void drawPictureRest(const QImage& picture, int finishedRows, std::function<void()> draw)
 {
     waitForPictureRest();
-    Rest& state = rest();
-    const std::lock_guard guard(state.lock);
-    state.pictureKey = picture.cacheKey();
-    state.finishedRows = finishedRows;
     // What the drawing holds (the pixels, the pages' source) goes as soon as it is
     // done, not when the next picture's rest replaces this one. The C library keeps
     // what a thread freed for that thread's next use; this thread has none, and the
     // pages' bitmaps it drew (tens of megabytes) would stay with the program while
     // the user reads the report, so they are given back.
-    state.done = std::async(std::launch::async, [draw = std::move(draw)]() mutable {
-                     draw();
-                     draw = nullptr;
-                     ::malloc_trim(0);
-                 }).share();
+    auto job = std::make_shared<std::function<void()>>(std::move(draw));
+    Rest& state = rest();
+    {
+        const std::lock_guard guard(state.lock);
+        state.pictureKey = picture.cacheKey();
+        state.finishedRows = finishedRows;
+        try {
+            state.done = std::async(std::launch::async, [job] {
+                             (*job)();
+                             *job = nullptr;
+                             ::malloc_trim(0);
+                         }).share();
+            return;
+        } catch (const std::system_error&) {
+            state.done = {};
+        }
+    }
+    // No thread to spare: the rest is drawn now, before the picture is handed over.
+    (*job)();
 }
 
 int finishedRows(const QImage& picture)

@@ -11,6 +11,7 @@
 #include "core/PictureRest.h"
 #include "core/Procedure.h"
 #include "core/Random.h"
+#include "core/Threads.h"
 #include "core/WorkFolder.h"
 #include "generate/Automation.h"
 #include "generate/Fill.h"
@@ -117,12 +118,19 @@ void Form1::PushButton6_Click()
 void Form1::showWhilePictureIsFinished()
 {
     QEventLoop showing;
-    std::thread waiting([&showing] {
+    // Declared after the loop it ends, so that it is joined before the loop goes.
+    std::jthread waiting;
+    try {
+        waiting = startThread([&showing] {
+            waitForPictureRest();
+            QMetaObject::invokeMethod(&showing, &QEventLoop::quit, Qt::QueuedConnection);
+        });
+    } catch (const Failure&) {
+        // No thread to wait with: the rest is waited for without painting meanwhile.
         waitForPictureRest();
-        QMetaObject::invokeMethod(&showing, &QEventLoop::quit, Qt::QueuedConnection);
-    });
+        return;
+    }
     showing.exec();
-    waiting.join();
 }
 
 void Form1::SaveDocAsJPG(const QString& path)

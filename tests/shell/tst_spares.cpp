@@ -423,6 +423,111 @@ private slots:
                      qPrintable(text));
     }
 
+    // A timer that fires while templates are being opened ahead in the waiting
+    // offices, and asks for them again from an event loop of its own (as a modal
+    // dialog runs one): nothing that prepares may let it run in its midst, or two
+    // preparations start on one office. All ends in order, and the next press
+    // takes the template opened ahead.
+    void aPreparationAskedForWhileOneRuns()
+    {
+        startUp();
+        Form1 form;
+        fill(form);
+        automation::prepareTemplatesAhead(QString());
+        QTimer::singleShot(1, [] {
+            automation::prepareTemplatesAhead(QString());
+            QEventLoop modal;
+            QTimer::singleShot(300, &modal, &QEventLoop::quit);
+            modal.exec();
+        });
+        QThread::msleep(5); // due when the preparation runs
+        QTest::qWait(1000);
+        const int before = testing::preparedTemplatesTaken();
+        pressAndCheck(form);
+        QCOMPARE(testing::preparedTemplatesTaken() - before, 1);
+    }
+
+    // A template opening ahead in offices that hang (stopped): neither closing the
+    // window nor a press waits for it past the readiness limit; the office is
+    // ended instead, and the press made on a fresh one.
+    void aHungPreparationIsNotWaitedFor_data()
+    {
+        QTest::addColumn<bool>("press");
+        QTest::newRow("the window closes") << false;
+        QTest::newRow("a press") << true;
+    }
+
+    void aHungPreparationIsNotWaitedFor()
+    {
+        QFETCH(bool, press);
+        startUp();
+        for (pid_t office : testing::ourOfficeProcesses())
+            ::kill(office, SIGSTOP);
+        automation::prepareTemplatesAhead(QString());
+        QTest::qWait(200); // the preparation has started, and hangs
+        QElapsedTimer clock;
+        clock.start();
+        if (press) {
+            Form1 form;
+            fill(form);
+            pressAndCheck(form);
+            // The readiness limit, a fresh office's start and the press itself.
+            QVERIFY2(clock.elapsed() < 20000, qPrintable(QString::number(clock.elapsed())));
+        } else {
+            automation::endSpareOffices();
+            QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
+            QVERIFY(testing::ourOfficeProcesses().isEmpty());
+        }
+    }
+
+    // The private copy a template is opened ahead from goes when the press that
+    // took it is done with it: however many presses, no more copies than offices.
+    void copiesOpenedAheadGoWithTheirDocuments()
+    {
+        automation::prepareTemplatesAhead(QString());
+        startUp();
+        Form1 form;
+        fill(form);
+        for (int press = 0; press < 4; ++press) {
+            pressAndCheck(form);
+            form.existingForm2()->PushButton8()->click(); // < Back
+            QTest::qWait(300);                            // the next one is opened ahead
+        }
+        QStringList copies;
+        QDirIterator it(WorkFolder::path(), {QStringLiteral("prepared-*")}, QDir::Files,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext())
+            copies << it.next();
+        QVERIFY2(copies.size() <= testing::ourOfficeProcesses().size(),
+                 qPrintable(copies.join(QLatin1Char('\n'))));
+    }
+
+    // A template of the user's is opened ahead from where it is, not from a copy:
+    // a field that shows the document's file name shows the user's.
+    void aTemplateOfTheUsersIsOpenedAheadWhereItIs()
+    {
+        const QString mine = m_run.filePath(QStringLiteral("mine.fodt"));
+        QVERIFY(testing::writeFile(
+            mine, testing::flatDocument(
+                      {}, {},
+                      QStringLiteral("<text:p>[ProjectName] from <text:file-name "
+                                     "text:display=\"name-and-extension\">x</text:file-name>"
+                                     "</text:p>"))));
+        Form1 form;
+        fill(form);
+        form.setTemplateFile(mine);
+        automation::prepareTemplatesAhead(mine);
+        startUp();
+        const int before = testing::preparedTemplatesTaken();
+        form.PushButton6_Click();
+        QVERIFY2(Dialogs::shown().isEmpty(), qPrintable(Dialogs::shown().value(0).text));
+        QCOMPARE(testing::preparedTemplatesTaken() - before, 1);
+        const QString text = testing::textAsWordSeesIt(form.existingForm2()->wordFile());
+        // Word keeps the field's code beside what it shows.
+        QVERIFY2(text.contains(QStringLiteral("mine.fodt")) && !text.contains(QStringLiteral("prepared-")),
+                 qPrintable(text));
+    }
+
     // Only the first office of a program run makes a new profile (and so starts
     // twice); every later one starts once, from a copy of it.
     void aNewProfileIsMadeOncePerRun()

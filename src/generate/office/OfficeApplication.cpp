@@ -16,6 +16,7 @@ std::shared_ptr<automation::Document> OfficeDocuments::Open(const QString& path,
     const QString absolute = QFileInfo(path).absoluteFilePath();
     std::optional<DocumentLookups> lookups;
     std::optional<QSizeF> paper;
+    QString copy;
     auto component = m_session->call([&] {
         // The template opened ahead in this office, when this file holds the very
         // bytes it was opened from; made now, as a fresh open would make it.
@@ -24,12 +25,13 @@ std::shared_ptr<automation::Document> OfficeDocuments::Open(const QString& path,
                 stampCreation(prepared->component);
             lookups = std::move(prepared->lookups);
             paper = prepared->paper;
+            copy = prepared->copy;
             return prepared->component;
         }
         return loadTextDocument(m_session->desktop(), absolute, readOnly);
     });
     auto document =
-        std::make_shared<OfficeDocument>(m_session, component, std::move(lookups), paper);
+        std::make_shared<OfficeDocument>(m_session, component, std::move(lookups), paper, copy);
     m_opened.push_back(document);
     return document;
 }

@@ -10,6 +10,7 @@
 #include "core/Failure.h"
 #include "core/Random.h"
 #include "core/StopRequest.h"
+#include "core/Threads.h"
 #include "core/WorkFolder.h"
 
 #include <QCryptographicHash>
@@ -245,48 +246,84 @@ bool OfficeInstance::profileIntact() const
                 .isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
 }
 
-void OfficeInstance::prepareTemplate(const QByteArray& bytes, const QString& suffix,
-                                     std::optional<QSizeF> paper)
+void OfficeInstance::prepareTemplate(TemplateToPrepare what)
 {
-    finishPreparing();
-    if (m_prepared || m_ended || !connected())
+    // One preparation at a time, and never over one that is still there.
+    if (holdsPrepared() || m_ended || !connected())
         return;
-    // A copy of its own, beside its profile, which goes with the office: the office
-    // may read parts of a document from its file after it has opened it.
-    const QString copy = QDir(m_profileFolder)
-                             .filePath(QStringLiteral("prepared-%1.%2")
-                                           .arg(Random::uniqueSuffix(), suffix));
+    // The built-in template's copy lies beside the profile, which goes with the
+    // office: the office may read parts of a document from its file after it has
+    // opened it.
+    const QString copy =
+        what.userFile.isEmpty()
+            ? QDir(m_profileFolder)
+                  .filePath(QStringLiteral("prepared-%1.%2").arg(Random::uniqueSuffix(), what.suffix))
+            : QString();
+    std::promise<void> done;
+    m_preparingDone = done.get_future();
     try {
-        WriteBytesIfAbsent(bytes, copy);
+        m_preparing = startThread([this, what = std::move(what), copy, done = std::move(done)]() mutable {
+            const auto finished = qScopeGuard([&] { done.set_value(); });
+            m_watchdog.arm(callTimeLimit());
+            const auto disarm = qScopeGuard([this] { m_watchdog.disarm(); });
+            try {
+                m_prepared = openAhead(what, copy);
+            } catch (...) {
+                // The press opens the file as ever.
+                DeleteFileQuietly(copy);
+            }
+        });
     } catch (const Failure&) {
-        return;
+        // Without a thread for it, the press opens the template itself.
+        m_preparingDone = {};
     }
-    const QByteArray digest = QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
-    m_preparing = std::thread([this, copy, digest, paper] {
-        m_watchdog.arm(callTimeLimit());
-        try {
-            const auto component = loadTextDocument(m_desktop, copy, /*readOnly=*/true);
-            if (paper)
-                setPaperSize(component, *paper);
-            // And where its text lives, which the fill would look up first.
-            m_prepared = Prepared{digest, Taken{component, lookUp(component), paper}};
-        } catch (...) {
-            // The press opens the file as ever.
-        }
-        m_watchdog.disarm();
-    });
 }
 
-void OfficeInstance::finishPreparing()
+std::optional<OfficeInstance::Prepared> OfficeInstance::openAhead(const TemplateToPrepare& what,
+                                                                  const QString& copy)
 {
-    if (m_preparing.joinable())
-        m_preparing.join();
+    const QString file = copy.isEmpty() ? what.userFile : copy;
+    std::optional<QByteArray> digest;
+    if (copy.isEmpty()) {
+        digest = contentDigest(file);
+    } else {
+        writeNewFile(what.builtIn, copy);
+        digest = QCryptographicHash::hash(what.builtIn, QCryptographicHash::Sha256);
+    }
+    if (!digest)
+        return std::nullopt;
+    const auto component = loadTextDocument(m_desktop, file, /*readOnly=*/true);
+    auto closeUnused = qScopeGuard([&] {
+        Reference<css::util::XCloseable>(component, UNO_QUERY_THROW)->close(true);
+    });
+    // A file of the user's that changed while it was read is opened at the press.
+    if (copy.isEmpty() && contentDigest(file) != digest)
+        return std::nullopt;
+    if (what.paper)
+        setPaperSize(component, *what.paper);
+    // And where its text lives, which the fill would look up first.
+    Prepared prepared{*digest, what.userFile, Taken{component, lookUp(component), what.paper, copy}};
+    closeUnused.dismiss();
+    return prepared;
+}
+
+void OfficeInstance::finishPreparing(std::chrono::milliseconds patience)
+{
+    if (!m_preparing.joinable())
+        return;
+    // Killed, the office fails the load under way at once.
+    if (m_preparingDone.valid() &&
+        m_preparingDone.wait_for(patience) != std::future_status::ready)
+        m_process.killNow();
+    m_preparing.join();
 }
 
 std::optional<OfficeInstance::Taken> OfficeInstance::takePrepared(const QString& path, bool readOnly)
 {
-    finishPreparing();
-    if (!m_prepared || !readOnly || contentDigest(path) != m_prepared->digest)
+    finishPreparing(callTimeLimit());
+    if (!m_prepared || !readOnly ||
+        (!m_prepared->openedFrom.isEmpty() && m_prepared->openedFrom != path) ||
+        contentDigest(path) != m_prepared->digest)
         return std::nullopt;
     ++s_preparedTaken;
     return std::move(std::exchange(m_prepared, std::nullopt)->document);
@@ -294,7 +331,9 @@ std::optional<OfficeInstance::Taken> OfficeInstance::takePrepared(const QString&
 
 bool OfficeInstance::answersWithNothingOpen(std::chrono::milliseconds limit)
 {
-    finishPreparing();
+    // A template still opening after this long is as hung as an office that does
+    // not answer.
+    finishPreparing(limit);
     if (m_ended || !connected() || !m_process.running() || m_process.stopped() ||
         m_watchdog.fired())
         return false;
@@ -319,10 +358,10 @@ void OfficeInstance::end(bool orderly)
     if (m_ended)
         return;
     m_ended = true;
-    // A preparation under way ends with the office at the latest.
-    if (m_preparing.joinable() && !orderly)
-        m_process.killNow();
-    finishPreparing();
+    // A preparation under way is of no use any more: the office is killed rather
+    // than waited for (a hung load would hold the caller until the watchdog's
+    // minute is up).
+    finishPreparing(std::chrono::milliseconds(0));
     if (m_process.running())
         noteBoundPipeFiles();
     if (orderly && m_desktop.is() && m_process.running() && !m_process.stopped()) {

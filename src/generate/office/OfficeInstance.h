@@ -22,6 +22,7 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <future>
 #include <memory>
 #include <optional>
 #include <thread>
@@ -80,23 +81,33 @@ public:
     QStringList predictedPipeFiles() const;
 
     // A template opened ahead of the press that will take this office (hidden and
-    // read-only, as a press opens one), from a private copy of `bytes` named with
-    // `suffix`, in the background: the office is not used meanwhile, and every
-    // other call waits for it first. A failure leaves nothing prepared.
-    // With `paper`, it is put on that paper as the press would put it.
-    void prepareTemplate(const QByteArray& bytes, const QString& suffix,
-                         std::optional<QSizeF> paper = std::nullopt);
-    // Waits for a preparation under way.
-    void finishPreparing();
+    // read-only, as a press opens one), on a thread of its own: the office is not
+    // used meanwhile, and every other call waits for it first. A failure leaves
+    // nothing prepared.
+    struct TemplateToPrepare
+    {
+        // A template of the user's, opened from where it is, so that its links and
+        // file-name fields stay true; empty for the built-in one...
+        QString userFile;
+        // ...opened from a private copy of these bytes, named with `suffix`, that
+        // goes when the document closes.
+        QByteArray builtIn;
+        QString suffix;
+        // The paper it is put on, as the press would put it.
+        std::optional<QSizeF> paper;
+    };
+    void prepareTemplate(TemplateToPrepare what);
     // Whether it holds a prepared template, or is opening one.
     bool holdsPrepared() const { return m_preparing.joinable() || m_prepared.has_value(); }
-    // The prepared document, now the caller's, when the file at `path` holds the
-    // very bytes it was opened from and it is to be opened as it was; else nothing.
+    // The prepared document, now the caller's, when it was opened from the file at
+    // `path` as it is now (or, for the built-in template, from the very bytes the
+    // file holds) and is to be opened as it was; else nothing.
     struct Taken
     {
         uno::Reference<uno::css::lang::XComponent> component;
         DocumentLookups lookups;
         std::optional<QSizeF> paper; // the paper it was put on while it waited
+        QString copy; // the private copy it was opened from, if any: goes when it closes
     };
     std::optional<Taken> takePrepared(const QString& path, bool readOnly);
     // How many prepared documents have been taken so far, in all offices.
@@ -158,13 +169,26 @@ private:
     uno::Reference<uno::css::frame::XDesktop2> m_desktop;
     std::vector<HeldReferences> m_adopted;
 
+    struct Prepared;
+    std::optional<Prepared> openAhead(const TemplateToPrepare& what, const QString& copy);
+    // Waits for a preparation under way, at most `patience`: one that takes longer
+    // is ended with the office (which is then no use to anyone), not waited for.
+    void finishPreparing(std::chrono::milliseconds patience);
+
     struct Prepared
     {
         QByteArray digest; // of the bytes it was opened from
+        QString openedFrom; // the user's file; empty for a private copy
         Taken document;
     };
+    // The preparation's thread writes m_prepared and nothing else of ours; it reads
+    // m_desktop and m_profileFolder, which do not change while it runs, and arms
+    // the watchdog, which is safe from any thread. Every other member, and
+    // m_prepared whenever m_preparing is joinable, is the owning thread's alone
+    // (the main thread's for spares): it joins the preparation before it looks.
     std::optional<Prepared> m_prepared;
-    std::thread m_preparing;
+    std::jthread m_preparing;
+    std::future<void> m_preparingDone;
     static inline std::atomic<int> s_preparedTaken = 0;
 };
 

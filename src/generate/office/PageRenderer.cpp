@@ -3,6 +3,7 @@
 #include "core/Failure.h"
 #include "core/PictureFile.h"
 #include "core/PictureRest.h"
+#include "core/Threads.h"
 
 #include <QGuiApplication>
 #include <QPagedPaintDevice>
@@ -90,19 +91,20 @@ QImage topLeftOf(QImage sheet, QSize size)
 } // namespace
 
 SheetAhead::SheetAhead(double ratio)
-    : m_making([this, size = sheetAheadSize(ratio)] {
-          QImage sheet(size, QImage::Format_RGB32);
-          if (!sheet.isNull())
-              sheet.fill(Qt::white);
-          m_sheet = std::move(sheet);
-      })
-{}
-
-SheetAhead::~SheetAhead()
 {
-    if (m_making.joinable())
-        m_making.join();
+    try {
+        m_making = startThread([this, size = sheetAheadSize(ratio)] {
+            QImage sheet(size, QImage::Format_RGB32);
+            if (!sheet.isNull())
+                sheet.fill(Qt::white);
+            m_sheet = std::move(sheet);
+        });
+    } catch (const Failure&) {
+        // No thread to spare: the picture makes its own sheet.
+    }
 }
+
+SheetAhead::~SheetAhead() = default;
 
 QImage SheetAhead::take(QSize size)
 {
@@ -213,10 +215,15 @@ QImage renderPages(const QString& pdfPath, double ratio, int mostPages, SheetAhe
     const bool twoThreads = std::thread::hardware_concurrency() > 1;
     std::shared_ptr<Poppler::Document> secondDocument = twoThreads ? loadPdf(pdfPath) : nullptr;
     auto failed = std::make_shared<std::atomic<int>>(0); // a page number from 1, or 0
-    auto draw = [=](Poppler::Document& from, const PageSlot& slot, int first, int rows) {
-        if (!drawRows(from, slot, first, rows, dotsPerInch, pixels, bytesPerLine,
-                      sheetSize.width()))
-            failed->store(slot.number + 1);
+    auto draw = [=](Poppler::Document& from, const PageSlot& slot, int first, int rows) noexcept {
+        try {
+            if (drawRows(from, slot, first, rows, dotsPerInch, pixels, bytesPerLine,
+                         sheetSize.width()))
+                return;
+        } catch (...) {
+            // Out of memory for the page's bitmap, most likely: the page fails.
+        }
+        failed->store(slot.number + 1);
     };
 
     // A page alone is split between the threads, two pages go one to each.
@@ -226,19 +233,25 @@ QImage renderPages(const QString& pdfPath, double ratio, int mostPages, SheetAhe
             const bool pair = i + 1 < pages.size();
             const PageSlot& slot = pages[i];
             const int split = pair || !second ? slot.height : slot.height / 2;
-            std::thread helper;
-            if (second)
-                helper = std::thread([&] {
-                    if (pair)
-                        draw(*second, pages[i + 1], 0, pages[i + 1].height);
-                    else
-                        draw(*second, slot, split, slot.height - split);
-                });
-            else if (pair)
-                draw(*document, pages[i + 1], 0, pages[i + 1].height);
+            // The other page of a pair, or the lower part of a page alone.
+            auto otherPart = [&](Poppler::Document& from) {
+                if (pair)
+                    draw(from, pages[i + 1], 0, pages[i + 1].height);
+                else if (split < slot.height)
+                    draw(from, slot, split, slot.height - split);
+            };
+            // Joined when it goes, whatever happens meanwhile.
+            std::jthread helper;
+            if (second) {
+                try {
+                    helper = startThread([&] { otherPart(*second); });
+                } catch (const Failure&) {
+                    // No second thread now: this one draws it all.
+                }
+            }
+            if (!helper.joinable())
+                otherPart(*document);
             draw(*document, slot, 0, split);
-            if (helper.joinable())
-                helper.join();
         }
     };
 

@@ -46,7 +46,7 @@ public:
 
 private:
     QImage m_sheet;
-    std::thread m_making;
+    std::jthread m_making;
 };
 
 // Whether renderPages() returns once every page is drawn, or once those of the

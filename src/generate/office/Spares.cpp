@@ -34,8 +34,6 @@ constexpr std::chrono::seconds kReadinessLimit(3);
 constexpr size_t kMostWaiting = 2;
 // How long after a session starts its office's replacement is launched.
 constexpr std::chrono::milliseconds kTopUpDelay(250);
-// A template is a few hundred kilobytes; larger is opened from its file at a press.
-constexpr qint64 kLargestTemplate = 64 * 1024 * 1024;
 
 } // namespace
 
@@ -351,9 +349,21 @@ void Spares::prepareSoon()
         return;
     QTimer::singleShot(0, application, [this] {
         m_prepareDue = false;
-        for (auto& office : m_waiting)
-            prepareIn(*office);
+        // The offices waiting now; each is looked for again before it is used, in
+        // case preparing one took or ended another.
+        std::vector<OfficeInstance*> waiting;
+        for (const auto& office : m_waiting)
+            waiting.push_back(office.get());
+        for (OfficeInstance* office : waiting)
+            if (isWaiting(office))
+                prepareIn(*office);
     });
+}
+
+bool Spares::isWaiting(const OfficeInstance* office) const
+{
+    return std::any_of(m_waiting.begin(), m_waiting.end(),
+                       [&](const auto& waiting) { return waiting.get() == office; });
 }
 
 void Spares::prepareIn(OfficeInstance& office)
@@ -361,16 +371,13 @@ void Spares::prepareIn(OfficeInstance& office)
     if (!m_templateToPrepare || office.holdsPrepared() || !office.connected() ||
         StopRequest::requested())
         return;
-    try {
-        const bool builtIn = m_templateToPrepare->isEmpty();
-        office.prepareTemplate(builtIn ? TemplateResource::bytes()
-                                       : readRegularFile(*m_templateToPrepare, kLargestTemplate),
-                               builtIn ? QStringLiteral("dot")
-                                       : QFileInfo(*m_templateToPrepare).suffix(),
-                               builtIn ? Paper::forTheReport() : std::nullopt);
-    } catch (const Failure&) {
-        // A template that cannot be read now is opened from its file at the press.
-    }
+    // The template is read on the preparation's own thread: a large one of the
+    // user's would hold the window.
+    if (m_templateToPrepare->isEmpty())
+        office.prepareTemplate({{}, TemplateResource::bytes(), QStringLiteral("dot"),
+                                Paper::forTheReport()});
+    else
+        office.prepareTemplate({QFileInfo(*m_templateToPrepare).absoluteFilePath(), {}, {}, {}});
 }
 
 void Spares::profileMadeBy(const OfficeInstance& office)

@@ -1,7 +1,10 @@
 #pragma once
 
 // The offices kept ready for the next session (see generate/Offices.h). Internal
-// to the engine, and the main thread's alone: its timers and sessions run there.
+// to the engine, and the main thread's alone: its timers and sessions run there,
+// and no member of it is touched by any other thread (an office's own preparation
+// thread touches only that office, see OfficeInstance.h). Nothing here runs the
+// event loop, so no timer of its own can change m_waiting under a loop over it.
 
 #include <QString>
 
@@ -69,6 +72,7 @@ private:
     void prepareIn(OfficeInstance& office);
     // Prepares the template in every waiting office, from the event loop.
     void prepareSoon();
+    bool isWaiting(const OfficeInstance* office) const;
     void dropReadyProfile();
     // The kept profile of an earlier run, copied in as the ready one, if there is one.
     void takeKeptProfile();

@@ -1,10 +1,13 @@
 #include "Watchdog.h"
 
 #include "OfficeProcess.h"
+#include "core/Threads.h"
 
 namespace statusmill::office {
 
-Watchdog::Watchdog(OfficeProcess& process) : m_process(process), m_thread([this] { watch(); }) {}
+Watchdog::Watchdog(OfficeProcess& process)
+    : m_process(process), m_thread(startThread([this] { watch(); }))
+{}
 
 Watchdog::~Watchdog()
 {

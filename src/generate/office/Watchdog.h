@@ -38,7 +38,7 @@ private:
     std::optional<std::chrono::steady_clock::time_point> m_deadline;
     bool m_stopping = false;
     std::atomic<bool> m_fired = false;
-    std::thread m_thread;
+    std::jthread m_thread;
 };
 
 } // namespace statusmill::office
