@@ -5,6 +5,12 @@
 // freezing the program. Launching returns at once; connecting waits for the office.
 // An instance serves one session at a time and may serve several in turn (see
 // Spares.h). Internal to the engine.
+//
+// Threads: an instance belongs to one thread, the one that launched it (the main
+// thread for spares, a batch's job for its own offices), and only that thread
+// calls it. Two threads of its own act on it besides: the watchdog's, which only
+// kills the process (OfficeProcess::killNow() is safe from any thread), and a
+// preparation's (see m_prepared below).
 
 #include "DocumentStories.h"
 #include "HeldReferences.h"
