@@ -293,8 +293,12 @@ std::optional<OfficeInstance::Prepared> OfficeInstance::openAhead(const Template
     if (!digest)
         return std::nullopt;
     const auto component = loadTextDocument(m_desktop, file, /*readOnly=*/true);
-    auto closeUnused = qScopeGuard([&] {
-        Reference<css::util::XCloseable>(component, UNO_QUERY_THROW)->close(true);
+    auto closeUnused = qScopeGuard([&]() noexcept {
+        try {
+            Reference<css::util::XCloseable>(component, UNO_QUERY_THROW)->close(true);
+        } catch (const css::uno::Exception&) {
+            // An office that failed it goes before it is used again.
+        }
     });
     // A file of the user's that changed while it was read is opened at the press.
     if (copy.isEmpty() && contentDigest(file) != digest)
