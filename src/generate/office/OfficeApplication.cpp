@@ -2,7 +2,6 @@
 
 #include "CreationDate.h"
 #include "TextDocumentLoad.h"
-#include "core/StopRequest.h"
 
 #include <QFileInfo>
 
@@ -17,7 +16,7 @@ std::shared_ptr<automation::Document> OfficeDocuments::Open(const QString& path,
     const QString absolute = QFileInfo(path).absoluteFilePath();
     std::optional<DocumentLookups> lookups;
     std::optional<QSizeF> paper;
-    const auto open = [&] {
+    auto component = m_session->call([&] {
         // The template opened ahead in this office, when this file holds the very
         // bytes it was opened from; made now, as a fresh open would make it.
         if (auto prepared = m_session->office()->takePrepared(absolute, readOnly)) {
@@ -28,20 +27,7 @@ std::shared_ptr<automation::Document> OfficeDocuments::Open(const QString& path,
             return prepared->component;
         }
         return loadTextDocument(m_session->desktop(), absolute, readOnly);
-    };
-    Reference<css::lang::XComponent> component;
-    try {
-        component = m_session->call(open);
-    } catch (const Failure& failure) {
-        // An office that ends while it reads a file has most likely been ended by
-        // it: what the user needs to hear is which file.
-        if (failure.kind() != Failure::Kind::OfficeLost || StopRequest::requested())
-            throw;
-        throw Failure(QStringLiteral("The document engine stopped while reading %1; the file may "
-                                     "be damaged. (%2)")
-                          .arg(absolute, failure.description()),
-                      Failure::Kind::OfficeLost);
-    }
+    });
     auto document =
         std::make_shared<OfficeDocument>(m_session, component, std::move(lookups), paper);
     m_opened.push_back(document);
