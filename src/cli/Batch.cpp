@@ -1,6 +1,8 @@
 #include "Batch.h"
 
 #include "Output.h"
+#include "OutputPlaces.h"
+#include "PlaceholderReport.h"
 #include "ReportNames.h"
 #include "Table.h"
 #include "Templates.h"
@@ -11,12 +13,13 @@
 #include "core/WorkFolder.h"
 #include "generate/Offices.h"
 #include "generate/ReportMaker.h"
+#include "generate/TerminationSignals.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHash>
-#include <QSet>
+#include <QScopeGuard>
 #include <QThread>
 
 #include <atomic>
@@ -25,6 +28,7 @@
 #include <cstdio>
 #include <deque>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <unistd.h>
 
@@ -98,8 +102,32 @@ private:
 
 QString failureLine(int line, const QString& name, const QString& cause)
 {
+    if (line == 0)
+        return cause; // a job's, not a row's
     return name.isEmpty() ? QStringLiteral("line %1: %2").arg(line).arg(cause)
                           : QStringLiteral("line %1: %2: %3").arg(line).arg(name, cause);
+}
+
+// The count a stop ends the batch with, also when a second request ends the
+// program at once: the signals' thread then says it, from what the jobs have put
+// in place, without a lock or an allocation. Said once, by whoever is first.
+struct Tally
+{
+    std::atomic<int> made = 0;
+    std::atomic<int> total = 0;
+    std::atomic<bool> terminal = false;
+    std::atomic<bool> said = false;
+};
+Tally g_tally;
+
+size_t tallyLastWords(char* buffer, size_t size)
+{
+    if (g_tally.said.exchange(true))
+        return 0;
+    const int length = std::snprintf(buffer, size, "%sstatusmill: stopped: %d of %d reports made\n",
+                                     g_tally.terminal ? "\r\x1b[K" : "", g_tally.made.load(),
+                                     g_tally.total.load());
+    return length > 0 ? std::min(size_t(length), size - 1) : 0;
 }
 
 // The table's columns as the placeholders they fill. Throws UsageError.
@@ -113,9 +141,10 @@ QStringList placeholdersOfColumns(const QStringList& header)
                                             "(\"%2\")")
                                  .arg(column + 1)
                                  .arg(header.at(column))};
-        for (const QString& earlier : std::as_const(placeholders))
-            if (earlier.compare(*placeholder, Qt::CaseInsensitive) == 0)
-                throw UsageError{QStringLiteral("two columns of the table fill %1").arg(*placeholder)};
+        for (qsizetype earlier = 0; earlier < placeholders.size(); ++earlier)
+            if (placeholders.at(earlier).compare(*placeholder, Qt::CaseInsensitive) == 0)
+                throw UsageError{QStringLiteral("the columns \"%1\" and \"%2\" of the table both fill %3")
+                                     .arg(header.at(earlier), header.at(column), *placeholder)};
         placeholders << *placeholder;
     }
     return placeholders;
@@ -130,22 +159,24 @@ Table readTable(const QString& path)
     const auto application = automation::engine().createApplication();
     const QList<QStringList> sheet = automation::readSpreadsheet(*application, path);
     application->quit();
+    // As in a table of text, a row of empty cells is no row.
     Table table;
     for (qsizetype row = 0; row < sheet.size(); ++row) {
-        if (row == 0)
+        if (std::none_of(sheet.at(row).begin(), sheet.at(row).end(),
+                         [](const QString& cell) { return !cell.isEmpty(); }))
+            continue;
+        if (table.header.isEmpty())
             table.header = sheet.at(row);
-        else if (std::any_of(sheet.at(row).begin(), sheet.at(row).end(),
-                             [](const QString& cell) { return !cell.isEmpty(); }))
+        else
             table.rows.append({int(row + 1), sheet.at(row)});
     }
-    if (table.header.isEmpty())
-        throw Failure(QStringLiteral("%1 holds no header row naming the columns").arg(path));
     return table;
 }
 
-void work(const automation::OwnOffices& offices, const QString& templatePath,
-          std::optional<QSizeF> paper, const Options& options, const QList<Job>& jobs,
-          std::atomic<int>& next, Board& board, bool survey)
+// The rows one job makes, one after another, on its own office.
+void makeRows(const automation::OwnOffices& offices, const QString& templatePath,
+              std::optional<QSizeF> paper, const Options& options, const QList<Job>& jobs,
+              std::atomic<int>& next, Board& board, bool survey)
 {
     automation::ReportMaker maker(
         [&offices] { return automation::createOwnApplication(offices); }, templatePath, paper);
@@ -153,7 +184,7 @@ void work(const automation::OwnOffices& offices, const QString& templatePath,
     if (survey) {
         try {
             board.postSurvey(maker.survey());
-        } catch (const Failure&) {
+        } catch (...) {
             // The rows say what is wrong with the template.
         }
     }
@@ -164,24 +195,30 @@ void work(const automation::OwnOffices& offices, const QString& templatePath,
             QStringLiteral("row-%1.%2").arg(Random::uniqueSuffix(), extension));
         Outcome outcome{job.line, job.name, {}};
         try {
-            if (!options.overwrite && (QFileInfo::exists(target) || QFileInfo(target).isSymLink()))
-                throw Failure(QStringLiteral("%1 exists; --overwrite replaces it").arg(target));
-            // An office that died costs this row one more try, on a fresh office.
+            if (const auto taken = targetTaken(target, options.overwrite))
+                throw Failure(*taken);
+            // An office that died or hung costs this row one more try, on a fresh
+            // office; what failed of the row's own (its template, the disk) would
+            // only fail again.
             for (int attempt = 1;; ++attempt) {
                 try {
                     maker.make(job.values, made, options.format);
                     break;
-                } catch (const Failure&) {
-                    if (attempt == 2 || StopRequest::requested())
+                } catch (const Failure& failure) {
+                    if (attempt == 2 || StopRequest::requested() ||
+                        failure.kind() != Failure::Kind::OfficeLost)
                         throw;
                 }
             }
             copyFileIntoPlace(made, target, options.overwrite);
+            ++g_tally.made;
         } catch (const Failure& failure) {
             outcome.failure = failure.description();
         } catch (const std::exception& error) {
             // Whatever went wrong, it is this row's failure, not the batch's end.
-            outcome.failure = QString::fromLocal8Bit(error.what());
+            outcome.failure = causeOf(error);
+        } catch (...) {
+            outcome.failure = QStringLiteral("an unknown error");
         }
         DeleteFileQuietly(made);
         if (StopRequest::requested() && !outcome.failure.isEmpty())
@@ -189,6 +226,31 @@ void work(const automation::OwnOffices& offices, const QString& templatePath,
         board.post(outcome);
     }
     maker.finish();
+}
+
+void postEarlyEnd(Board& board, const std::exception* error) noexcept
+{
+    try {
+        board.post({0, {}, QStringLiteral("a job ended early: %1")
+                               .arg(error ? causeOf(*error) : QStringLiteral("an unknown error"))});
+    } catch (...) {
+        // Not even that could be said: the count at the end says it.
+    }
+}
+
+// A job's thread: nothing it meets may end the program, and the main thread hears
+// of its end whatever happens. The rows it has not taken are left to other jobs.
+void work(const automation::OwnOffices& offices, const QString& templatePath,
+          std::optional<QSizeF> paper, const Options& options, const QList<Job>& jobs,
+          std::atomic<int>& next, Board& board, bool survey) noexcept
+{
+    try {
+        makeRows(offices, templatePath, paper, options, jobs, next, board, survey);
+    } catch (const std::exception& error) {
+        postEarlyEnd(board, &error);
+    } catch (...) {
+        postEarlyEnd(board, nullptr);
+    }
     board.jobEnded();
 }
 
@@ -207,11 +269,16 @@ QString progressText(int done, int total, double perSecond)
 
 int runBatch(const Options& options)
 {
-    // Everything a usage error can be is found before an office starts.
+    // Everything a usage error can be is found before an office starts, and before
+    // anything is made.
     Table table;
     QStringList columns;
     QString pattern = options.namePattern.isEmpty() ? kDefaultNamePattern : options.namePattern;
     try {
+        if (!options.templateFile.isEmpty())
+            if (const auto problem = templateProblem(options.templateFile))
+                throw UsageError{QStringLiteral("Cannot use the template %1: %2")
+                                     .arg(options.templateFile, *problem)};
         table = readTable(options.table);
         columns = placeholdersOfColumns(table.header);
         if (const auto problem = patternProblem(pattern, columns + kWindowFills))
@@ -220,14 +287,16 @@ int runBatch(const Options& options)
         const QFileInfo folder(options.outputDir);
         if (folder.exists() && !folder.isDir())
             throw UsageError{QStringLiteral("%1 is not a folder").arg(options.outputDir)};
-        if (!QDir().mkpath(options.outputDir))
-            throw UsageError{QStringLiteral("the folder %1 cannot be made").arg(options.outputDir)};
     } catch (const UsageError& error) {
         tell(error.message);
         return 2;
     } catch (const Failure& failure) {
         tell(failure.description());
         return 2;
+    }
+    if (table.rows.isEmpty()) {
+        tell(QStringLiteral("%1 holds no rows, so no report was made").arg(options.table));
+        return 1;
     }
 
     // Names for every row, the same in every shard, so that shards never disagree
@@ -263,7 +332,7 @@ int runBatch(const Options& options)
                     return c.compare(filled, Qt::CaseInsensitive) == 0;
                 }))
                 job.values.append({filled, QString()});
-        const auto name = safeFileName(expandPattern(pattern, number, rowDigits, values), extension);
+        const auto name = reportFileName(pattern, number, rowDigits, values, extension);
         if (!name) {
             if (inShard)
                 refused.append({row.line, {}, QStringLiteral("no file name can be made of it; skipped")});
@@ -282,6 +351,22 @@ int runBatch(const Options& options)
             jobs.append(job);
     }
 
+    // The folder is made, and must take the reports, before any office starts: a
+    // folder found unwritable only after every row was made costs the whole batch.
+    // Where the reports are there already and may be written over where they
+    // stand, the rows find out one by one.
+    if (const auto problem = makeFolder(options.outputDir)) {
+        tell(QStringLiteral("the folder %1 cannot be made: %2").arg(options.outputDir, *problem));
+        return 2;
+    }
+    const bool someWrittenOver = options.overwrite && std::any_of(jobs.begin(), jobs.end(), [&](const Job& job) {
+        return isRegularFile(QDir(options.outputDir).filePath(job.name));
+    });
+    if (const auto why = folderTakesNoNewFile(options.outputDir); why && !someWrittenOver) {
+        tell(QStringLiteral("the folder %1 takes no new file: %2").arg(options.outputDir, *why));
+        return 2;
+    }
+
     const bool terminal = ::isatty(STDERR_FILENO);
     bool progressShown = false;
     auto say = [&](const QString& line) {
@@ -296,6 +381,14 @@ int runBatch(const Options& options)
         say(failureLine(outcome.line, outcome.name, outcome.failure));
         ++failures;
     }
+
+    const int total = int(jobs.size() + refused.size());
+    g_tally.made = 0;
+    g_tally.total = total;
+    g_tally.terminal = terminal;
+    g_tally.said = false;
+    TerminationSignals::setLastWords(tallyLastWords);
+    const auto noLastWords = qScopeGuard([] { TerminationSignals::setLastWords(nullptr); });
 
     int made = 0;
     if (!jobs.isEmpty()) {
@@ -315,18 +408,35 @@ int runBatch(const Options& options)
                                         int(jobs.size()));
         Board board;
         std::atomic<int> next = 0;
-        std::vector<std::thread> threads;
-        for (int job = 0; job < count; ++job)
-            threads.emplace_back([&, job] {
-                work(offices, templatePath, paper, options, jobs, next, board, job == 0);
-            });
+        // Joined whatever ends this scope, before what they use goes.
+        std::vector<std::jthread> threads;
+        threads.reserve(size_t(count));
+        for (int job = 0; job < count; ++job) {
+            try {
+                threads.emplace_back([&, job] {
+                    work(offices, templatePath, paper, options, jobs, next, board, job == 0);
+                });
+            } catch (const std::system_error& error) {
+                // A limit on threads: the jobs that started make every row.
+                say(QStringLiteral("only %1 of %2 jobs could start: %3")
+                        .arg(threads.size())
+                        .arg(count)
+                        .arg(causeOf(error)));
+                break;
+            }
+        }
+        if (threads.empty()) {
+            say(QStringLiteral("no report was made"));
+            return 1;
+        }
+        const int started = int(threads.size());
 
         QElapsedTimer clock;
         clock.start();
         QElapsedTimer lastProgress;
         bool surveyed = false;
         for (bool running = true; running;) {
-            running = board.jobsEnded() < count;
+            running = board.jobsEnded() < started;
             for (const Outcome& outcome : board.take(std::chrono::milliseconds(running ? 200 : 0))) {
                 if (outcome.failure.isEmpty()) {
                     ++made;
@@ -340,15 +450,10 @@ int runBatch(const Options& options)
             if (!surveyed) {
                 if (auto seen = board.takeSurvey()) {
                     surveyed = true;
-                    QSet<QString> used;
-                    for (const auto& found : std::as_const(*seen))
-                        used.insert(found.text.toLower());
-                    for (const QString& column : std::as_const(columns))
-                        if (!used.contains(column.toLower()) &&
-                            !kWindowFills.contains(column, Qt::CaseInsensitive))
-                            say(QStringLiteral("warning: the template holds no %1, so its column "
-                                               "fills nothing")
-                                    .arg(column));
+                    for (const QString& column : placeholdersNotHeld(*seen, columns))
+                        say(QStringLiteral("warning: the template holds no %1, so its column "
+                                           "fills nothing")
+                                .arg(column));
                 }
             }
             if (terminal && running && (!lastProgress.isValid() || lastProgress.elapsed() >= 200)) {
@@ -362,13 +467,11 @@ int runBatch(const Options& options)
                 progressShown = true;
             }
         }
-        for (std::thread& thread : threads)
-            thread.join();
     }
 
-    const int total = int(jobs.size() + refused.size());
     if (StopRequest::requested()) {
-        say(QStringLiteral("stopped: %1 of %2 reports made").arg(made).arg(total));
+        if (!g_tally.said.exchange(true))
+            say(QStringLiteral("stopped: %1 of %2 reports made").arg(made).arg(total));
         return 1;
     }
     if (terminal || options.verbose)

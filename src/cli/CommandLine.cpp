@@ -2,12 +2,14 @@
 
 #include "Batch.h"
 #include "Output.h"
+#include "OutputPlaces.h"
 #include "PlaceholderReport.h"
 #include "Templates.h"
 #include "core/CopyIntoPlace.h"
 #include "core/FileHelpers.h"
 #include "core/Product.h"
 #include "core/Random.h"
+#include "core/StopRequest.h"
 #include "core/WorkFolder.h"
 #include "generate/Offices.h"
 #include "generate/ReportMaker.h"
@@ -20,29 +22,72 @@
 namespace statusmill::cli {
 namespace {
 
+// Why the one report would have nowhere to go, found before any office starts:
+// what a save would refuse, a file that is there already unless it may be
+// replaced, and a folder that takes no new file (unless the old file is to be
+// written over where it stands).
+std::optional<QString> outputProblem(const Options& options)
+{
+    if (const auto reason = reasonNotToSaveOver(options.output))
+        return QStringLiteral("%1 cannot be written: %2").arg(options.output, *reason);
+    if (const auto taken = targetTaken(options.output, options.overwrite))
+        return taken;
+    const QString landing = finalLinkTarget(options.output).value_or(options.output);
+    const bool inPlace = options.overwrite && isRegularFile(landing) &&
+                         QFileInfo(landing).isWritable();
+    if (inPlace)
+        return std::nullopt;
+    const QString folder = QFileInfo(landing).absolutePath();
+    if (const auto why = folderTakesNoNewFile(folder))
+        return QStringLiteral("%1 cannot be written: its folder %2 takes no new file (%3)")
+            .arg(options.output, folder, *why);
+    return std::nullopt;
+}
+
+// What a stop said instead of the failure it caused: the stop is the cause.
+void tellStopOr(const QString& failure, const QString& stopped)
+{
+    const QString signal = stopSignalName();
+    if (StopRequest::requested() && !signal.isEmpty())
+        tell(QStringLiteral("stopped by %1; %2").arg(signal, stopped));
+    else
+        tell(failure);
+}
+
 int makeOneReport(const Options& options)
 {
     const auto format = *SaveFormats::formatOfName(options.output);
     try {
-        // Refused before any work: what a save would refuse, and a file that is
-        // there already unless it may be replaced.
-        if (const auto reason = reasonNotToSaveOver(options.output))
-            throw Failure(QStringLiteral("%1 cannot be written: %2").arg(options.output, *reason));
-        if (!options.overwrite && (QFileInfo::exists(options.output) || QFileInfo(options.output).isSymLink()))
-            throw Failure(QStringLiteral("%1 exists; --overwrite replaces it").arg(options.output));
+        if (const auto problem = outputProblem(options))
+            throw Failure(*problem);
         const QString templatePath = templateToUse(options.templateFile);
+        automation::startSpareOffices(/*oneSessionOnly=*/true);
         const QString made = WorkFolder::file(QStringLiteral("report-%1.%2")
                                                   .arg(Random::uniqueSuffix(),
                                                        QLatin1String(SaveFormats::extensionOf(format))));
         const auto remove = qScopeGuard([&] { DeleteFileQuietly(made); });
         automation::ReportMaker maker([] { return automation::engine().createApplication(); },
                                       templatePath, paperFor(options.templateFile));
+        // The four come first, then those of --set: a --set the template has no
+        // place for is said, from the template as the report is made of it.
+        QStringList set;
+        for (const auto& value : options.values.mid(4))
+            set << value.placeholder;
+        if (!set.isEmpty()) {
+            try {
+                for (const QString& placeholder : placeholdersNotHeld(maker.survey(), set))
+                    tell(QStringLiteral("warning: the template holds no %1, so --set %2 fills nothing")
+                             .arg(placeholder, placeholder.mid(1, placeholder.size() - 2)));
+            } catch (const Failure&) {
+                // The report says what is wrong with the template.
+            }
+        }
         maker.make(options.values, made, format);
         maker.finish();
         copyFileIntoPlace(made, options.output, options.overwrite);
         return 0;
     } catch (const Failure& failure) {
-        tell(failure.description());
+        tellStopOr(failure.description(), QStringLiteral("no report was made"));
         return 1;
     }
 }
@@ -52,13 +97,24 @@ int listPlaceholders(const Options& options)
     try {
         if (const auto problem = templateProblem(options.listFile))
             throw Failure(QStringLiteral("Cannot open %1: %2").arg(options.listFile, *problem));
+        automation::startSpareOffices(/*oneSessionOnly=*/true);
         automation::ReportMaker maker([] { return automation::engine().createApplication(); },
                                       QFileInfo(options.listFile).absoluteFilePath());
-        const auto seen = maker.survey();
+        QList<automation::PlaceholderSeen> seen;
+        try {
+            seen = maker.survey();
+        } catch (const Failure& failure) {
+            // An office that ends while it reads the template was most likely ended by it.
+            if (failure.kind() != Failure::Kind::OfficeLost || StopRequest::requested())
+                throw;
+            throw Failure(QStringLiteral("%1 could not be read by the document engine, which "
+                                         "stopped while reading it; the file may be damaged.")
+                              .arg(options.listFile));
+        }
         maker.finish();
         return answer(describePlaceholders(options.listFile, seen)) ? 0 : 1;
     } catch (const Failure& failure) {
-        tell(failure.description());
+        tellStopOr(failure.description(), QStringLiteral("nothing was listed"));
         return 1;
     }
 }
@@ -78,6 +134,8 @@ Decision decide(int argc, char* argv[])
         decision.exitStatus = 2;
         return decision;
     }
+    for (const QString& note : std::as_const(decision.options.notes))
+        tell(note);
     switch (decision.options.mode) {
     case Mode::Help:
         decision.exitStatus = answer(helpText()) ? 0 : 1;
@@ -117,26 +175,33 @@ int run(int argc, char* argv[], const Options& options)
         return 1;
     }
     // A batch starts offices of its own; the others take the spares, the first of
-    // which starts now, while the rest of the work is set up.
-    if (options.mode != Mode::Batch)
-        automation::startSpareOffices(/*oneSessionOnly=*/true);
+    // which starts once nothing stands in the way of the work.
     int status = 1;
-    switch (options.mode) {
-    case Mode::OneReport:
-        status = makeOneReport(options);
-        break;
-    case Mode::Batch:
-        status = runBatch(options);
-        break;
-    case Mode::ListPlaceholders:
-        status = listPlaceholders(options);
-        break;
-    default:
-        break;
+    try {
+        switch (options.mode) {
+        case Mode::OneReport:
+            status = makeOneReport(options);
+            break;
+        case Mode::Batch:
+            status = runBatch(options);
+            break;
+        case Mode::ListPlaceholders:
+            status = listPlaceholders(options);
+            break;
+        default:
+            break;
+        }
+    } catch (const std::exception& error) {
+        // Out of memory or threads: said, and the offices and files still go.
+        tell(QStringLiteral("cannot go on: %1").arg(causeOf(error)));
+        status = 1;
     }
     // Nothing of the offices' is kept: they are killed, not waited for.
     automation::endSpareOffices(/*orderly=*/false);
     WorkFolder::remove();
+    // Stopped by a signal: the status a shell expects of a program it ended.
+    if (StopRequest::requested() && StopRequest::signalNumber() > 0)
+        return 128 + StopRequest::signalNumber();
     return status;
 }
 

@@ -1,9 +1,11 @@
 #include "Options.h"
 
+#include "ReportNames.h"
 #include "core/Product.h"
 
 #include <QCommandLineParser>
 #include <QRegularExpression>
+#include <QThread>
 
 namespace statusmill::cli {
 namespace {
@@ -36,7 +38,7 @@ const Option kOptions[] = {
     {{"output-dir"}, "Where a batch writes its reports.", "DIR"},
     {{"format"}, "The format of a batch's reports: doc, docx, odt or pdf (the default).", "FORMAT"},
     {{"name"}, "How a batch names its reports: {row} and {COLUMN} are filled in (default: {row}-{ProjectName}).", "PATTERN"},
-    {{"jobs", "j"}, "How many offices work side by side (default: one for each core, at most 4).", "N"},
+    {{"jobs", "j"}, "How many offices work side by side (default: one for each core, at most 4; never more than twice the cores, or 16).", "N"},
     {{"shard"}, "Make only the rows whose number modulo N is K, so machines can share a table.", "K/N"},
     {{"template", "t"}, "Use FILE (.dot, .dotx, .doc, .docx, .ott, .odt, .rtf) instead of the built-in template; read-only.", "FILE"},
     {{"overwrite"}, "Replace reports that exist already."},
@@ -46,14 +48,70 @@ const Option kOptions[] = {
     {{"version", "v"}, "Show the version and end."},
 };
 
-int positiveNumber(const QString& text, const QString& option)
+// The options that take one value: given twice with two values, one of them would
+// be dropped without a word.
+const char* const kSingleValued[] = {"output", "project", "department", "focus-area", "product",
+                                     "batch", "output-dir", "format", "name", "jobs", "shard",
+                                     "template", "list-placeholders"};
+
+// More offices than this slow a batch down: each wants a core of its own and its
+// memory, and the machine's other work wants some too.
+int jobsCeiling()
 {
+    return std::min(16, 2 * std::max(1, QThread::idealThreadCount()));
+}
+
+// Digits only: " 2" or "+2" is taken by toInt() but may hide a mistake of quoting.
+std::optional<int> wholeNumber(const QString& text)
+{
+    static const QRegularExpression digits(QStringLiteral("^[0-9]+$"));
     bool ok = false;
-    const int number = text.toInt(&ok);
-    if (!ok || number < 1)
-        throw UsageError{QStringLiteral("--%1 wants a whole number of at least 1, not \"%2\"")
-                             .arg(option, text)};
-    return number;
+    const int number = digits.match(text).hasMatch() ? text.toInt(&ok) : 0;
+    return ok ? std::optional<int>(number) : std::nullopt;
+}
+
+// What fills the four the window fills and every --set placeholder, the four
+// first. A --set of one of the four fills it as its own option would; the two at
+// once, or one placeholder set twice to different texts, is a usage error.
+QList<automation::Replacement> valuesOfOneReport(const QCommandLineParser& parser)
+{
+    const QList<std::pair<const char*, const char*>> fields{
+        {"project", "[ProjectName]"}, {"department", "[Department]"},
+        {"focus-area", "[FocusArea]"}, {"product", "[Product]"}};
+    QList<automation::Replacement> values;
+    QStringList givenBy; // the option that gave each value
+    for (const auto& [option, placeholder] : fields) {
+        values.append({QLatin1String(placeholder), parser.value(QLatin1String(option))});
+        givenBy << (parser.isSet(QLatin1String(option)) ? QStringLiteral("--") + QLatin1String(option)
+                                                        : QString());
+    }
+    for (const QString& set : parser.values(QStringLiteral("set"))) {
+        const qsizetype equals = set.indexOf(QLatin1Char('='));
+        const QString name = set.left(equals);
+        if (equals <= 0 || name.contains(QLatin1Char('[')) || name.contains(QLatin1Char(']')))
+            throw UsageError{QStringLiteral("--set wants NAME=TEXT, not \"%1\"").arg(set)};
+        const QString placeholder =
+            windowPlaceholderNamed(name).value_or(QLatin1Char('[') + name + QLatin1Char(']'));
+        const QString text = set.mid(equals + 1);
+        const QString option = QStringLiteral("--set ") + name;
+        const auto same = std::find_if(values.begin(), values.end(), [&](const auto& value) {
+            return value.placeholder.compare(placeholder, Qt::CaseInsensitive) == 0;
+        });
+        if (same == values.end()) {
+            values.append({placeholder, text});
+            givenBy << option;
+            continue;
+        }
+        QString& earlier = givenBy[same - values.begin()];
+        if (earlier.isEmpty()) {
+            same->text = text;
+            earlier = option;
+        } else if (same->text != text) {
+            throw UsageError{QStringLiteral("%1 and %2 both fill %3; give it once")
+                                 .arg(earlier, option, placeholder)};
+        }
+    }
+    return values;
 }
 
 } // namespace
@@ -86,7 +144,8 @@ QString helpText()
         "  statusmill --output report.pdf --project \"Harbour Bridge\" --department Works\n"
         "  statusmill --batch projects.csv --output-dir reports/ --jobs 2\n"
         "  statusmill --list-placeholders my-template.dotx\n"
-        "\nExit status: 0 when every report was made, 1 when any failed, 2 for a usage error.\n"
+        "\nExit status: 0 when every report was made, 1 when any failed, 2 for a usage error,\n"
+        "128 and the signal's number when a signal stopped it.\n"
         "Any other option is Qt's own (for example -platform or -display); see statusmill(1).\n");
     return text;
 }
@@ -138,12 +197,21 @@ Options parseOptions(const QStringList& arguments)
     options.overwrite = parser.isSet(QStringLiteral("overwrite"));
     options.verbose = parser.isSet(QStringLiteral("verbose"));
 
+    for (const char* name : kSingleValued) {
+        QStringList values = parser.values(QLatin1String(name));
+        values.removeDuplicates();
+        if (values.size() > 1)
+            throw UsageError{QStringLiteral("--%1 is given more than once: \"%2\"")
+                                 .arg(QLatin1String(name), values.join(QStringLiteral("\", \"")))};
+    }
+
     const bool one = parser.isSet(QStringLiteral("output"));
     const bool batch = parser.isSet(QStringLiteral("batch"));
     const bool list = parser.isSet(QStringLiteral("list-placeholders"));
     if (int(one) + int(batch) + int(list) > 1)
         throw UsageError{QStringLiteral("--output, --batch and --list-placeholders do not go together")};
 
+    // Each group of options belongs to one way of running, and says which.
     const QStringList fieldOptions{"project", "department", "focus-area", "product", "set"};
     const QStringList batchOptions{"output-dir", "format", "name", "jobs", "shard"};
     auto refuse = [&](const QStringList& names, const QString& mode) {
@@ -151,11 +219,14 @@ Options parseOptions(const QStringList& arguments)
             if (parser.isSet(name))
                 throw UsageError{QStringLiteral("--%1 goes with %2 only").arg(name, mode)};
     };
+    if (!one)
+        refuse(fieldOptions, QStringLiteral("--output"));
+    if (!batch)
+        refuse(batchOptions, QStringLiteral("--batch"));
 
     if (list) {
         options.mode = Mode::ListPlaceholders;
         options.listFile = parser.value(QStringLiteral("list-placeholders"));
-        refuse(fieldOptions + batchOptions, QStringLiteral("--output or --batch"));
         return options;
     }
     if (one) {
@@ -165,19 +236,7 @@ Options parseOptions(const QStringList& arguments)
             throw UsageError{QStringLiteral("the output's name must end in .doc, .docx, .odt or .pdf, "
                                             "not \"%1\"")
                                  .arg(options.output)};
-        refuse(batchOptions, QStringLiteral("--batch"));
-        const QList<std::pair<const char*, const char*>> fields{
-            {"project", "[ProjectName]"}, {"department", "[Department]"},
-            {"focus-area", "[FocusArea]"}, {"product", "[Product]"}};
-        for (const auto& [option, placeholder] : fields)
-            options.values.append({QLatin1String(placeholder), parser.value(QLatin1String(option))});
-        for (const QString& set : parser.values(QStringLiteral("set"))) {
-            const qsizetype equals = set.indexOf(QLatin1Char('='));
-            const QString name = set.left(equals);
-            if (equals <= 0 || name.contains(QLatin1Char('[')) || name.contains(QLatin1Char(']')))
-                throw UsageError{QStringLiteral("--set wants NAME=TEXT, not \"%1\"").arg(set)};
-            options.values.append({QLatin1Char('[') + name + QLatin1Char(']'), set.mid(equals + 1)});
-        }
+        options.values = valuesOfOneReport(parser);
         return options;
     }
     if (batch) {
@@ -186,31 +245,46 @@ Options parseOptions(const QStringList& arguments)
         options.outputDir = parser.value(QStringLiteral("output-dir"));
         if (options.outputDir.isEmpty())
             throw UsageError{QStringLiteral("--batch wants --output-dir, the folder for its reports")};
-        refuse(fieldOptions, QStringLiteral("--output"));
         if (parser.isSet(QStringLiteral("format"))) {
-            const auto format = SaveFormats::formatOfName(QLatin1Char('.') + parser.value(QStringLiteral("format")));
-            if (!format)
-                throw UsageError{QStringLiteral("--format is doc, docx, odt or pdf, not \"%1\"")
-                                     .arg(parser.value(QStringLiteral("format")))};
-            options.format = *format;
+            const QString format = parser.value(QStringLiteral("format"));
+            const bool word = QRegularExpression(QStringLiteral("^[A-Za-z]+$")).match(format).hasMatch();
+            const auto chosen = SaveFormats::formatOfName(QLatin1Char('.') + format);
+            if (!word || !chosen)
+                throw UsageError{QStringLiteral("--format is doc, docx, odt or pdf, not \"%1\"").arg(format)};
+            options.format = *chosen;
         }
-        options.namePattern = parser.isSet(QStringLiteral("name")) ? parser.value(QStringLiteral("name"))
-                                                                     : QString();
-        if (parser.isSet(QStringLiteral("jobs")))
-            options.jobs = positiveNumber(parser.value(QStringLiteral("jobs")), QStringLiteral("jobs"));
+        if (parser.isSet(QStringLiteral("name"))) {
+            options.namePattern = parser.value(QStringLiteral("name"));
+            if (options.namePattern.isEmpty())
+                throw UsageError{QStringLiteral("--name wants a pattern such as %1, not an empty text")
+                                     .arg(kDefaultNamePattern)};
+        }
+        if (parser.isSet(QStringLiteral("jobs"))) {
+            const QString text = parser.value(QStringLiteral("jobs"));
+            const auto jobs = wholeNumber(text);
+            if (!jobs || *jobs < 1)
+                throw UsageError{QStringLiteral("--jobs wants a whole number of at least 1, not \"%1\"")
+                                     .arg(text)};
+            options.jobs = std::min(*jobs, jobsCeiling());
+            if (options.jobs < *jobs)
+                options.notes << QStringLiteral("--jobs %1 is more than this machine can use: %2 offices "
+                                                "work side by side (at most twice the cores, and 16)")
+                                     .arg(*jobs)
+                                     .arg(options.jobs);
+        }
         if (parser.isSet(QStringLiteral("shard"))) {
-            const auto match = QRegularExpression(QStringLiteral("^(\\d+)/(\\d+)$"))
-                                   .match(parser.value(QStringLiteral("shard")));
-            options.shard = match.captured(1).toInt();
-            options.shards = match.captured(2).toInt();
-            if (!match.hasMatch() || options.shards < 1 || options.shard >= options.shards)
-                throw UsageError{QStringLiteral("--shard wants K/N with K from 0 to N-1, not \"%1\"")
-                                     .arg(parser.value(QStringLiteral("shard")))};
+            const QString text = parser.value(QStringLiteral("shard"));
+            const auto match = QRegularExpression(QStringLiteral("^([0-9]+)/([0-9]+)$")).match(text);
+            const auto shard = wholeNumber(match.captured(1));
+            const auto shards = wholeNumber(match.captured(2));
+            if (!shard || !shards || *shards < 1 || *shard >= *shards)
+                throw UsageError{QStringLiteral("--shard wants K/N with K from 0 to N-1, not \"%1\"").arg(text)};
+            options.shard = *shard;
+            options.shards = *shards;
         }
         return options;
     }
-    refuse(fieldOptions + batchOptions + QStringList{"overwrite", "verbose"},
-           QStringLiteral("--output or --batch"));
+    refuse({"overwrite", "verbose"}, QStringLiteral("--output or --batch"));
     return options;
 }
 

@@ -29,11 +29,13 @@ struct Options
     QString outputDir;
     SaveFormats::Format format = SaveFormats::Format::Pdf;
     QString namePattern;
-    int jobs = 0; // 0: one for each core, at most four
+    int jobs = 0; // 0: one for each core, at most four; never more than twice the cores, or 16
     int shard = 0;
     int shards = 1;
     // The template check.
     QString listFile;
+    // What was taken otherwise than asked, a line each, said before any work.
+    QStringList notes;
 };
 
 // A command line that cannot be followed: one line saying why.

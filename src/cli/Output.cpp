@@ -1,8 +1,12 @@
 #include "Output.h"
 
+#include "core/StopRequest.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <new>
+#include <string.h>
 
 namespace statusmill::cli {
 
@@ -21,6 +25,20 @@ bool answer(const QString& text)
         tell(QStringLiteral("cannot write the answer: %1")
                  .arg(QString::fromLocal8Bit(std::strerror(errno))));
     return written;
+}
+
+QString causeOf(const std::exception& error)
+{
+    if (dynamic_cast<const std::bad_alloc*>(&error))
+        return QString::fromLocal8Bit(std::strerror(ENOMEM));
+    return QString::fromLocal8Bit(error.what());
+}
+
+QString stopSignalName()
+{
+    const int signal = StopRequest::signalNumber();
+    const char* name = signal > 0 ? ::sigabbrev_np(signal) : nullptr;
+    return name ? QStringLiteral("SIG") + QLatin1String(name) : QString();
 }
 
 } // namespace statusmill::cli

@@ -1,6 +1,7 @@
 #include "PlaceholderReport.h"
 
 #include <QMap>
+#include <QSet>
 
 #include <algorithm>
 #include <vector>
@@ -47,6 +48,19 @@ QString storyName(automation::Story story)
 }
 
 } // namespace
+
+QStringList placeholdersNotHeld(const QList<automation::PlaceholderSeen>& seen,
+                                const QStringList& placeholders)
+{
+    QSet<QString> held;
+    for (const auto& found : seen)
+        held.insert(found.text.toLower());
+    QStringList notHeld;
+    for (const QString& placeholder : placeholders)
+        if (!held.contains(placeholder.toLower()) && !kWindowFills.contains(placeholder, Qt::CaseInsensitive))
+            notHeld << placeholder;
+    return notHeld;
+}
 
 std::optional<QString> likelyMeant(const QString& placeholder)
 {

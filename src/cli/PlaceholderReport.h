@@ -14,6 +14,12 @@ namespace statusmill::cli {
 // four itself (in any letter case) or anything further off.
 std::optional<QString> likelyMeant(const QString& placeholder);
 
+// Those of `placeholders` that the template, as `seen` has it, never holds (in any
+// letter case), leaving out the four the window fills: what a column or a --set
+// fills in vain, for a warning.
+QStringList placeholdersNotHeld(const QList<automation::PlaceholderSeen>& seen,
+                                const QStringList& placeholders);
+
 // The listing for `file`, one line a placeholder (in letter case and order of
 // first appearance; the office matches them in any letter case), then warnings.
 QString describePlaceholders(const QString& file, const QList<automation::PlaceholderSeen>& seen);

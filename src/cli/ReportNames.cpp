@@ -72,59 +72,200 @@ std::optional<QString> patternProblem(const QString& pattern, const QStringList&
     return std::nullopt;
 }
 
-QString expandPattern(const QString& pattern, int row, int rowDigits,
-                      const QHash<QString, QString>& values)
+namespace {
+
+// A stretch of a filled-in pattern: its own text and the row's number, or a value.
+struct Piece
 {
-    QString name;
+    QString text;
+    bool value = false;
+};
+
+QList<Piece> expandPieces(const QString& pattern, int row, int rowDigits,
+                          const QHash<QString, QString>& values)
+{
+    QList<Piece> pieces{Piece{}};
+    auto literal = [&](const QString& text) {
+        if (pieces.constLast().value)
+            pieces.append(Piece{});
+        pieces.last().text += text;
+    };
     for (qsizetype at = 0; at < pattern.size(); ++at) {
         const QChar c = pattern.at(at);
         const QString pair = pattern.mid(at, 2);
         if (pair == QLatin1String("{{") || pair == QLatin1String("}}")) {
-            name += c;
+            literal(c);
             ++at;
             continue;
         }
         const qsizetype close = c == QLatin1Char('{') ? pattern.indexOf(QLatin1Char('}'), at) : -1;
         if (close < 0) {
-            name += c;
+            literal(c);
             continue;
         }
         const QString key = pattern.mid(at + 1, close - at - 1);
         if (key.compare(QLatin1String("row"), Qt::CaseInsensitive) == 0) {
-            name += QStringLiteral("%1").arg(row, rowDigits, 10, QLatin1Char('0'));
+            literal(QStringLiteral("%1").arg(row, rowDigits, 10, QLatin1Char('0')));
         } else if (const auto placeholder = placeholderOfColumn(key)) {
             for (auto it = values.begin(); it != values.end(); ++it)
                 if (it.key().compare(*placeholder, Qt::CaseInsensitive) == 0)
-                    name += it.value();
+                    pieces.append(Piece{it.value(), true});
         }
         at = close;
     }
+    return pieces;
+}
+
+// What the text takes in UTF-8, as toUtf8() writes it (a lone surrogate as U+FFFD).
+qsizetype utf8Size(QStringView text)
+{
+    qsizetype size = 0;
+    for (qsizetype at = 0; at < text.size(); ++at) {
+        const char16_t c = text[at].unicode();
+        if (c < 0x80)
+            size += 1;
+        else if (c < 0x800)
+            size += 2;
+        else if (QChar::isHighSurrogate(c) && at + 1 < text.size() && text[at + 1].isLowSurrogate())
+            size += 4, ++at;
+        else
+            size += 3;
+    }
+    return size;
+}
+
+// Cuts the text to at most `bytes` in UTF-8, between whole characters; what is left
+// takes the bytes returned.
+qsizetype cutToBytes(QString& text, qsizetype bytes)
+{
+    qsizetype size = 0;
+    qsizetype at = 0;
+    while (at < text.size()) {
+        const qsizetype length =
+            text[at].isHighSurrogate() && at + 1 < text.size() && text[at + 1].isLowSurrogate() ? 2 : 1;
+        const qsizetype more = utf8Size(QStringView(text).mid(at, length));
+        if (size + more > bytes)
+            break;
+        size += more;
+        at += length;
+    }
+    text.truncate(at);
+    return size;
+}
+
+bool isUnsafe(QChar c)
+{
+    return c.unicode() < 0x20 || c.unicode() == 0x7f || c.category() == QChar::Other_Control ||
+           c == QLatin1Char('/');
+}
+
+// No leading dot, dash or space (a hidden file, an option), no trailing space.
+void trimEdges(QList<Piece>& pieces)
+{
+    for (Piece& piece : pieces) {
+        qsizetype from = 0;
+        while (from < piece.text.size() &&
+               (piece.text[from] == QLatin1Char('.') || piece.text[from] == QLatin1Char('-') ||
+                piece.text[from].isSpace()))
+            ++from;
+        piece.text.remove(0, from);
+        if (!piece.text.isEmpty())
+            break;
+    }
+    for (auto piece = pieces.rbegin(); piece != pieces.rend(); ++piece) {
+        qsizetype to = piece->text.size();
+        while (to > 0 && piece->text[to - 1].isSpace())
+            --to;
+        piece->text.truncate(to);
+        if (!piece->text.isEmpty())
+            break;
+    }
+}
+
+// Too long a name gives up bytes of its values, the shortest keeping the most, so
+// that the pattern's own text and the row's number stay and rows stay apart; only
+// a pattern too long by itself is cut at its end.
+void shorten(QList<Piece>& pieces, qsizetype room)
+{
+    QList<qsizetype> sizes;
+    qsizetype total = 0;
+    qsizetype fixed = 0;
+    for (const Piece& piece : std::as_const(pieces)) {
+        sizes << utf8Size(piece.text);
+        total += sizes.constLast();
+        if (!piece.value)
+            fixed += sizes.constLast();
+    }
+    if (total <= room)
+        return;
+    QList<qsizetype> values;
+    for (qsizetype index = 0; index < pieces.size(); ++index)
+        if (pieces.at(index).value)
+            values << index;
+    std::stable_sort(values.begin(), values.end(),
+                     [&](qsizetype a, qsizetype b) { return sizes.at(a) < sizes.at(b); });
+    qsizetype left = std::max<qsizetype>(0, room - fixed);
+    for (qsizetype counted = 0; counted < values.size(); ++counted) {
+        const qsizetype share = left / (values.size() - counted);
+        left -= cutToBytes(pieces[values.at(counted)].text, share);
+    }
+    if (fixed > room) {
+        QString whole;
+        for (const Piece& piece : std::as_const(pieces))
+            whole += piece.text;
+        cutToBytes(whole, room);
+        pieces = {Piece{whole, false}};
+    }
+}
+
+std::optional<QString> safeName(QList<Piece> pieces, const QString& extension)
+{
+    for (Piece& piece : pieces)
+        for (QChar& c : piece.text)
+            if (isUnsafe(c))
+                c = QLatin1Char('_');
+    trimEdges(pieces);
+    shorten(pieces, kLongestName - utf8Size(extension));
+    // A value cut away may leave the pattern's text at an edge.
+    trimEdges(pieces);
+    QString safe;
+    for (const Piece& piece : std::as_const(pieces))
+        safe += piece.text;
+    if (safe.isEmpty())
+        return std::nullopt;
+    return safe + extension;
+}
+
+} // namespace
+
+QString expandPattern(const QString& pattern, int row, int rowDigits,
+                      const QHash<QString, QString>& values)
+{
+    QString name;
+    for (const Piece& piece : expandPieces(pattern, row, rowDigits, values))
+        name += piece.text;
     return name;
 }
 
 std::optional<QString> safeFileName(const QString& name, const QString& extension)
 {
-    QString safe;
-    for (const QChar c : name) {
-        const bool control = c.unicode() < 0x20 || c.unicode() == 0x7f ||
-                             c.category() == QChar::Other_Control;
-        safe += control || c == QLatin1Char('/') ? QLatin1Char('_') : c;
+    return safeName({Piece{name, true}}, extension);
+}
+
+std::optional<QString> reportFileName(const QString& pattern, int row, int rowDigits,
+                                      const QHash<QString, QString>& values, const QString& extension)
+{
+    return safeName(expandPieces(pattern, row, rowDigits, values), extension);
+}
+
+std::optional<QString> windowPlaceholderNamed(const QString& name)
+{
+    for (const Known& known : kKnown) {
+        const QLatin1String placeholder(known.placeholder);
+        if (name.compare(placeholder.sliced(1, placeholder.size() - 2), Qt::CaseInsensitive) == 0)
+            return QString(placeholder);
     }
-    safe = safe.trimmed();
-    while (!safe.isEmpty() && (safe.front() == QLatin1Char('.') || safe.front() == QLatin1Char('-') ||
-                               safe.front().isSpace()))
-        safe.remove(0, 1);
-    // Shortened a whole character at a time, never inside one.
-    const qsizetype room = kLongestName - extension.toUtf8().size();
-    while (safe.toUtf8().size() > room) {
-        safe.chop(1);
-        if (!safe.isEmpty() && safe.back().isHighSurrogate())
-            safe.chop(1);
-    }
-    safe = safe.trimmed();
-    if (safe.isEmpty())
-        return std::nullopt;
-    return safe + extension;
+    return std::nullopt;
 }
 
 } // namespace statusmill::cli

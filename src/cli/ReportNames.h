@@ -38,4 +38,16 @@ QString expandPattern(const QString& pattern, int row, int rowDigits,
 // UTF-8 with `extension` (".pdf") kept. Nothing when no name is left.
 std::optional<QString> safeFileName(const QString& name, const QString& extension);
 
+// The file name of one row's report: the pattern filled in and made safe as above,
+// in time linear in its length. Where it is too long, its values give up bytes,
+// never the pattern's own text or the row's number, so rows of long values keep
+// names of their own.
+std::optional<QString> reportFileName(const QString& pattern, int row, int rowDigits,
+                                      const QHash<QString, QString>& values,
+                                      const QString& extension);
+
+// The one of the four placeholders the window fills that `name` names, in any
+// letter case ("projectname": "[ProjectName]"); nothing for any other name.
+std::optional<QString> windowPlaceholderNamed(const QString& name);
+
 } // namespace statusmill::cli

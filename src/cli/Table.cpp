@@ -20,37 +20,183 @@ int isSpace(unsigned char c)
     return c == CSV_SPACE;
 }
 
+// Where the bytes stop being UTF-8 (overlong forms and surrogates included), or -1.
+qsizetype firstInvalidUtf8(QByteArrayView bytes)
+{
+    for (qsizetype at = 0; at < bytes.size();) {
+        const auto c = static_cast<unsigned char>(bytes[at]);
+        if (c < 0x80) {
+            ++at;
+            continue;
+        }
+        const int length = c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
+        if (length == 0 || at + length > bytes.size())
+            return at;
+        const auto second = static_cast<unsigned char>(bytes[at + 1]);
+        if ((c == 0xE0 && second < 0xA0) || (c == 0xED && second >= 0xA0) ||
+            (c == 0xF0 && second < 0x90) || (c == 0xF4 && second >= 0x90))
+            return at;
+        for (int k = 1; k < length; ++k)
+            if ((static_cast<unsigned char>(bytes[at + k]) & 0xC0) != 0x80)
+                return at;
+        at += length;
+    }
+    return -1;
+}
+
+// Text of two bytes a character: said by its byte-order mark, or by the NUL bytes
+// that ASCII letters leave at every other place. Nothing for anything else.
+std::optional<QString> utf16Kind(const QByteArray& text)
+{
+    if (text.startsWith("\xFF\xFE"))
+        return QStringLiteral("little-endian, by its byte-order mark");
+    if (text.startsWith("\xFE\xFF"))
+        return QStringLiteral("big-endian, by its byte-order mark");
+    const qsizetype pairs = std::min<qsizetype>(text.size(), 64) / 2;
+    int evenNuls = 0;
+    int oddNuls = 0;
+    for (qsizetype pair = 0; pair < pairs; ++pair) {
+        evenNuls += text[2 * pair] == '\0';
+        oddNuls += text[2 * pair + 1] == '\0';
+    }
+    if (pairs > 0 && oddNuls * 2 >= pairs && evenNuls == 0)
+        return QStringLiteral("little-endian, by its NUL bytes");
+    if (pairs > 0 && evenNuls * 2 >= pairs && oddNuls == 0)
+        return QStringLiteral("big-endian, by its NUL bytes");
+    return std::nullopt;
+}
+
 // What the parser hands over, cell by cell and row by row, with the line each row
 // starts on: the text is given a line at a time, and a row starts on the first
-// line that is not blank after the row before it ended.
+// line that is not blank after the row before it ended. A row of empty cells is
+// no row, as in a spreadsheet. A cell that is no text (not UTF-8, or holding a NUL
+// byte) refuses the whole table: it would fill reports and names with something
+// other than what the file holds, and a file like that is seldom wrong in one
+// place only.
 struct Reading
 {
+    QString path;
     Table table;
     QStringList cells;
     int line = 0;
     int rowStart = 0;
     bool rowOpen = false;
     bool headerRead = false;
+    // What a callback of libcsv threw, which may not cross it; thrown again after.
+    std::exception_ptr failed;
+
+    void addCell(QByteArrayView bytes)
+    {
+        const qsizetype invalid = firstInvalidUtf8(bytes);
+        const qsizetype nul = bytes.indexOf('\0');
+        if (invalid >= 0 || nul >= 0) {
+            const qsizetype at = invalid >= 0 ? invalid : nul;
+            // A quoted cell may span lines: the line of the byte itself.
+            const int where = line - int(bytes.sliced(at).count('\n'));
+            throw Failure(QStringLiteral("%1, line %2, column %3: %4; no report is made of the table")
+                              .arg(path)
+                              .arg(where)
+                              .arg(cells.size() + 1)
+                              .arg(invalid >= 0 ? QStringLiteral("not UTF-8 text (save the table as UTF-8)")
+                                                : QStringLiteral("a NUL byte, which is no text")));
+        }
+        cells << QString::fromUtf8(bytes);
+    }
+
+    void endRow()
+    {
+        const bool empty = std::all_of(cells.begin(), cells.end(),
+                                       [](const QString& cell) { return cell.isEmpty(); });
+        if (empty) {
+            // Skipped.
+        } else if (!headerRead) {
+            table.header = cells;
+            headerRead = true;
+        } else {
+            table.rows.append({rowStart, cells});
+        }
+        cells.clear();
+        rowOpen = false;
+    }
 
     static void cell(void* text, size_t length, void* self)
     {
         auto* reading = static_cast<Reading*>(self);
-        reading->cells << QString::fromUtf8(static_cast<const char*>(text), qsizetype(length));
+        if (reading->failed)
+            return;
+        try {
+            reading->addCell(QByteArrayView(static_cast<const char*>(text), qsizetype(length)));
+        } catch (...) {
+            reading->failed = std::current_exception();
+        }
     }
 
     static void rowEnd(int, void* self)
     {
         auto* reading = static_cast<Reading*>(self);
-        if (!reading->headerRead) {
-            reading->table.header = reading->cells;
-            reading->headerRead = true;
-        } else {
-            reading->table.rows.append({reading->rowStart, reading->cells});
-        }
-        reading->cells.clear();
-        reading->rowOpen = false;
+        if (!reading->failed)
+            reading->endRow();
     }
 };
+
+// Tab-separated values have no quoting: a line is a row, a tab ends a cell, and a
+// quote is a character like any other.
+void readTabSeparated(const QByteArray& text, Reading& reading)
+{
+    for (qsizetype at = 0; at < text.size();) {
+        const qsizetype end = text.indexOf('\n', at);
+        qsizetype next = end < 0 ? text.size() : end + 1;
+        QByteArrayView line(text.constData() + at, (end < 0 ? text.size() : end) - at);
+        if (line.endsWith('\r'))
+            line.chop(1);
+        ++reading.line;
+        reading.rowStart = reading.line;
+        for (qsizetype from = 0;;) {
+            const qsizetype tab = line.indexOf('\t', from);
+            reading.addCell(line.sliced(from, (tab < 0 ? line.size() : tab) - from));
+            if (tab < 0)
+                break;
+            from = tab + 1;
+        }
+        reading.endRow();
+        at = next;
+    }
+}
+
+void readCommaSeparated(const QByteArray& text, Reading& reading)
+{
+    csv_parser parser;
+    if (csv_init(&parser, CSV_STRICT | CSV_STRICT_FINI) != 0)
+        throw Failure(QStringLiteral("Cannot read %1: out of memory").arg(reading.path));
+    const auto freeParser = std::unique_ptr<csv_parser, void (*)(csv_parser*)>(&parser, csv_free);
+    csv_set_space_func(&parser, isSpace);
+
+    for (qsizetype at = 0; at < text.size();) {
+        const qsizetype end = text.indexOf('\n', at);
+        const qsizetype next = end < 0 ? text.size() : end + 1;
+        ++reading.line;
+        if (!reading.rowOpen && !QByteArrayView(text.constData() + at, next - at).trimmed().isEmpty()) {
+            reading.rowStart = reading.line;
+            reading.rowOpen = true;
+        }
+        const size_t parsed = csv_parse(&parser, text.constData() + at, size_t(next - at),
+                                        Reading::cell, Reading::rowEnd, &reading);
+        if (reading.failed)
+            std::rethrow_exception(reading.failed);
+        if (parsed != size_t(next - at))
+            throw Failure(QStringLiteral("%1, line %2: %3")
+                              .arg(reading.path)
+                              .arg(reading.line)
+                              .arg(QString::fromLatin1(csv_strerror(csv_error(&parser)))));
+        at = next;
+    }
+    if (csv_fini(&parser, Reading::cell, Reading::rowEnd, &reading) != 0)
+        throw Failure(QStringLiteral("%1, line %2: a quoted cell is not closed")
+                          .arg(reading.path)
+                          .arg(reading.line));
+    if (reading.failed)
+        std::rethrow_exception(reading.failed);
+}
 
 } // namespace
 
@@ -64,40 +210,18 @@ bool isSpreadsheetName(const QString& path)
 Table readDelimitedTable(const QString& path)
 {
     QByteArray text = readRegularFile(path, kLargestTable);
+    if (const auto kind = utf16Kind(text))
+        throw Failure(QStringLiteral("%1, line 1: UTF-16 text (%2); save the table as UTF-8")
+                          .arg(path, *kind));
     if (text.startsWith("\xEF\xBB\xBF"))
         text.remove(0, 3);
 
-    csv_parser parser;
-    if (csv_init(&parser, CSV_STRICT | CSV_STRICT_FINI) != 0)
-        throw Failure(QStringLiteral("Cannot read %1: out of memory").arg(path));
-    const auto freeParser = std::unique_ptr<csv_parser, void (*)(csv_parser*)>(&parser, csv_free);
-    csv_set_space_func(&parser, isSpace);
-    if (QFileInfo(path).suffix().compare(QLatin1String("tsv"), Qt::CaseInsensitive) == 0)
-        csv_set_delim(&parser, CSV_TAB);
-
     Reading reading;
-    for (qsizetype at = 0; at < text.size();) {
-        const qsizetype end = text.indexOf('\n', at);
-        const qsizetype next = end < 0 ? text.size() : end + 1;
-        ++reading.line;
-        if (!reading.rowOpen && !QByteArrayView(text.constData() + at, next - at).trimmed().isEmpty()) {
-            reading.rowStart = reading.line;
-            reading.rowOpen = true;
-        }
-        if (csv_parse(&parser, text.constData() + at, size_t(next - at), Reading::cell,
-                      Reading::rowEnd, &reading) != size_t(next - at))
-            throw Failure(QStringLiteral("%1, line %2: %3")
-                              .arg(path)
-                              .arg(reading.line)
-                              .arg(QString::fromLatin1(csv_strerror(csv_error(&parser)))));
-        at = next;
-    }
-    if (csv_fini(&parser, Reading::cell, Reading::rowEnd, &reading) != 0)
-        throw Failure(QStringLiteral("%1, line %2: a quoted cell is not closed")
-                          .arg(path)
-                          .arg(reading.line));
-    if (!reading.headerRead)
-        throw Failure(QStringLiteral("%1 holds no header row naming the columns").arg(path));
+    reading.path = path;
+    if (QFileInfo(path).suffix().compare(QLatin1String("tsv"), Qt::CaseInsensitive) == 0)
+        readTabSeparated(text, reading);
+    else
+        readCommaSeparated(text, reading);
     return std::move(reading.table);
 }
 

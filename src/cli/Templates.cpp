@@ -23,6 +23,9 @@ std::optional<QString> templateProblem(const QString& userFile)
         return QStringLiteral("it is not a file");
     if (!QFileInfo(userFile).isReadable())
         return QString::fromLocal8Bit(std::strerror(EACCES));
+    // The office would open it as a new, blank document of the kind its name says.
+    if (info.st_size == 0)
+        return QStringLiteral("it is empty (0 bytes)");
     return std::nullopt;
 }
 

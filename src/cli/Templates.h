@@ -16,8 +16,8 @@ QString templateToUse(const QString& userFile);
 // the report fits it), a template's own otherwise.
 std::optional<QSizeF> paperFor(const QString& userFile);
 
-// Why the user's template cannot be used (it is missing, or not a regular file),
-// or nothing.
+// Why the user's template cannot be used (it is missing, not a regular file, or
+// empty), or nothing.
 std::optional<QString> templateProblem(const QString& userFile);
 
 } // namespace statusmill::cli

@@ -151,6 +151,8 @@ bool writeAllAt(int handle, const QByteArray& bytes)
             ::pwrite(handle, bytes.constData() + done, size_t(bytes.size() - done), off_t(done));
         if (written < 0 && errno == EINTR)
             continue;
+        if (written == 0)
+            errno = EIO;
         if (written <= 0)
             return false;
         done += written;
@@ -223,8 +225,10 @@ void copyFileIntoPlace(const QString& source, const QString& target, bool replac
     auto writeFailed = [&](const QString& reason) {
         return Failure(QStringLiteral("Cannot write %1: %2").arg(target, reason));
     };
-    if (out.write(bytes) != bytes.size() || !out.flush())
-        throw writeFailed(out.errorString());
+    // Written directly, so that a full disk is said in the system's words: the
+    // buffered write of QFile loses them.
+    if (!writeAllAt(int(out.handle()), bytes))
+        throw writeFailed(systemReason(errno));
     // On disk before it takes the name, so a crash cannot swap the old file for an empty one.
     if (::fsync(out.handle()) != 0)
         throw writeFailed(systemReason(errno));

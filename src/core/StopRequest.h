@@ -8,8 +8,11 @@ namespace statusmill::StopRequest {
 // so whatever is under way unwinds at once. Safe to ask from any thread.
 bool requested();
 
+// The signal that asked for the stop, or 0 (none, or a request of the program's own).
+int signalNumber();
+
 // Safe to call from any thread, but not from a signal handler.
-void request();
+void request(int signal = 0);
 
 // A new life of the program starts without a stop pending.
 void clear();

@@ -7,12 +7,14 @@
 #include <QCoreApplication>
 #include <QMetaObject>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <poll.h>
+#include <system_error>
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
@@ -27,6 +29,7 @@ constexpr char kEnded = 0;
 constexpr int kGraceMilliseconds = 5000;
 
 std::atomic<bool> g_installed = false;
+std::atomic<TerminationSignals::LastWords> g_lastWords = nullptr;
 
 void onSignal(int signal)
 {
@@ -74,8 +77,17 @@ TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent)
     StopRequest::clear();
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_pair) != 0)
         return;
+    try {
+        m_watcher = std::thread([this] { watch(); });
+    } catch (const std::system_error&) {
+        // No thread to be had (a limit on processes): the signals keep their usual
+        // effect, which ends the program at once, rather than no effect at all.
+        ::close(g_pair[0]);
+        ::close(g_pair[1]);
+        g_pair[0] = g_pair[1] = -1;
+        return;
+    }
     g_installed = true;
-    m_watcher = std::thread([this] { watch(); });
 
     struct sigaction action = {};
     action.sa_handler = onSignal;
@@ -91,7 +103,7 @@ void TerminationSignals::watch()
     if (!first || *first == kEnded)
         return;
 
-    StopRequest::request();
+    StopRequest::request(int(*first));
     automation::endEveryOfficeAtOnce();
     // Queued, so the main thread runs it as soon as it looks at its events: every
     // running event loop ends, a modal box's among them; one that has yet to start
@@ -107,6 +119,11 @@ void TerminationSignals::watch()
     // anything the main thread may hold (a lock, malloc's, stdio's).
     automation::endEveryOfficeAtOnce();
     ExitCleanup::removeNow();
+    if (const LastWords words = g_lastWords.load()) {
+        char line[256];
+        const size_t length = words(line, sizeof line);
+        [[maybe_unused]] const auto written = ::write(STDERR_FILENO, line, std::min(length, sizeof line));
+    }
     ::_exit(128 + int(*first));
 }
 
@@ -118,6 +135,11 @@ bool TerminationSignals::requested()
 bool TerminationSignals::installed()
 {
     return g_installed;
+}
+
+void TerminationSignals::setLastWords(LastWords words)
+{
+    g_lastWords = words;
 }
 
 TerminationSignals::~TerminationSignals()

@@ -8,10 +8,14 @@
 #include "support/TestFiles.h"
 
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QScopeGuard>
+#include <QStandardPaths>
 #include <QtTest>
 
 #include <csignal>
+#include <functional>
 #include <sys/stat.h>
 
 namespace {
@@ -39,8 +43,25 @@ class TestCli : public QObject
 
     std::unique_ptr<QTemporaryDir> m_home;
     QString m_paper = QStringLiteral("letter");
+    // What the program is started through ("setpriv", ...), and a folder put first on PATH.
+    QStringList m_through;
+    QString m_pathFirst;
 
     QString path(const QString& name) const { return m_home->filePath(name); }
+
+    // Runs the program as the unprivileged user `nobody` (the tests run as root,
+    // who may write anywhere), with `limits` (prlimit's options) on it.
+    void runAsNobody(const QStringList& limits = {})
+    {
+        m_through = QStringList{"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"};
+        if (!limits.isEmpty())
+            m_through << QStringList{"prlimit"} + limits;
+        QFile::setPermissions(m_home->path(), QFileDevice::Permissions(0x7777));
+        for (const char* folder : {"TEMP", "XDG_CONFIG_HOME", "XDG_CACHE_HOME"}) {
+            QDir().mkpath(path(QLatin1String(folder)));
+            QFile::setPermissions(path(QLatin1String(folder)), QFileDevice::Permissions(0x7777));
+        }
+    }
 
     // The program in surroundings of its own, without a display.
     void prepare(QProcess& program, const QStringList& arguments)
@@ -54,10 +75,13 @@ class TestCli : public QObject
             environment.insert(QLatin1String(variable), path(QLatin1String(variable)));
         }
         environment.insert(QStringLiteral("PAPERSIZE"), m_paper);
+        if (!m_pathFirst.isEmpty())
+            environment.insert(QStringLiteral("PATH"), m_pathFirst + ':' + environment.value("PATH"));
         program.setProcessEnvironment(environment);
         program.setWorkingDirectory(m_home->path());
-        program.setProgram(QStringLiteral(STATUSMILL_PROGRAM));
-        program.setArguments(arguments);
+        program.setProgram(m_through.isEmpty() ? QStringLiteral(STATUSMILL_PROGRAM) : m_through.constFirst());
+        program.setArguments(m_through.isEmpty() ? arguments
+                                                 : m_through.mid(1) + QStringList{STATUSMILL_PROGRAM} + arguments);
     }
 
     // Runs it to its end; its exit status, and what it said on standard error.
@@ -101,6 +125,8 @@ private slots:
     {
         m_home = std::make_unique<QTemporaryDir>();
         m_paper = QStringLiteral("letter");
+        m_through.clear();
+        m_pathFirst.clear();
     }
     void cleanup() { nothingLeft(); }
 
@@ -244,7 +270,7 @@ private slots:
                 ::kill(office, SIGKILL);
         }
         QVERIFY(program.waitForFinished(60000));
-        QCOMPARE(program.exitCode(), stop ? 1 : 0);
+        QCOMPARE(program.exitCode(), stop ? 128 + SIGTERM : 0);
         const QStringList made = reports("out");
         for (const QString& report : made) {
             QVERIFY2(report.endsWith(QLatin1String(".pdf")), qPrintable(report));
@@ -332,6 +358,221 @@ private slots:
                  qPrintable(info));
         if (!usersTemplate)
             QVERIFY2(info.contains(QRegularExpression(QStringLiteral("Pages: +2\\n"))), qPrintable(info));
+    }
+
+    // A report holds what was given, no more and no less; what cannot be read as
+    // given (a template of no document, a table that is not UTF-8) makes none.
+    void reportHoldsExactlyTheValuesGiven_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("table"); // written to table.csv
+        QTest::addColumn<QStringList>("present");
+        QTest::addColumn<QStringList>("absent");
+        QTest::addColumn<int>("count"); // reports made: out.pdf, or those in the folder out
+        QTest::addColumn<int>("status");
+        const QStringList oneReport{"--output", "out.pdf"};
+        const QStringList batch{"--batch", "table.csv", "--output-dir", "out"};
+        QTest::newRow("--set of two of the four")
+            << oneReport + QStringList{"--set", "projectname=Harbour Bridge", "--set", "DEPARTMENT=Works"}
+            << QByteArray() << QStringList{"Harbour Bridge", "Works"}
+            << QStringList{"[ProjectName]", "[Department]"} << 1 << 0;
+        QTest::newRow("--set of one of the four and its option too")
+            << oneReport + QStringList{"--project", "A", "--set", "ProjectName=B"} << QByteArray()
+            << QStringList{} << QStringList{} << 0 << 2;
+        QTest::newRow("a template of random bytes")
+            << oneReport + QStringList{"--template", "random.docx", "--project", "Harbour"} << QByteArray()
+            << QStringList{} << QStringList{} << 0 << 1;
+        QTest::newRow("an empty template") << oneReport + QStringList{"--template", "empty.docx"} << QByteArray()
+                                           << QStringList{} << QStringList{} << 0 << 1;
+        QTest::newRow("an empty template for a table")
+            << batch + QStringList{"--template", "empty.docx"} << QByteArray("Project Name\nHarbour\n")
+            << QStringList{} << QStringList{} << 0 << 2;
+        QTest::newRow("a table in Latin-1")
+            << batch << QByteArray("Project Name,Department\nHarbour,Works\nD\xe9p\xf4t,Works\n")
+            << QStringList{} << QStringList{} << 0 << 2;
+        QTest::newRow("a NUL byte in a table") << batch << QByteArray("Project Name\nHar\0bour\n", 23)
+                                               << QStringList{} << QStringList{} << 0 << 2;
+        QTest::newRow("a line of empty cells")
+            << batch << QByteArray("Project Name,Department\nHarbour,Works\n,\n") << QStringList{"Harbour", "Works"}
+            << QStringList{"[ProjectName]"} << 1 << 0;
+        QTest::newRow("a header only") << batch << QByteArray("Project Name,Department\n") << QStringList{}
+                                       << QStringList{} << 0 << 1;
+    }
+
+    void reportHoldsExactlyTheValuesGiven()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, table);
+        QFETCH(QStringList, present);
+        QFETCH(QStringList, absent);
+        QFETCH(int, count);
+        QFETCH(int, status);
+        QByteArray random(20000, Qt::Uninitialized);
+        QRandomGenerator(32).fillRange(reinterpret_cast<quint32*>(random.data()), random.size() / 4);
+        QVERIFY(statusmill::testing::writeFile(path("random.docx"), random));
+        QVERIFY(statusmill::testing::writeFile(path("empty.docx"), QByteArray()));
+        if (!table.isNull())
+            QVERIFY(statusmill::testing::writeFile(path("table.csv"), table));
+        QString said;
+        QCOMPARE(run(arguments, &said), status);
+        const QStringList made = arguments.contains("--output") ? QDir(m_home->path()).entryList({"out.pdf"})
+                                                                : reports("out");
+        QVERIFY2(made.size() == count, qPrintable(made.join(", ") + '\n' + said));
+        QString text;
+        for (const QString& report : made)
+            text += readBack(path((arguments.contains("--output") ? "" : "out/") + report)).simplified();
+        for (const QString& value : present)
+            QVERIFY2(text.contains(value), qPrintable(text));
+        for (const QString& value : absent)
+            QVERIFY2(!text.contains(value), qPrintable(text));
+    }
+
+    // A folder that takes no report is found out before any office starts, the
+    // system's reason said; a template that is missing makes no folder.
+    void aFolderThatTakesNoReportIsRefusedFirst_data()
+    {
+        QTest::addColumn<QString>("folder"); // how "out" is kept from taking files
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("said");
+        const QStringList batch{"--batch", "rows.csv", "--output-dir", "out"};
+        QTest::newRow("not the user's to write") << "others'" << batch << 2 << "Permission denied";
+        QTest::newRow("immutable") << "immutable" << batch << 2 << "Operation not permitted";
+        QTest::newRow("a read-only mount") << "read-only" << batch << 2 << "Read-only file system";
+        QTest::newRow("a template that is missing")
+            << "" << QStringList{"--batch", "rows.csv", "--output-dir", "out/new", "--template", "missing.dot"} << 2
+            << "missing.dot";
+    }
+
+    void aFolderThatTakesNoReportIsRefusedFirst()
+    {
+        QFETCH(QString, folder);
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        QFETCH(QString, said);
+        table(3);
+        QVERIFY(QDir().mkpath(path("out")));
+        std::function<void()> undo = [] {};
+        if (folder == QLatin1String("others'")) {
+            runAsNobody();
+        } else if (folder == QLatin1String("immutable")) {
+            if (QProcess::execute("chattr", {"+i", path("out")}) != 0)
+                QSKIP("this file system makes no folder immutable");
+            undo = [this] { QProcess::execute("chattr", {"-i", path("out")}); };
+        } else if (folder == QLatin1String("read-only")) {
+            if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "ro,size=1m", "statusmill-test", path("out")}) != 0)
+                QSKIP("no file system can be mounted here");
+            undo = [this] { QProcess::execute("umount", {path("out")}); };
+        }
+        const auto undoAtEnd = qScopeGuard([&] { undo(); });
+        QString told;
+        QCOMPARE(run(arguments, &told), status);
+        QVERIFY2(told.contains(said), qPrintable(told));
+        QCOMPARE(reports("out"), QStringList());
+        QVERIFY(!QFileInfo::exists(path("out/new")));
+    }
+
+    // A stop says that it was one, and ends with 128 and its signal's number, as a
+    // shell expects of a program a signal ended; a batch's last line says how many
+    // reports were made, also when a second Ctrl+C ends it at once.
+    void aStopSaysSoAndEndsWithItsSignal_data()
+    {
+        QTest::addColumn<bool>("batch");
+        QTest::addColumn<QList<int>>("signals_");
+        QTest::addColumn<int>("after"); // milliseconds; for a batch, after its second report
+        QTest::newRow("one report, SIGTERM as it starts") << false << QList<int>{SIGTERM} << 150;
+        QTest::newRow("one report, SIGINT as its office starts") << false << QList<int>{SIGINT} << 400;
+        QTest::newRow("a batch, Ctrl+C twice") << true << QList<int>{SIGINT, SIGINT} << 0;
+    }
+
+    void aStopSaysSoAndEndsWithItsSignal()
+    {
+        QFETCH(bool, batch);
+        QFETCH(QList<int>, signals_);
+        QFETCH(int, after);
+        QProcess program;
+        prepare(program, batch ? QStringList{"--batch", table(40), "--output-dir", "out", "--jobs", "1"}
+                               : QStringList{"--output", "out.pdf"});
+        program.start();
+        QVERIFY(program.waitForStarted(10000));
+        if (batch)
+            QTRY_VERIFY_WITH_TIMEOUT(reports("out").size() >= 2, 60000);
+        QTest::qWait(after);
+        for (int signal : signals_) {
+            // Never pid 0, which would signal the test's own process group.
+            if (const pid_t pid = pid_t(program.processId()); pid > 0)
+                ::kill(pid, signal);
+            QTest::qWait(20);
+        }
+        // It may have ended while the test waited.
+        QVERIFY(program.state() == QProcess::NotRunning || program.waitForFinished(60000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 128 + signals_.constFirst());
+        const QString said = QString::fromUtf8(program.readAllStandardError()).trimmed();
+        if (batch) {
+            QCOMPARE(said.section(QLatin1Char('\n'), -1),
+                     QStringLiteral("statusmill: stopped: %1 of 40 reports made").arg(reports("out").size()));
+        } else {
+            QVERIFY2(said.startsWith(QLatin1String("statusmill: stopped by SIG")) && !said.contains("unexpectedly"),
+                     qPrintable(said));
+            QVERIFY(!QFileInfo::exists(path("out.pdf")));
+        }
+    }
+
+    // Where no thread can be started, the batch ends in order and says why: never
+    // an abort.
+    void aThreadLimitEndsTheBatchInOrder_data()
+    {
+        QTest::addColumn<int>("processes");
+        QTest::newRow("no thread at all") << 1;
+        QTest::newRow("one thread") << 2;
+    }
+
+    void aThreadLimitEndsTheBatchInOrder()
+    {
+        QFETCH(int, processes);
+        // The limit holds for users other than root only.
+        runAsNobody({QStringLiteral("--nproc=%1").arg(processes)});
+        QString said;
+        QCOMPARE(run({"--batch", table(3), "--output-dir", "out", "--jobs", "2"}, &said), 1);
+        QVERIFY2(said.startsWith(QLatin1String("statusmill: ")) && !said.contains("terminate"), qPrintable(said));
+    }
+
+    // A row whose office was lost is tried again (see above); a row that fails of
+    // itself, here for a template that is no text document, is not: that would
+    // cost an office and fail again.
+    void aRowThatFailsOfItselfIsNotTriedAgain()
+    {
+        // Every office start is counted on its way to the real one.
+        const QString office =
+            QFileInfo(QFileInfo(QStandardPaths::findExecutable("soffice")).canonicalFilePath()).absolutePath() +
+            "/soffice.bin";
+        QVERIFY(QFileInfo(office).isExecutable());
+        const QByteArray counting = "#!/bin/sh\necho started >> " + QFile::encodeName(path("starts")) +
+                                    "\nexec " + QFile::encodeName(office) + " \"$@\"\n";
+        for (const char* name : {"bin/soffice", "bin/soffice.bin"}) {
+            QVERIFY(statusmill::testing::writeFile(path(name), counting));
+            QFile::setPermissions(path(name), QFileDevice::Permissions(0x7755));
+        }
+        m_pathFirst = path("bin");
+        QVERIFY(statusmill::testing::writeFile(
+            path("sheet.ods"),
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+            "<office:document xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+            "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\" office:version=\"1.3\" "
+            "office:mimetype=\"application/vnd.oasis.opendocument.spreadsheet\"><office:body>"
+            "<office:spreadsheet><table:table table:name=\"S\"/></office:spreadsheet></office:body>"
+            "</office:document>\n"));
+        const int rows = 5;
+        QString said;
+        QCOMPARE(run({"--batch", table(rows), "--output-dir", "out", "--template", "sheet.ods", "--jobs", "1"},
+                     &said),
+                 1);
+        QVERIFY2(said.count("is not a text document") == rows, qPrintable(said));
+        // An office a row, and a few to make the profile they start from and to
+        // look at the template: two a row would be a second try each.
+        const int starts = int(statusmill::testing::readFile(path("starts")).count('\n'));
+        QVERIFY2(starts >= rows && starts < 2 * rows, qPrintable(QString::number(starts)));
     }
 
     // Where each placeholder is, which the window fills, and what looks wrong.

@@ -6,6 +6,7 @@
 #include "cli/PlaceholderReport.h"
 #include "cli/ReportNames.h"
 
+#include <QThread>
 #include <QtTest>
 
 using namespace statusmill::cli;
@@ -47,6 +48,9 @@ private slots:
         QTest::newRow("nothing left") << " .- " << "";
         QTest::newRow("too long, cut between characters")
             << QString(150, QChar(0x00e9)) << QString(98, QChar(0x00e9)) + ".pdf";
+        // Cut in one pass: a pass per character cut takes minutes on this.
+        QTest::newRow("megabytes long") << QString(4'000'000, QLatin1Char('x'))
+                                        << QString(196, QLatin1Char('x')) + ".pdf";
     }
 
     void namesAreMadeSafe()
@@ -84,6 +88,36 @@ private slots:
                  expanded);
     }
 
+    // A name too long gives up bytes of its values, never the row's number or the
+    // pattern's own text, so that rows of long values keep names of their own.
+    void longNamesKeepTheRowAndThePattern_data()
+    {
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<QString>("project");
+        QTest::addColumn<QString>("named"); // without ".pdf"
+        const QString x300(300, QLatin1Char('x'));
+        QTest::newRow("the row after the value") << "{ProjectName} ({row})" << x300
+                                                 << QString(190, QLatin1Char('x')) + " (007)";
+        QTest::newRow("two values: the short one whole")
+            << "{ProjectName}-{Department}-{row}" << x300 << QString(186, QLatin1Char('x')) + "-Works-007";
+        QTest::newRow("cut between characters") << "{ProjectName}-{row}" << QString(150, QChar(0x00e9))
+                                                << QString(96, QChar(0x00e9)) + "-007";
+        QTest::newRow("a value cut away leaves no leading dot")
+            << QString("{ProjectName}.%1").arg(QString(195, QLatin1Char('p'))) << x300
+            << QString(195, QLatin1Char('p'));
+    }
+
+    void longNamesKeepTheRowAndThePattern()
+    {
+        QFETCH(QString, pattern);
+        QFETCH(QString, project);
+        QFETCH(QString, named);
+        const auto name = reportFileName(pattern, 7, 3, {{"[ProjectName]", project}, {"[Department]", "Works"}},
+                                         QStringLiteral(".pdf"));
+        QCOMPARE(name.value_or(QString()), named + ".pdf");
+        QVERIFY(name->toUtf8().size() <= 200);
+    }
+
     void typosOfTheFour_data()
     {
         QTest::addColumn<QString>("placeholder");
@@ -101,38 +135,78 @@ private slots:
         QCOMPARE(likelyMeant(placeholder).value_or(QString()), meant);
     }
 
-    // Which command lines are refused, and with what, before anything starts.
+    // Which command lines are refused, and with what, before anything starts; and
+    // what the others are taken as.
     void commandLines_data()
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("expected"); // a mode, or "usage: " and part of the message
-        QTest::newRow("nothing") << QStringList{} << "window";
-        QTest::newRow("Qt's own options") << QStringList{"-style=fusion", "-platform", "xcb"} << "window";
-        QTest::newRow("-h") << QStringList{"-h"} << "help";
-        QTest::newRow("-v") << QStringList{"-v"} << "version";
-        QTest::newRow("an unknown option") << QStringList{"--bogus"} << "usage: unknown option \"--bogus\"";
-        QTest::newRow("-- ends the options") << QStringList{"--", "--version"} << "window";
-        QTest::newRow("one report") << QStringList{"--output", "r.PDF", "--set", "A=b=c"} << "one";
-        QTest::newRow("another extension") << QStringList{"--output", "r.txt"} << "usage: the output's name";
-        QTest::newRow("--set without a name") << QStringList{"--output", "r.pdf", "--set", "=x"} << "usage: --set wants";
-        QTest::newRow("a batch without a folder") << QStringList{"--batch", "t.csv"} << "usage: --batch wants --output-dir";
+        // "[Name]=text": the one value for [Name]; "jobs=N"; "note: " and part of a note.
+        QTest::addColumn<QStringList>("taken");
+        const QString ceiling = QString::number(std::min(16, 2 * QThread::idealThreadCount()));
+        QTest::newRow("nothing") << QStringList{} << "window" << QStringList{};
+        QTest::newRow("Qt's own options") << QStringList{"-style=fusion", "-platform", "xcb"} << "window" << QStringList{};
+        QTest::newRow("-h") << QStringList{"-h"} << "help" << QStringList{};
+        QTest::newRow("-v") << QStringList{"-v"} << "version" << QStringList{};
+        QTest::newRow("an unknown option") << QStringList{"--bogus"} << "usage: unknown option \"--bogus\"" << QStringList{};
+        QTest::newRow("-- ends the options") << QStringList{"--", "--version"} << "window" << QStringList{};
+        QTest::newRow("one report") << QStringList{"--output", "r.PDF", "--set", "A=b=c"} << "one"
+                                    << QStringList{"[A]=b=c", "[ProjectName]="};
+        QTest::newRow("another extension") << QStringList{"--output", "r.txt"} << "usage: the output's name" << QStringList{};
+        QTest::newRow("--set without a name") << QStringList{"--output", "r.pdf", "--set", "=x"} << "usage: --set wants" << QStringList{};
+        QTest::newRow("a batch without a folder") << QStringList{"--batch", "t.csv"} << "usage: --batch wants --output-dir" << QStringList{};
         QTest::newRow("a bad shard") << QStringList{"--batch", "t.csv", "--output-dir", "o", "--shard", "2/2"}
-                                     << "usage: --shard wants";
+                                     << "usage: --shard wants" << QStringList{};
         QTest::newRow("fields for a batch") << QStringList{"--batch", "t.csv", "--output-dir", "o", "--project", "x"}
-                                            << "usage: --project goes with --output only";
+                                            << "usage: --project goes with --output only" << QStringList{};
+        QTest::newRow("--set of one of the four fills it")
+            << QStringList{"--output", "r.pdf", "--set", "projectNAME=Harbour", "--department", "Works"} << "one"
+            << QStringList{"[ProjectName]=Harbour", "[Department]=Works"};
+        QTest::newRow("--set of one of the four and its option")
+            << QStringList{"--output", "r.pdf", "--project", "A", "--set", "ProjectName=B"}
+            << "usage: --project and --set ProjectName both fill [ProjectName]" << QStringList{};
+        QTest::newRow("one placeholder set to two texts")
+            << QStringList{"--output", "r.pdf", "--set", "Name=a", "--set", "name=b"}
+            << "usage: --set Name and --set name both fill" << QStringList{};
+        QTest::newRow("one placeholder set twice alike")
+            << QStringList{"--output", "r.pdf", "--set", "Name=a", "--set", "Name=a"} << "one" << QStringList{"[Name]=a"};
+        QTest::newRow("--set alone") << QStringList{"--set", "A=b"} << "usage: --set goes with --output only" << QStringList{};
+        QTest::newRow("--output twice") << QStringList{"--output", "a.pdf", "-o", "b.pdf"}
+                                        << "usage: --output is given more than once" << QStringList{};
+        QTest::newRow("--name empty") << QStringList{"--batch", "t.csv", "--output-dir", "o", "--name", ""}
+                                      << "usage: --name wants a pattern" << QStringList{};
+        QTest::newRow("--format with a dot") << QStringList{"--batch", "t.csv", "--output-dir", "o", "--format", ".pdf"}
+                                             << "usage: --format is doc" << QStringList{};
+        QTest::newRow("--jobs with a space") << QStringList{"--batch", "t.csv", "--output-dir", "o", "--jobs", " 2"}
+                                             << "usage: --jobs wants" << QStringList{};
+        QTest::newRow("--jobs past the ceiling") << QStringList{"--batch", "t.csv", "--output-dir", "o", "--jobs", "1000"}
+                                                 << "batch" << QStringList{"jobs=" + ceiling, "note: --jobs 1000"};
+        QTest::newRow("a shard past an int") << QStringList{"--batch", "t.csv", "--output-dir", "o", "--shard", "99999999999/3"}
+                                             << "usage: --shard wants" << QStringList{};
     }
 
     void commandLines()
     {
         QFETCH(QStringList, arguments);
         QFETCH(QString, expected);
+        QFETCH(QStringList, taken);
         try {
             const Options options = parseOptions(arguments);
             const char* modes[] = {"window", "help", "version", "one", "batch", "list"};
             QCOMPARE(QString::fromLatin1(modes[int(options.mode)]), expected);
-            if (arguments.contains(QStringLiteral("--set"))) {
-                QCOMPARE(options.values.constLast().placeholder, QStringLiteral("[A]"));
-                QCOMPARE(options.values.constLast().text, QStringLiteral("b=c"));
+            for (const QString& fact : taken) {
+                if (fact.startsWith(QLatin1String("note: "))) {
+                    QVERIFY2(!options.notes.filter(fact.mid(6)).isEmpty(), qPrintable(options.notes.join('\n')));
+                } else if (fact.startsWith(QLatin1String("jobs="))) {
+                    QCOMPARE(options.jobs, fact.mid(5).toInt());
+                } else {
+                    const QString placeholder = fact.section(QLatin1Char('='), 0, 0);
+                    QStringList texts;
+                    for (const auto& value : options.values)
+                        if (value.placeholder.compare(placeholder, Qt::CaseInsensitive) == 0)
+                            texts << value.text;
+                    QCOMPARE(texts, QStringList{fact.section(QLatin1Char('='), 1)});
+                }
             }
             if (arguments.contains(QStringLiteral("--")))
                 QCOMPARE(options.templateFile, QStringLiteral("--version"));

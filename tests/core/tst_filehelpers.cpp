@@ -1,6 +1,9 @@
+#include "core/CopyIntoPlace.h"
 #include "core/Failure.h"
 #include "core/FileHelpers.h"
 
+#include <QProcess>
+#include <QScopeGuard>
 #include <QtTest>
 
 #include <cerrno>
@@ -179,6 +182,31 @@ private slots:
         QVERIFY(QDir(m_dir.path()).mkdir(QStringLiteral("sub")));
         DeleteFileQuietly(path(QStringLiteral("sub")));
         QVERIFY(QFileInfo(path(QStringLiteral("sub"))).isDir());
+    }
+
+    // A disk that fills while a report is put in place: said in the system's words,
+    // as a save says it, and nothing is left of the copy.
+    void aCopyOntoAFullDiskSaysSo()
+    {
+        const QString small = path(QStringLiteral("small"));
+        QVERIFY(QDir().mkpath(small));
+        QProcess mount;
+        mount.start(QStringLiteral("mount"), {"-t", "tmpfs", "-o", "size=64k", "statusmill-test", small});
+        if (!mount.waitForFinished(10000) || mount.exitCode() != 0)
+            QSKIP("no file system can be mounted here, so no disk can be filled");
+        const auto unmount = qScopeGuard([&] { QProcess::execute(QStringLiteral("umount"), {small}); });
+        const QString source = path(QStringLiteral("report.doc"));
+        QFile file(source);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(allByteValues(1024 * 1024)) == 1024 * 1024);
+        file.close();
+        try {
+            copyFileIntoPlace(source, small + QStringLiteral("/report.doc"), false);
+            QFAIL("the copy onto a full disk did not fail");
+        } catch (const Failure& failure) {
+            QVERIFY2(failure.description().endsWith(QString::fromLocal8Bit(std::strerror(ENOSPC))),
+                     qPrintable(failure.description()));
+        }
+        QCOMPARE(QDir(small).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
     }
 };
 

@@ -41,8 +41,9 @@ private slots:
         QFETCH(bool, set);
         QFETCH(QString, value);
         QFETCH(bool, platformFolder);
-        if (set)
-            m_temp.emplace("TEMP", QFile::encodeName(value == "<base>" ? m_base.path() : value));
+        // Unset means unset here too, whatever the developer's environment holds.
+        m_temp.emplace("TEMP", set ? QFile::encodeName(value == "<base>" ? m_base.path() : value)
+                                   : QByteArray());
         QCOMPARE(WorkFolder::baseFolder(), platformFolder ? QDir::tempPath() : m_base.path());
         QVERIFY(WorkFolder::baseFolder() != QStringLiteral("/"));
     }

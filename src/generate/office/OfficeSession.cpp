@@ -2,6 +2,7 @@
 
 #include "Limits.h"
 #include "Spares.h"
+#include "core/StopRequest.h"
 
 namespace statusmill::office {
 
@@ -27,7 +28,13 @@ std::shared_ptr<OfficeSession> OfficeSession::startOwn(const QString& folder,
         office->connect(OfficeInstance::Clock::now() + startTimeLimit(), {});
     } catch (const uno::css::uno::Exception& e) {
         office->end();
-        throw Failure(uno::officeMessage(e));
+        throw Failure(QStringLiteral("The document engine could not be started: %1")
+                          .arg(uno::officeMessage(e)),
+                      Failure::Kind::OfficeLost);
+    } catch (const Failure& failure) {
+        // It ended, hung or stopped while starting: another start may go better.
+        office->end();
+        throw Failure(failure.description(), Failure::Kind::OfficeLost);
     } catch (...) {
         office->end();
         throw;
@@ -58,7 +65,24 @@ void OfficeSession::adopt(HeldReferences&& held)
 void OfficeSession::ensureRunning()
 {
     if (m_ended || !m_office)
-        throw Failure(QStringLiteral("The document engine is no longer running."));
+        throw Failure(QStringLiteral("The document engine is no longer running."),
+                      Failure::Kind::OfficeLost);
+}
+
+bool OfficeSession::bridgeGone()
+{
+    // A call over a bridge that is gone fails at once, whatever the office is doing.
+    try {
+        const auto desktop = m_office->desktop();
+        if (!desktop.is())
+            return true;
+        desktop->getCurrentComponent();
+        return false;
+    } catch (const css::lang::DisposedException&) {
+        return true;
+    } catch (...) {
+        return false;
+    }
 }
 
 Failure OfficeSession::failureFor(const css::uno::Exception& e, bool disconnected)
@@ -71,12 +95,19 @@ Failure OfficeSession::failureFor(const css::uno::Exception& e, bool disconnecte
         shutDown();
         return Failure(
             QStringLiteral("The document engine did not answer within %1 and was stopped.")
-                .arg(secondsText(callTimeLimit())));
+                .arg(secondsText(callTimeLimit())),
+            Failure::Kind::OfficeLost);
     }
-    // A broken connection can be noticed before the ended process can be reaped.
-    if (!process.running() || (disconnected && process.waitForExit(500))) {
+    // A broken connection can be noticed before the ended process can be reaped,
+    // and an office that crashed may take seconds more to end: a bridge that is gone
+    // says it is lost all the same.
+    if (!process.running() || (disconnected && (bridgeGone() || process.waitForExit(500)))) {
         shutDown();
-        return Failure(QStringLiteral("The document engine stopped unexpectedly."));
+        // Ended by the user's stop request, which says so itself.
+        return Failure(StopRequest::requested()
+                           ? QStringLiteral("The program is stopping.")
+                           : QStringLiteral("The document engine stopped unexpectedly."),
+                       Failure::Kind::OfficeLost);
     }
     return Failure(uno::officeMessage(e));
 }

@@ -69,6 +69,8 @@ private:
     // `disconnected`: the bridge or an object reported itself disposed, which is
     // also what a call into an office that has just died reports.
     Failure failureFor(const uno::css::uno::Exception& e, bool disconnected);
+    // Whether the connection to the office is gone, not only an object of it.
+    bool bridgeGone();
 
     // Arms the watchdog for the outermost call only.
     class Armed

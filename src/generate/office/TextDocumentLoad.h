@@ -16,7 +16,8 @@
 
 namespace statusmill::office {
 
-// Loads `absolutePath`; throws Failure (not a text document, not opened) or a UNO
+// Loads `absolutePath`; throws Failure (not a text document, not opened, or a
+// document's name on what the office could take as plain text only) or a UNO
 // exception.
 uno::Reference<uno::css::lang::XComponent>
 loadTextDocument(const uno::Reference<uno::css::frame::XDesktop2>& desktop,
