@@ -36,8 +36,10 @@ QString templateToUse(const QString& userFile)
             throw Failure(QStringLiteral("Cannot use the template %1: %2").arg(userFile, *problem));
         return QFileInfo(userFile).absoluteFilePath();
     }
+    // Written without letting any event run: nothing here waits for one.
     const QString builtIn = WorkFolder::file(QStringLiteral("template.dot"));
-    WriteBytesIfAbsent(TemplateResource::bytes(), builtIn);
+    if (!FileExists(builtIn))
+        writeNewFile(TemplateResource::bytes(), builtIn);
     return builtIn;
 }
 

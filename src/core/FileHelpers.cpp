@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -112,11 +113,19 @@ QByteArray readRegularFile(const QString& path, qint64 limit)
     if (info.st_size > limit)
         throw failure(QStringLiteral("larger than %1 bytes").arg(limit));
 
-    // The file may grow while it is read; no more than the limit is taken.
-    QByteArray bytes(qsizetype(limit) + 1, Qt::Uninitialized);
-    const qsizetype got = readUpTo(file.handle(), bytes.data(), bytes.size());
-    if (got < 0)
-        throw failure(QString::fromLocal8Bit(std::strerror(errno)));
+    // Room for what it holds now and a byte more, to see it grow while it is read;
+    // it is given more as it grows, never past the limit and a byte.
+    QByteArray bytes(qsizetype(info.st_size) + 1, Qt::Uninitialized);
+    qsizetype got = 0;
+    for (;;) {
+        const qsizetype read = readUpTo(file.handle(), bytes.data() + got, bytes.size() - got);
+        if (read < 0)
+            throw failure(QString::fromLocal8Bit(std::strerror(errno)));
+        got += read;
+        if (got < bytes.size() || got > limit)
+            break;
+        bytes.resize(qsizetype(std::min<qint64>(qint64(bytes.size()) * 2, limit + 1)));
+    }
     if (got > limit)
         throw failure(QStringLiteral("larger than %1 bytes").arg(limit));
     bytes.truncate(got);

@@ -2,6 +2,7 @@
 
 #include "core/ExitCleanup.h"
 #include "core/StopRequest.h"
+#include "core/Threads.h"
 #include "generate/Offices.h"
 
 #include <QCoreApplication>
@@ -78,8 +79,8 @@ TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent)
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_pair) != 0)
         return;
     try {
-        m_watcher = std::thread([this] { watch(); });
-    } catch (const std::system_error&) {
+        m_watcher = startThread([this] { watch(); });
+    } catch (const Failure&) {
         // No thread to be had (a limit on processes): the signals keep their usual
         // effect, which ends the program at once, rather than no effect at all.
         ::close(g_pair[0]);

@@ -40,7 +40,7 @@ public:
 private:
     void watch();
 
-    std::thread m_watcher;
+    std::jthread m_watcher;
 };
 
 } // namespace statusmill

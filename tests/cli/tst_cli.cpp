@@ -395,6 +395,12 @@ private slots:
         QTest::newRow("a line of empty cells")
             << batch << QByteArray("Project Name,Department\nHarbour,Works\n,\n") << QStringList{"Harbour", "Works"}
             << QStringList{"[ProjectName]"} << 1 << 0;
+        QTest::newRow("a value holding another field's placeholder")
+            << oneReport + QStringList{"--project", "[Department]", "--department", "Roads"} << QByteArray()
+            << QStringList{"[Department]", "Roads"} << QStringList{"Project Name: Roads"} << 1 << 0;
+        QTest::newRow("a bracketed word in a value, the fields not given filled after it")
+            << batch << QByteArray("Project Name,Name\nHarbour,Ask [product] team\n")
+            << QStringList{"Harbour", "Ask [product] team"} << QStringList{"Ask team"} << 1 << 0;
         QTest::newRow("a header only") << batch << QByteArray("Project Name,Department\n") << QStringList{}
                                        << QStringList{} << 0 << 1;
     }

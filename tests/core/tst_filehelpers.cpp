@@ -115,6 +115,44 @@ private slots:
         QVERIFY(ran);
     }
 
+    // For work outside the window's own steps, which must not let events run in
+    // their midst: nothing queued runs, and a name that is taken stays as it was.
+    void aNewFileLetsNoEventRunAndReplacesNothing()
+    {
+        bool ran = false;
+        QTimer::singleShot(0, this, [&] { ran = true; });
+        const QString target = path(QStringLiteral("copy.dot"));
+        writeNewFile(allByteValues(3000), target);
+        QVERIFY(!ran);
+        QVERIFY_THROWS_EXCEPTION(Failure, writeNewFile(QByteArray("again"), target));
+        QFile written(target);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(written.readAll(), allByteValues(3000));
+    }
+
+    // Read whole up to the limit, and refused past it.
+    void readsARegularFileUpToItsLimit_data()
+    {
+        QTest::addColumn<int>("size");
+        QTest::addColumn<bool>("taken");
+        QTest::newRow("empty") << 0 << true;
+        QTest::newRow("one byte") << 1 << true;
+        QTest::newRow("at the limit") << 150016 << true;
+        QTest::newRow("a byte past it") << 150017 << false;
+    }
+
+    void readsARegularFileUpToItsLimit()
+    {
+        QFETCH(int, size);
+        QFETCH(bool, taken);
+        const QString file = path(QStringLiteral("read-%1").arg(size));
+        writeNewFile(allByteValues(size), file);
+        if (taken)
+            QCOMPARE(readRegularFile(file, 150016), allByteValues(size));
+        else
+            QVERIFY_THROWS_EXCEPTION(Failure, readRegularFile(file, 150016));
+    }
+
     void failsLoudlyInAMissingFolder()
     {
         const QString target = path(QStringLiteral("no/such/folder/template.dot"));

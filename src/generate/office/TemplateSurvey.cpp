@@ -137,10 +137,14 @@ QList<QStringList> readSpreadsheet(Application& application, const QString& path
                         {"ReadOnly", css::uno::Any(true)},
                         {"MacroExecutionMode",
                          css::uno::Any(css::document::MacroExecMode::NEVER_EXECUTE)}}));
-        const auto close = qScopeGuard([&] {
-            Reference<css::util::XCloseable> closeable(loaded, UNO_QUERY);
-            if (closeable.is())
-                closeable->close(true);
+        const auto close = qScopeGuard([&]() noexcept {
+            try {
+                Reference<css::util::XCloseable> closeable(loaded, UNO_QUERY);
+                if (closeable.is())
+                    closeable->close(true);
+            } catch (const css::uno::Exception&) {
+                // An office that died meanwhile took the document with it.
+            }
         });
         Reference<css::sheet::XSpreadsheetDocument> spreadsheet(loaded, UNO_QUERY);
         if (!spreadsheet.is())
