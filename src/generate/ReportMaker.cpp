@@ -34,6 +34,15 @@ void ReportMaker::make(const QList<Replacement>& replacements, const QString& fi
         finish();
 }
 
+void ReportMaker::make(const data::ReportData& data, const QString& file,
+                       SaveFormats::Format format)
+{
+    QList<Replacement> replacements;
+    for (const data::Field& field : data.fields())
+        replacements.append({QLatin1Char('[') + field.name + QLatin1Char(']'), field.text});
+    make(replacements, file, format);
+}
+
 void ReportMaker::open(StrictSteps& steps)
 {
     // The last report's changes are taken back now, not as it was made, so that a

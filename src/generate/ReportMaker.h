@@ -11,6 +11,7 @@
 #include "Fill.h"
 #include "SaveFormats.h"
 #include "TemplateSurvey.h"
+#include "data/ReportData.h"
 
 #include <functional>
 #include <memory>
@@ -34,6 +35,10 @@ public:
     // ours) in `format`. Throws Failure.
     void make(const QList<Replacement>& replacements, const QString& file,
               SaveFormats::Format format);
+
+    // The same from a report's data: each field fills its placeholder ("ProjectName"
+    // fills [ProjectName]), and each list the rows that name it.
+    void make(const data::ReportData& data, const QString& file, SaveFormats::Format format);
 
     // The placeholders the template holds (see TemplateSurvey.h), from the template
     // as this maker has it open. Throws Failure.
