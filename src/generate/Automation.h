@@ -11,6 +11,10 @@
 
 class QPagedPaintDevice;
 
+namespace statusmill::data {
+class ReportData;
+}
+
 #include <functional>
 #include <memory>
 #include <optional>
@@ -126,6 +130,13 @@ public:
     // take back, however many replacements it holds.
     virtual void StartCustomRecord(const QString& name) = 0;
     virtual void EndCustomRecord() = 0;
+
+    // Fills the report's data in one go, inside the office: each field its
+    // placeholder, each list row once per item of its list with the item's fields,
+    // and a table cell that says Green, Amber or Red in the colour the document's
+    // status key gives it. What the data does not give stays as it is. One step to
+    // take back. Throws Failure (a row that names two lists, among others).
+    virtual void FillData(const data::ReportData& data) = 0;
 
     static constexpr int kStatisticPages = 2;
     // A statistic of the document as it is laid out; kStatisticPages: its pages.

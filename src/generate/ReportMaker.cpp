@@ -16,15 +16,30 @@ ReportMaker::~ReportMaker()
 void ReportMaker::make(const QList<Replacement>& replacements, const QString& file,
                        SaveFormats::Format format)
 {
-    StrictSteps steps;
-    try {
-        open(steps);
-        m_filled = true;
+    makeWith(file, format, [&](StrictSteps& steps) {
         // One step to take back, however many replacements: the office keeps only
         // its last hundred steps, and a fill of more would not come back whole.
         m_document->StartCustomRecord(QStringLiteral("Report"));
         fillPlaceholders(steps, m_document, replacements);
         m_document->EndCustomRecord();
+    });
+}
+
+void ReportMaker::make(const data::ReportData& data, const QString& file,
+                       SaveFormats::Format format)
+{
+    // One step to take back already: the office fills it whole in one call.
+    makeWith(file, format, [&](StrictSteps&) { m_document->FillData(data); });
+}
+
+void ReportMaker::makeWith(const QString& file, SaveFormats::Format format,
+                           const std::function<void(StrictSteps&)>& fill)
+{
+    StrictSteps steps;
+    try {
+        open(steps);
+        m_filled = true;
+        fill(steps);
         SaveFormats::saveInFormat(*m_document, file, format);
     } catch (...) {
         finish();
@@ -32,15 +47,6 @@ void ReportMaker::make(const QList<Replacement>& replacements, const QString& fi
     }
     if (++m_madeOnThisOffice >= kReportsPerOffice)
         finish();
-}
-
-void ReportMaker::make(const data::ReportData& data, const QString& file,
-                       SaveFormats::Format format)
-{
-    QList<Replacement> replacements;
-    for (const data::Field& field : data.fields())
-        replacements.append({QLatin1Char('[') + field.name + QLatin1Char(']'), field.text});
-    make(replacements, file, format);
 }
 
 void ReportMaker::open(StrictSteps& steps)

@@ -51,6 +51,8 @@ public:
     static constexpr int kReportsPerOffice = 100;
 
 private:
+    void makeWith(const QString& file, SaveFormats::Format format,
+                  const std::function<void(StrictSteps&)>& fill);
     void open(StrictSteps& steps);
 
     Sessions m_sessions;

@@ -1,6 +1,7 @@
 #include "OfficeInstance.h"
 
 #include "Limits.h"
+#include "OfficeComponent.h"
 #include "PageSize.h"
 #include "PipeFiles.h"
 #include "ProfileCopy.h"
@@ -140,6 +141,9 @@ std::unique_ptr<OfficeInstance> OfficeInstance::launchIn(const QString& folder,
     office->m_fromCopy = source && source(office->m_profileFolder);
     if (!office->m_fromCopy)
         writeProfileSettings(office->m_profileFolder, program);
+    // Without it the office still makes reports; only a fill from data needs it.
+    if (const QString component = officeComponentLibrary(); !component.isEmpty())
+        registerOfficeComponent(office->m_profileFolder, component);
     // Named before they exist: whatever ends the program, they go.
     for (const QString& path : std::as_const(office->m_pipeFiles))
         WorkFolder::noteOutsideFile(path);

@@ -1,5 +1,7 @@
 #include "OfficeProcess.h"
 
+#include "OfficeComponent.h"
+
 #include "core/Failure.h"
 #include "core/ProcessStat.h"
 
@@ -258,6 +260,8 @@ void OfficeProcess::start()
         "--accept=pipe,name=" + m_pipeName.toUtf8() + ";urp;",
         "-env:UserInstallation=" + profileUrl,
     };
+    if (QByteArray services = officeComponentArgument(m_profileFolder); !services.isEmpty())
+        arguments.push_back(std::move(services));
     std::vector<char*> argv;
     for (QByteArray& argument : arguments)
         argv.push_back(argument.data());

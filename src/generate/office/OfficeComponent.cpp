@@ -1,0 +1,80 @@
+#include "OfficeComponent.h"
+
+#include "core/Failure.h"
+#include "core/FileHelpers.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QUrl>
+
+namespace statusmill::office {
+namespace {
+
+const char* const kLibraryName = "libstatusmill_office.so";
+const char* const kRegistrationName = "statusmill.component";
+
+// The services the office loads of itself (its installation's file, read by
+// every start): they stay, ours come after them.
+const char* const kOfficeOwnServices =
+    "${${$BRAND_BASE_DIR/program/lounorc:PKG_UserUnoFile}:UNO_SERVICES} "
+    "${${$BRAND_BASE_DIR/program/lounorc:PKG_SharedUnoFile}:UNO_SERVICES} "
+    "${${$BRAND_BASE_DIR/program/lounorc:PKG_BundledUnoFile}:UNO_SERVICES} "
+    "<$BRAND_BASE_DIR/program/services>*";
+
+QString registrationOf(const QString& profileFolder)
+{
+    return QDir(profileFolder).filePath(QLatin1String(kRegistrationName));
+}
+
+// A file URL as the office reads it in a start argument, where "$" would begin a
+// variable of its own.
+QByteArray argumentUrl(const QString& path)
+{
+    return QUrl::fromLocalFile(path).toEncoded().replace("$", "%24");
+}
+
+} // namespace
+
+QString officeComponentLibrary()
+{
+    QStringList candidates;
+    if (QCoreApplication::instance())
+        candidates << QDir(QCoreApplication::applicationDirPath()).filePath(QLatin1String(kLibraryName));
+#ifdef STATUSMILL_OFFICE_COMPONENT_BUILT
+    candidates << QStringLiteral(STATUSMILL_OFFICE_COMPONENT_BUILT);
+#endif
+    for (const QString& candidate : std::as_const(candidates))
+        if (isRegularFile(candidate))
+            return QFileInfo(candidate).absoluteFilePath();
+    return {};
+}
+
+void registerOfficeComponent(const QString& profileFolder, const QString& library)
+{
+    const QByteArray text =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<components xmlns=\"http://openoffice.org/2010/uno-components\">\n"
+        " <component loader=\"com.sun.star.loader.SharedLibrary\" environment=\"gcc3\" uri=\"" +
+        QString::fromUtf8(QUrl::fromLocalFile(library).toEncoded()).toHtmlEscaped().toUtf8() +
+        "\">\n"
+        "  <implementation name=\"org.statusmill.comp.ReportFill\" "
+        "constructor=\"org_statusmill_comp_ReportFill_get_implementation\">\n"
+        "   <service name=\"org.statusmill.ReportFill\"/>\n"
+        "  </implementation>\n"
+        " </component>\n"
+        "</components>\n";
+    // A profile copied from another office's brings that office's registration.
+    DeleteFileQuietly(registrationOf(profileFolder));
+    writeNewFile(text, registrationOf(profileFolder));
+}
+
+QByteArray officeComponentArgument(const QString& profileFolder)
+{
+    const QString registration = registrationOf(profileFolder);
+    if (!isRegularFile(registration))
+        return {};
+    return "-env:URE_MORE_SERVICES=" + QByteArray(kOfficeOwnServices) + ' ' + argumentUrl(registration);
+}
+
+} // namespace statusmill::office

@@ -1,0 +1,24 @@
+#pragma once
+
+// The office side of the fill (office/inside/) is a UNO component that every office
+// of ours loads at its start: the program's own library, registered for that office
+// alone through a file in its profile. Internal to the engine.
+
+#include <QByteArray>
+#include <QString>
+
+namespace statusmill::office {
+
+// The library: beside the program (where it is installed), else where the build
+// made it; nothing when neither is there.
+QString officeComponentLibrary();
+
+// Writes the registration of `library` into the profile folder, for the office
+// started on that profile to load. Throws Failure.
+void registerOfficeComponent(const QString& profileFolder, const QString& library);
+
+// The office's start argument that loads what is registered in the profile folder,
+// beside every service the office loads anyway; empty when nothing is registered.
+QByteArray officeComponentArgument(const QString& profileFolder);
+
+} // namespace statusmill::office
