@@ -73,6 +73,7 @@ std::pair<data::ReportData, DataShape> oneReportData(const Options& options)
         tell(QStringLiteral("warning: ") + warning);
     DataShape shape;
     shape.whole = run.whole;
+    shape.columns = run.columns;
     shape.add(report);
     // The fields given on the command line are the options' (a --set the template
     // has no place for is said as such), not the data's.
@@ -91,9 +92,11 @@ int makeOneReport(const Options& options)
     const auto format = *SaveFormats::formatOfName(options.output);
     data::ReportData report;
     DataShape shape;
+    if (const auto problem = outputProblem(options)) {
+        tell(*problem);
+        return 1;
+    }
     try {
-        if (const auto problem = outputProblem(options))
-            throw Failure(*problem);
         std::tie(report, shape) = oneReportData(options);
     } catch (const Failure& failure) {
         tellStopOr(failure.description(), QStringLiteral("no report was made"));

@@ -47,6 +47,7 @@ DataShape RunData::shape() const
 {
     DataShape shape;
     shape.whole = whole;
+    shape.columns = columns;
     for (const data::Record& record : reports.records)
         shape.add(record.data);
     return shape;
@@ -56,6 +57,7 @@ RunData readRunData(const QString& file, const QList<ListOption>& lists)
 {
     RunData run;
     run.reports = readReports(file, run.whole);
+    run.columns = !data::isJsonName(file);
     QList<data::ListTable> tables = run.reports.lists;
     tables.removeIf([&](const data::ListTable& sheet) {
         return std::any_of(lists.begin(), lists.end(), [&](const ListOption& list) {

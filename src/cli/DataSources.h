@@ -16,6 +16,7 @@ struct RunData
     // A JSON file or a workbook says what the reports hold; a table's columns are
     // only some of it (see DataShape::whole).
     bool whole = false;
+    bool columns = true; // a table's or a workbook's: its fields are columns
     QStringList warnings; // items that link to no report, sheets that are no list
     // Every field and list the records give.
     DataShape shape() const;

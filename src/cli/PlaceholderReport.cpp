@@ -274,7 +274,7 @@ QStringList dataWarnings(const QList<PlaceholderSeen>& seen, const DataShape& sh
     QStringList warnings;
     for (const QString& field : shape.fields)
         if (!isWindowField(field) && !names.fields.contains(field, Qt::CaseInsensitive))
-            warnings << (shape.whole ? QStringLiteral("the template holds no %1, so the data's %2 "
+            warnings << (!shape.columns ? QStringLiteral("the template holds no %1, so the data's %2 "
                                                       "fills nothing")
                                            .arg(data::bracketed(field), field)
                                      : QStringLiteral("the template holds no %1, so its column "

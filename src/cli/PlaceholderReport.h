@@ -41,8 +41,10 @@ struct DataShape
     QStringList alsoGiven;
     // The data says what the reports hold, so a placeholder of the template that
     // it never gives is worth a word (a JSON file, a workbook); a plain table's
-    // columns are only some of the report, and are "columns" in the warnings.
+    // columns are only some of the report.
     bool whole = false;
+    // Its fields are a table's columns (a table, a workbook), and said so.
+    bool columns = true;
 
     void add(const data::ReportData& report);
 };

@@ -227,9 +227,11 @@ private slots:
                      &said),
                  0);
         QCOMPARE(reports("out"), QStringList{"Harbour-1200.pdf"});
-        // The built-in template has no [Budget]: said once.
-        QCOMPARE(said.trimmed(), QStringLiteral("statusmill: warning: the template holds no [Budget], "
-                                                "so its column fills nothing"));
+        // The built-in template has no [Budget]: said once, among warnings only.
+        const QStringList lines = said.trimmed().split(QLatin1Char('\n'));
+        QCOMPARE(lines.filter("[Budget]"), QStringList{"statusmill: warning: the template holds no [Budget], "
+                                                       "so its column fills nothing"});
+        QCOMPARE(lines.filter(QRegularExpression("^statusmill: warning: ")), lines);
     }
 
     void shardsMakeEveryRowOnce()

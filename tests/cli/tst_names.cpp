@@ -112,6 +112,92 @@ private slots:
         QVERIFY(name->toUtf8().size() <= 200);
     }
 
+    // What the data and the template do not share, said once a run.
+    void dataAgainstTemplate_data()
+    {
+        QTest::addColumn<QStringList>("placeholders"); // the template's, "name@holder"
+        QTest::addColumn<QStringList>("fields");       // the data's, "List.Field" for an item's
+        QTest::addColumn<bool>("whole");
+        QTest::addColumn<QStringList>("warnings");
+        const QStringList tmpl{"ProjectName@1", "Summary@2", "Milestones.Owner@3", "Milestones.#@3", "Sponsor@4"};
+        QTest::newRow("a whole data that fits") << tmpl << QStringList{"summary", "SPONSOR", "Milestones.owner"}
+                                                << true << QStringList{};
+        QTest::newRow("what the data has and the template not")
+            << tmpl << QStringList{"Summary", "Sponsor", "Budget", "Milestones.Owner", "Milestones.Due", "Risks.ID"}
+            << true
+            << QStringList{"the template holds no [Budget], so the data's Budget fills nothing",
+                           "the template holds no [Milestones.Due], so the items' Due fills nothing",
+                           "the template has no row of the list Risks, so its items fill nothing"};
+        QTest::newRow("what the template has and the data not; the window's four and # never")
+            << tmpl << QStringList{"Department", "Milestones.Due"} << true
+            << QStringList{"the template holds no [Milestones.Due], so the items' Due fills nothing",
+                           "the items of the list Milestones give no [Milestones.Owner], which the reports keep "
+                           "as the template has them",
+                           "the data gives no text for [Summary] and [Sponsor], which the reports keep as the "
+                           "template has them"};
+        QTest::newRow("a table's columns: only what the template lacks")
+            << tmpl << QStringList{"ProjectName", "Budget"} << false
+            << QStringList{"the template holds no [Budget], so its column fills nothing"};
+        QTest::newRow("a whole data without a list the template has")
+            << tmpl << QStringList{"Summary", "Sponsor"} << true
+            << QStringList{"the data has no list Milestones, whose rows the reports keep as the template has them"};
+    }
+
+    void dataAgainstTemplate()
+    {
+        QFETCH(QStringList, placeholders);
+        QFETCH(QStringList, fields);
+        QFETCH(bool, whole);
+        QFETCH(QStringList, warnings);
+        QList<automation::PlaceholderSeen> seen;
+        for (const QString& placeholder : placeholders)
+            seen.append({'[' + placeholder.section('@', 0, 0) + ']', automation::Story::MainText, false,
+                         automation::Holder::Paragraph, placeholder.section('@', 1).toInt()});
+        data::ReportData given;
+        for (const QString& field : fields) {
+            if (!field.contains('.')) {
+                given.setField(field, "x");
+                continue;
+            }
+            const QString name = field.section('.', 0, 0);
+            data::List list = given.list(name) ? *given.list(name) : data::List{name, {{}}};
+            list.items.first().append({field.section('.', 1), "x"});
+            given.setList(list);
+        }
+        DataShape shape;
+        shape.whole = whole;
+        shape.columns = !whole;
+        shape.add(given);
+        QCOMPARE(dataWarnings(seen, shape), warnings);
+    }
+
+    // The template check lists each list with its fields and the rows it repeats,
+    // apart from the plain placeholders, and warns of a row of two lists.
+    void theCheckListsLists()
+    {
+        using automation::Holder;
+        using automation::Story;
+        const QList<automation::PlaceholderSeen> seen{
+            {"[ProjectName]", Story::HeadersAndFooters, false, Holder::Paragraph, 1},
+            {"[Milestones.Owner]", Story::MainText, false, Holder::TableRow, 2},
+            {"[Milestones.#]", Story::MainText, false, Holder::TableRow, 2},
+            {"[risks.ID]", Story::MainText, false, Holder::TableRow, 2},
+            {"[Milestones.owner]", Story::Frames, false, Holder::Paragraph, 3},
+        };
+        QCOMPARE(describePlaceholders("t.odt", seen),
+                 QStringLiteral("Placeholders in t.odt:\n"
+                                "  [ProjectName]    1  headers and footers 1  (filled by the window)\n"
+                                "Lists (each row repeated once per item):\n"
+                                "  Milestones: Owner, #\n"
+                                "    table row in main text\n"
+                                "    paragraph in shapes and frames\n"
+                                "  risks: ID\n"
+                                "    table row in main text\n"
+                                "Warnings:\n"
+                                "  a table row in main text holds fields of two lists, Milestones and risks: "
+                                "it is repeated for the items of one list only\n"));
+    }
+
     void typosOfTheFour_data()
     {
         QTest::addColumn<QString>("placeholder");
