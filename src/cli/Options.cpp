@@ -46,16 +46,16 @@ const Option kOptions[] = {
     {{"template", "t"}, "Use FILE (.dot, .dotx, .doc, .docx, .ott, .odt, .rtf) instead of the built-in template; read-only.", "FILE"},
     {{"overwrite"}, "Replace reports that exist already."},
     {{"verbose"}, "Name each report as it is made."},
-    {{"list-placeholders"}, "List the bracketed placeholders of the template FILE and end.", "FILE"},
+    {{"list-placeholders"}, "List the bracketed placeholders of the template FILE, and its lists with the rows they repeat, and end.", "FILE"},
     {{"help", "h"}, "Show this help and end."},
     {{"version", "v"}, "Show the version and end."},
 };
 
 // The options that take one value: given twice with two values, one of them would
 // be dropped without a word.
-const char* const kSingleValued[] = {"output", "data", "project", "department", "focus-area",
-                                     "product", "batch", "output-dir", "format", "name", "jobs",
-                                     "shard", "template", "list-placeholders"};
+// (And the four the window fills.)
+const char* const kSingleValued[] = {"output", "data", "batch", "output-dir", "format", "name",
+                                     "jobs", "shard", "template", "list-placeholders"};
 
 QString fieldHelp(const data::WindowField& field)
 {
@@ -162,9 +162,9 @@ QString helpText()
         "       statusmill --output FILE [--data FILE] [--project TEXT] [--department TEXT]\n"
         "                  [--focus-area TEXT] [--product TEXT] [--set NAME=TEXT]...\n"
         "                  [--list NAME=FILE]... [--template FILE] [--overwrite]\n"
-        "       statusmill --batch TABLE --output-dir DIR [--list NAME=FILE]... [--format FORMAT]\n"
-        "                  [--name PATTERN] [--jobs N] [--shard K/N] [--template FILE]\n"
-        "                  [--overwrite] [--verbose]\n"
+        "       statusmill --batch TABLE --output-dir DIR [--list NAME=FILE]...\n"
+        "                  [--format FORMAT] [--name PATTERN] [--jobs N] [--shard K/N]\n"
+        "                  [--template FILE] [--overwrite] [--verbose]\n"
         "       statusmill --list-placeholders FILE\n"
         "\n"
         "%1 makes project status reports. Without options it opens its window (on the\n"
@@ -248,12 +248,17 @@ Options parseOptions(const QStringList& arguments)
     options.overwrite = parser.isSet(QStringLiteral("overwrite"));
     options.verbose = parser.isSet(QStringLiteral("verbose"));
 
-    for (const char* name : kSingleValued) {
-        QStringList values = parser.values(QLatin1String(name));
+    QStringList singleValued;
+    for (const char* name : kSingleValued)
+        singleValued << QLatin1String(name);
+    for (const data::WindowField& field : data::kWindowFields)
+        singleValued << QLatin1String(field.option);
+    for (const QString& name : std::as_const(singleValued)) {
+        QStringList values = parser.values(name);
         values.removeDuplicates();
         if (values.size() > 1)
             throw UsageError{QStringLiteral("--%1 is given more than once: \"%2\"")
-                                 .arg(QLatin1String(name), values.join(QStringLiteral("\", \"")))};
+                                 .arg(name, values.join(QStringLiteral("\", \"")))};
     }
 
     const bool one = parser.isSet(QStringLiteral("output"));
