@@ -40,6 +40,7 @@ QList<PlaceholderSeen> surveyPlaceholders(Document& document);
 // workbook's order, each down to the last row and column in use and each cell as
 // the sheet shows it (in its number, currency or date format). Throws Failure;
 // when the office has no spreadsheet program, a message that says what to install.
+// The main thread's: the office writes a sheet's text into the working folder.
 QList<data::Sheet> readWorkbook(Application& application, const QString& path);
 
 } // namespace statusmill::automation

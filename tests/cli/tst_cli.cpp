@@ -776,9 +776,6 @@ private slots:
         QTest::newRow("a value of another shape, with its path")
             << QByteArray(R"({"ProjectName": "Harbour", "Milestones": [{}, {"Owner": {"Name": "Ann"}}]})")
             << QStringList{} << 2 << QStringList{"data.json: Milestones[1].Owner is an object"} << QStringList{};
-        QTest::newRow("a syntax error, with its line and column")
-            << QByteArray("{\n  \"ProjectName\": \"Harbour\"\n  \"Department\": 1\n}") << QStringList{} << 2
-            << QStringList{"data.json, line 3, column 3: "} << QStringList{};
     }
 
     void oneReportOfADataFile()
