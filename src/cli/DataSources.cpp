@@ -79,7 +79,7 @@ RunData commandLineData(const QList<data::Field>& given, const QList<ListOption>
     }
     run.reports.records << record;
     const QList<data::ListTable> tables = readListTables(lists);
-    data::linkLists(run.reports.records, run.reports.fields, tables);
+    run.warnings = data::linkLists(run.reports.records, run.reports.fields, tables, /*sayUnlinked=*/false);
     for (const data::ListTable& table : tables) {
         const data::List* list = run.reports.records.constFirst().data.list(table.name);
         if (!table.table.rows.isEmpty() && list && list->items.isEmpty())

@@ -109,7 +109,7 @@ Reports reportsOfWorkbook(const QList<Sheet>& sheets, const QString& file)
 }
 
 QStringList linkLists(QList<Record>& records, const QStringList& fields,
-                      const QList<ListTable>& lists)
+                      const QList<ListTable>& lists, bool sayUnlinked)
 {
     QStringList warnings;
     for (const ListTable& source : lists) {
@@ -168,7 +168,7 @@ QStringList linkLists(QList<Record>& records, const QStringList& fields,
                 continue;
             }
             const auto reportsOfItem = byKey.value(linkKey(row.cells.at(link)));
-            if (reportsOfItem.isEmpty())
+            if (reportsOfItem.isEmpty() && sayUnlinked)
                 warnings << QStringLiteral("%1: no report has the %2 \"%3\"; the item is left out")
                                 .arg(where, table.header.at(link).trimmed(), row.cells.at(link));
             for (qsizetype index : reportsOfItem)

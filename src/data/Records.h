@@ -50,9 +50,10 @@ Reports reportsOfWorkbook(const QList<Sheet>& sheets, const QString& file);
 // item to each report of the same text there (trimmed, in any letter case); the
 // other columns are the item's fields. A list table with no such column belongs
 // whole to a single report; with several reports it is left out, or, when it was
-// given by name, refused. Returns warnings: each item that links to no report,
+// given by name, refused. Returns warnings: each item left out (a row of too
+// few or many cells; one that links to no report, unless `sayUnlinked` is false),
 // each list left out. Throws Failure for a list refused.
 QStringList linkLists(QList<Record>& records, const QStringList& fields,
-                      const QList<ListTable>& lists);
+                      const QList<ListTable>& lists, bool sayUnlinked = true);
 
 } // namespace statusmill::data
