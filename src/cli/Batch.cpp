@@ -1,16 +1,17 @@
 #include "Batch.h"
 
+#include "DataSources.h"
 #include "Output.h"
 #include "OutputPlaces.h"
 #include "PlaceholderReport.h"
 #include "ReportNames.h"
-#include "Table.h"
 #include "Templates.h"
 #include "core/CopyIntoPlace.h"
 #include "core/FileHelpers.h"
 #include "core/Random.h"
 #include "core/StopRequest.h"
 #include "core/WorkFolder.h"
+#include "data/WindowFields.h"
 #include "generate/Offices.h"
 #include "generate/ReportMaker.h"
 #include "generate/TerminationSignals.h"
@@ -35,20 +36,18 @@
 namespace statusmill::cli {
 namespace {
 
-const QStringList kWindowFills{"[ProjectName]", "[Department]", "[FocusArea]", "[Product]"};
-
 // One report to make.
 struct Job
 {
-    int line = 0;
-    QString name;   // the file name in the output folder
-    QList<automation::Replacement> values;
+    QString where; // "line 7", "projects.json [3]"
+    QString name;  // the file name in the output folder
+    data::ReportData data;
 };
 
 // What the jobs tell the main thread, which alone writes to the terminal.
 struct Outcome
 {
-    int line = 0;
+    QString where; // empty: a job's, not a report's
     QString name;
     QString failure; // empty: made
 };
@@ -100,12 +99,19 @@ private:
     std::atomic<int> m_jobsEnded = 0;
 };
 
-QString failureLine(int line, const QString& name, const QString& cause)
+QString failureLine(const QString& where, const QString& name, const QString& cause)
 {
-    if (line == 0)
-        return cause; // a job's, not a row's
-    return name.isEmpty() ? QStringLiteral("line %1: %2").arg(line).arg(cause)
-                          : QStringLiteral("line %1: %2: %3").arg(line).arg(name, cause);
+    if (where.isEmpty())
+        return cause;
+    return name.isEmpty() ? QStringLiteral("%1: %2").arg(where, cause)
+                          : QStringLiteral("%1: %2: %3").arg(where, name, cause);
+}
+
+// "the row on line 6", "the report projects.json [2]": which one had a name first.
+QString earlierOne(const QString& where)
+{
+    return where.startsWith(QLatin1String("line ")) ? QStringLiteral("the row on ") + where
+                                                     : QStringLiteral("the report ") + where;
 }
 
 // The count a stop ends the batch with, also when a second request ends the
@@ -130,49 +136,6 @@ size_t tallyLastWords(char* buffer, size_t size)
     return length > 0 ? std::min(size_t(length), size - 1) : 0;
 }
 
-// The table's columns as the placeholders they fill. Throws UsageError.
-QStringList placeholdersOfColumns(const QStringList& header)
-{
-    QStringList placeholders;
-    for (qsizetype column = 0; column < header.size(); ++column) {
-        const auto placeholder = placeholderOfColumn(header.at(column));
-        if (!placeholder)
-            throw UsageError{QStringLiteral("column %1 of the table has no usable name in its header "
-                                            "(\"%2\")")
-                                 .arg(column + 1)
-                                 .arg(header.at(column))};
-        for (qsizetype earlier = 0; earlier < placeholders.size(); ++earlier)
-            if (placeholders.at(earlier).compare(*placeholder, Qt::CaseInsensitive) == 0)
-                throw UsageError{QStringLiteral("the columns \"%1\" and \"%2\" of the table both fill %3")
-                                     .arg(header.at(earlier), header.at(column), *placeholder)};
-        placeholders << *placeholder;
-    }
-    return placeholders;
-}
-
-Table readTable(const QString& path)
-{
-    if (!isSpreadsheetName(path))
-        return readDelimitedTable(path);
-    if (!isRegularFile(path))
-        throw Failure(QStringLiteral("Cannot read %1: no such file").arg(path));
-    const auto application = automation::engine().createApplication();
-    const QList<QStringList> sheet = automation::readSpreadsheet(*application, path);
-    application->quit();
-    // As in a table of text, a row of empty cells is no row.
-    Table table;
-    for (qsizetype row = 0; row < sheet.size(); ++row) {
-        if (std::none_of(sheet.at(row).begin(), sheet.at(row).end(),
-                         [](const QString& cell) { return !cell.isEmpty(); }))
-            continue;
-        if (table.header.isEmpty())
-            table.header = sheet.at(row);
-        else
-            table.rows.append({int(row + 1), sheet.at(row)});
-    }
-    return table;
-}
-
 // The rows one job makes, one after another, on its own office.
 void makeRows(const automation::OwnOffices& offices, const QString& templatePath,
               std::optional<QSizeF> paper, const Options& options, const QList<Job>& jobs,
@@ -193,7 +156,7 @@ void makeRows(const automation::OwnOffices& offices, const QString& templatePath
         const QString target = QDir(options.outputDir).filePath(job.name);
         const QString made = QDir(offices.folder).filePath(
             QStringLiteral("row-%1.%2").arg(Random::uniqueSuffix(), extension));
-        Outcome outcome{job.line, job.name, {}};
+        Outcome outcome{job.where, job.name, {}};
         try {
             if (const auto taken = targetTaken(target, options.overwrite))
                 throw Failure(*taken);
@@ -202,7 +165,7 @@ void makeRows(const automation::OwnOffices& offices, const QString& templatePath
             // only fail again.
             for (int attempt = 1;; ++attempt) {
                 try {
-                    maker.make(job.values, made, options.format);
+                    maker.make(job.data, made, options.format);
                     break;
                 } catch (const Failure& failure) {
                     if (attempt == 2 || StopRequest::requested() ||
@@ -231,7 +194,7 @@ void makeRows(const automation::OwnOffices& offices, const QString& templatePath
 void postEarlyEnd(Board& board, const std::exception* error) noexcept
 {
     try {
-        board.post({0, {}, QStringLiteral("a job ended early: %1")
+        board.post({{}, {}, QStringLiteral("a job ended early: %1")
                                .arg(error ? causeOf(*error) : QStringLiteral("an unknown error"))});
     } catch (...) {
         // Not even that could be said: the count at the end says it.
@@ -270,18 +233,19 @@ QString progressText(int done, int total, double perSecond)
 int runBatch(const Options& options)
 {
     // Everything a usage error can be is found before an office starts, and before
-    // anything is made.
-    Table table;
-    QStringList columns;
+    // anything is made (a workbook is read through an office of its own).
+    RunData run;
     QString pattern = options.namePattern.isEmpty() ? kDefaultNamePattern : options.namePattern;
     try {
         if (!options.templateFile.isEmpty())
             if (const auto problem = templateProblem(options.templateFile))
                 throw UsageError{QStringLiteral("Cannot use the template %1: %2")
                                      .arg(options.templateFile, *problem)};
-        table = readTable(options.table);
-        columns = placeholdersOfColumns(table.header);
-        if (const auto problem = patternProblem(pattern, columns + kWindowFills))
+        run = readRunData(options.table, options.lists);
+        QStringList known = run.reports.fields;
+        for (const data::WindowField& field : data::kWindowFields)
+            known << QLatin1String(field.name);
+        if (const auto problem = patternProblem(pattern, known))
             throw UsageError{QStringLiteral("the name pattern \"%1\" cannot be used: %2")
                                  .arg(pattern, *problem)};
         const QFileInfo folder(options.outputDir);
@@ -294,59 +258,46 @@ int runBatch(const Options& options)
         tell(failure.description());
         return 2;
     }
-    if (table.rows.isEmpty()) {
+    const QList<data::Record>& records = run.reports.records;
+    if (records.isEmpty()) {
         tell(QStringLiteral("%1 holds no rows, so no report was made").arg(options.table));
         return 1;
     }
 
-    // Names for every row, the same in every shard, so that shards never disagree
-    // on which of two rows of one name is skipped.
+    // Names for every report, the same in every shard, so that shards never
+    // disagree on which of two reports of one name is skipped.
     const QString extension = QLatin1Char('.') + QLatin1String(SaveFormats::extensionOf(options.format));
-    const int rowDigits = std::max(3, int(QString::number(table.rows.size()).size()));
+    const int rowDigits = std::max(3, int(QString::number(records.size()).size()));
     QList<Job> jobs;
     QList<Outcome> refused;
-    QHash<QString, int> lineOfName;
-    for (qsizetype index = 0; index < table.rows.size(); ++index) {
-        const TableRow& row = table.rows.at(index);
+    QHash<QString, QString> whereOfName;
+    for (qsizetype index = 0; index < records.size(); ++index) {
+        const data::Record& record = records.at(index);
         const int number = int(index) + 1;
         const bool inShard = number % options.shards == options.shard;
-        if (row.cells.size() != table.header.size()) {
+        if (!record.problem.isEmpty()) {
             if (inShard)
-                refused.append({row.line, {},
-                                QStringLiteral("the row has %1 cells where the header names %2 "
-                                               "columns; skipped")
-                                    .arg(row.cells.size())
-                                    .arg(table.header.size())});
+                refused.append({record.where, {}, record.problem + QStringLiteral("; skipped")});
             continue;
         }
-        QHash<QString, QString> values;
-        Job job{row.line, {}, {}};
-        for (qsizetype column = 0; column < columns.size(); ++column) {
-            values.insert(columns.at(column), row.cells.at(column));
-            job.values.append({columns.at(column), row.cells.at(column)});
-        }
-        // The window's four are filled in every report, empty when the table has
-        // no column for them.
-        for (const QString& filled : kWindowFills)
-            if (!std::any_of(columns.begin(), columns.end(), [&](const QString& c) {
-                    return c.compare(filled, Qt::CaseInsensitive) == 0;
-                }))
-                job.values.append({filled, QString()});
-        const auto name = reportFileName(pattern, number, rowDigits, values, extension);
+        Job job{record.where, {}, record.data};
+        // The window's four are filled in every report, empty when the data has
+        // no text for them.
+        data::giveWindowFields(job.data);
+        const auto name = reportFileName(pattern, number, rowDigits, job.data, extension);
         if (!name) {
             if (inShard)
-                refused.append({row.line, {}, QStringLiteral("no file name can be made of it; skipped")});
+                refused.append({record.where, {}, QStringLiteral("no file name can be made of it; skipped")});
             continue;
         }
         job.name = *name;
-        if (const auto earlier = lineOfName.constFind(job.name); earlier != lineOfName.constEnd()) {
+        if (const auto earlier = whereOfName.constFind(job.name); earlier != whereOfName.constEnd()) {
             if (inShard)
-                refused.append({row.line, job.name,
-                                QStringLiteral("the row on line %1 has that name already; skipped")
-                                    .arg(*earlier)});
+                refused.append({record.where, job.name,
+                                QStringLiteral("%1 has that name already; skipped").arg(earlierOne(*earlier))});
             continue;
         }
-        lineOfName.insert(job.name, row.line);
+        whereOfName.insert(job.name, record.where);
         if (inShard)
             jobs.append(job);
     }
@@ -376,9 +327,11 @@ int runBatch(const Options& options)
         }
         tell(line);
     };
+    for (const QString& warning : std::as_const(run.warnings))
+        say(QStringLiteral("warning: ") + warning);
     int failures = 0;
     for (const Outcome& outcome : std::as_const(refused)) {
-        say(failureLine(outcome.line, outcome.name, outcome.failure));
+        say(failureLine(outcome.where, outcome.name, outcome.failure));
         ++failures;
     }
 
@@ -431,6 +384,7 @@ int runBatch(const Options& options)
         }
         const int started = int(threads.size());
 
+        const DataShape shape = run.shape();
         QElapsedTimer clock;
         clock.start();
         QElapsedTimer lastProgress;
@@ -444,16 +398,14 @@ int runBatch(const Options& options)
                         say(QStringLiteral("made %1").arg(QDir(options.outputDir).filePath(outcome.name)));
                 } else {
                     ++failures;
-                    say(failureLine(outcome.line, outcome.name, outcome.failure));
+                    say(failureLine(outcome.where, outcome.name, outcome.failure));
                 }
             }
             if (!surveyed) {
                 if (auto seen = board.takeSurvey()) {
                     surveyed = true;
-                    for (const QString& column : placeholdersNotHeld(*seen, columns))
-                        say(QStringLiteral("warning: the template holds no %1, so its column "
-                                           "fills nothing")
-                                .arg(column));
+                    for (const QString& warning : dataWarnings(*seen, shape))
+                        say(QStringLiteral("warning: ") + warning);
                 }
             }
             if (terminal && running && (!lastProgress.isValid() || lastProgress.elapsed() >= 200)) {

@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include "Batch.h"
+#include "DataSources.h"
 #include "Output.h"
 #include "OutputPlaces.h"
 #include "PlaceholderReport.h"
@@ -14,6 +15,8 @@
 #include "generate/Offices.h"
 #include "generate/ReportMaker.h"
 #include "generate/TerminationSignals.h"
+#include "data/Placeholders.h"
+#include "data/WindowFields.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -54,12 +57,52 @@ void tellStopOr(const QString& failure, const QString& stopped)
         tell(failure);
 }
 
+// The one report's data: the data file's report (or none), the fields given on
+// the command line over it, the lists linked, the four the window fills always
+// there. Says the data's warnings. Throws Failure.
+std::pair<data::ReportData, DataShape> oneReportData(const Options& options)
+{
+    std::optional<QString> project;
+    for (const data::Field& field : options.given)
+        if (field.name == QLatin1String(data::kWindowFields[0].name))
+            project = field.text;
+    RunData run = options.dataFile.isEmpty() ? commandLineData(options.given, options.lists)
+                                             : readRunData(options.dataFile, options.lists);
+    data::ReportData report = pickReport(run, options.dataFile, project);
+    for (const QString& warning : std::as_const(run.warnings))
+        tell(QStringLiteral("warning: ") + warning);
+    DataShape shape;
+    shape.whole = run.whole;
+    shape.columns = run.columns;
+    shape.add(report);
+    // The fields given on the command line are the options' (a --set the template
+    // has no place for is said as such), not the data's.
+    if (options.dataFile.isEmpty())
+        shape.fields.clear();
+    for (const data::Field& field : options.given)
+        shape.alsoGiven << field.name;
+    for (const data::Field& field : options.given)
+        report.setField(field.name, field.text);
+    data::giveWindowFields(report);
+    return {report, shape};
+}
+
 int makeOneReport(const Options& options)
 {
     const auto format = *SaveFormats::formatOfName(options.output);
+    data::ReportData report;
+    DataShape shape;
+    if (const auto problem = outputProblem(options)) {
+        tell(*problem);
+        return 1;
+    }
     try {
-        if (const auto problem = outputProblem(options))
-            throw Failure(*problem);
+        std::tie(report, shape) = oneReportData(options);
+    } catch (const Failure& failure) {
+        tellStopOr(failure.description(), QStringLiteral("no report was made"));
+        return 2;
+    }
+    try {
         const QString templatePath = templateToUse(options.templateFile);
         automation::startSpareOffices(/*oneSessionOnly=*/true);
         const QString made = WorkFolder::file(QStringLiteral("report-%1.%2")
@@ -68,21 +111,21 @@ int makeOneReport(const Options& options)
         const auto remove = qScopeGuard([&] { DeleteFileQuietly(made); });
         automation::ReportMaker maker([] { return automation::engine().createApplication(); },
                                       templatePath, paperFor(options.templateFile));
-        // The four come first, then those of --set: a --set the template has no
-        // place for is said, from the template as the report is made of it.
-        QStringList set;
-        for (const auto& value : options.values.mid(4))
-            set << value.placeholder;
-        if (!set.isEmpty()) {
+        // What the template has no place for, or the data no text for, is said from
+        // the template as the report is made of it.
+        if (!options.setFields.isEmpty() || !options.dataFile.isEmpty() || !options.lists.isEmpty()) {
             try {
-                for (const QString& placeholder : placeholdersNotHeld(maker.survey(), set))
+                const auto seen = maker.survey();
+                for (const QString& field : fieldsNotHeld(seen, options.setFields))
                     tell(QStringLiteral("warning: the template holds no %1, so --set %2 fills nothing")
-                             .arg(placeholder, placeholder.mid(1, placeholder.size() - 2)));
+                             .arg(data::bracketed(field), field));
+                for (const QString& warning : dataWarnings(seen, shape))
+                    tell(QStringLiteral("warning: ") + warning);
             } catch (const Failure&) {
                 // The report says what is wrong with the template.
             }
         }
-        maker.make(options.values, made, format);
+        maker.make(report, made, format);
         maker.finish();
         copyFileIntoPlace(made, options.output, options.overwrite);
         return 0;

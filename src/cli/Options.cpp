@@ -2,6 +2,8 @@
 
 #include "ReportNames.h"
 #include "core/Product.h"
+#include "data/Placeholders.h"
+#include "data/WindowFields.h"
 
 #include <QCommandLineParser>
 #include <QRegularExpression>
@@ -27,14 +29,15 @@ struct Option
 };
 
 // The options that choose and shape a report, in the order --help lists them.
-const Option kOptions[] = {
+// The four the window fills come between --output and --set, from data/WindowFields.h.
+const Option kOptionsBeforeFields[] = {
     {{"output", "o"}, "Make one report and write it to FILE; its extension (.doc, .docx, .odt or .pdf) chooses the format.", "FILE"},
-    {{"project"}, "The project name ([ProjectName]).", "TEXT"},
-    {{"department"}, "The department ([Department]).", "TEXT"},
-    {{"focus-area"}, "The focus area ([FocusArea]).", "TEXT"},
-    {{"product"}, "The product or process ([Product]).", "TEXT"},
+    {{"data"}, "With --output: the report's fields and lists from FILE, a JSON object or a table or workbook (.csv, .tsv, .ods, .xlsx) whose row --project picks when it holds several; the options below go over it.", "FILE"},
+};
+const Option kOptions[] = {
     {{"set"}, "Fill every [NAME] placeholder of the template with TEXT; may be given again.", "NAME=TEXT"},
-    {{"batch"}, "Make one report per row of TABLE (.csv, .tsv, .ods, .xlsx); its first row names the columns.", "TABLE"},
+    {{"list"}, "The items of the list NAME, a row each, from the table FILE (.csv, .tsv); its first column that is also a column of the reports (such as Project Name) links each item to its report. May be given again.", "NAME=FILE"},
+    {{"batch"}, "Make one report per row of TABLE (.csv, .tsv), per row of a workbook's first sheet (.ods, .xlsx; its other sheets are lists), or per object of a JSON array (.json).", "TABLE"},
     {{"output-dir"}, "Where a batch writes its reports.", "DIR"},
     {{"format"}, "The format of a batch's reports: doc, docx, odt or pdf (the default).", "FORMAT"},
     {{"name"}, "How a batch names its reports: {row} and {COLUMN} are filled in (default: {row}-{ProjectName}).", "PATTERN"},
@@ -43,16 +46,39 @@ const Option kOptions[] = {
     {{"template", "t"}, "Use FILE (.dot, .dotx, .doc, .docx, .ott, .odt, .rtf) instead of the built-in template; read-only.", "FILE"},
     {{"overwrite"}, "Replace reports that exist already."},
     {{"verbose"}, "Name each report as it is made."},
-    {{"list-placeholders"}, "List the bracketed placeholders of the template FILE and end.", "FILE"},
+    {{"list-placeholders"}, "List the bracketed placeholders of the template FILE, and its lists with the rows they repeat, and end.", "FILE"},
     {{"help", "h"}, "Show this help and end."},
     {{"version", "v"}, "Show the version and end."},
 };
 
 // The options that take one value: given twice with two values, one of them would
 // be dropped without a word.
-const char* const kSingleValued[] = {"output", "project", "department", "focus-area", "product",
-                                     "batch", "output-dir", "format", "name", "jobs", "shard",
-                                     "template", "list-placeholders"};
+// (And the four the window fills.)
+const char* const kSingleValued[] = {"output", "data", "batch", "output-dir", "format", "name",
+                                     "jobs", "shard", "template", "list-placeholders"};
+
+QString fieldHelp(const data::WindowField& field)
+{
+    return QStringLiteral("%1 ([%2]).").arg(QLatin1String(field.what), QLatin1String(field.name));
+}
+
+// Every option in the order --help lists them.
+QList<QCommandLineOption> allOptions()
+{
+    QList<QCommandLineOption> all;
+    auto add = [&](const Option& option) {
+        all << (option.value ? QCommandLineOption(option.names, QString::fromLatin1(option.help),
+                                                  QString::fromLatin1(option.value))
+                             : QCommandLineOption(option.names, QString::fromLatin1(option.help)));
+    };
+    for (const Option& option : kOptionsBeforeFields)
+        add(option);
+    for (const data::WindowField& field : data::kWindowFields)
+        all << QCommandLineOption(QLatin1String(field.option), fieldHelp(field), QStringLiteral("TEXT"));
+    for (const Option& option : kOptions)
+        add(option);
+    return all;
+}
 
 // More offices than this slow a batch down: each wants a core of its own and its
 // memory, and the machine's other work wants some too.
@@ -70,48 +96,61 @@ std::optional<int> wholeNumber(const QString& text)
     return ok ? std::optional<int>(number) : std::nullopt;
 }
 
-// What fills the four the window fills and every --set placeholder, the four
-// first. A --set of one of the four fills it as its own option would; the two at
-// once, or one placeholder set twice to different texts, is a usage error.
-QList<automation::Replacement> valuesOfOneReport(const QCommandLineParser& parser)
+// The fields given on the command line: the four the window fills, then every
+// --set. A --set of one of the four fills it as its own option would; the two at
+// once, or one field set twice to different texts, is a usage error.
+void takeGivenFields(const QCommandLineParser& parser, Options& options)
 {
-    const QList<std::pair<const char*, const char*>> fields{
-        {"project", "[ProjectName]"}, {"department", "[Department]"},
-        {"focus-area", "[FocusArea]"}, {"product", "[Product]"}};
-    QList<automation::Replacement> values;
-    QStringList givenBy; // the option that gave each value
-    for (const auto& [option, placeholder] : fields) {
-        values.append({QLatin1String(placeholder), parser.value(QLatin1String(option))});
-        givenBy << (parser.isSet(QLatin1String(option)) ? QStringLiteral("--") + QLatin1String(option)
-                                                        : QString());
+    QStringList givenBy; // the option that gave each field
+    for (const data::WindowField& field : data::kWindowFields) {
+        const QString option = QLatin1String(field.option);
+        if (parser.isSet(option)) {
+            options.given.append({QLatin1String(field.name), parser.value(option)});
+            givenBy << QStringLiteral("--") + option;
+        }
     }
     for (const QString& set : parser.values(QStringLiteral("set"))) {
         const qsizetype equals = set.indexOf(QLatin1Char('='));
         const QString name = set.left(equals);
         if (equals <= 0 || name.contains(QLatin1Char('[')) || name.contains(QLatin1Char(']')))
             throw UsageError{QStringLiteral("--set wants NAME=TEXT, not \"%1\"").arg(set)};
-        const QString placeholder =
-            windowPlaceholderNamed(name).value_or(QLatin1Char('[') + name + QLatin1Char(']'));
+        const data::WindowField* window = data::windowFieldNamed(name);
+        const QString field = window ? QString::fromLatin1(window->name) : name;
         const QString text = set.mid(equals + 1);
         const QString option = QStringLiteral("--set ") + name;
-        const auto same = std::find_if(values.begin(), values.end(), [&](const auto& value) {
-            return value.placeholder.compare(placeholder, Qt::CaseInsensitive) == 0;
+        const auto same = std::find_if(options.given.begin(), options.given.end(), [&](const data::Field& f) {
+            return f.name.compare(field, Qt::CaseInsensitive) == 0;
         });
-        if (same == values.end()) {
-            values.append({placeholder, text});
+        if (same == options.given.end()) {
+            options.given.append({field, text});
             givenBy << option;
-            continue;
-        }
-        QString& earlier = givenBy[same - values.begin()];
-        if (earlier.isEmpty()) {
-            same->text = text;
-            earlier = option;
+            if (!window)
+                options.setFields << field;
         } else if (same->text != text) {
             throw UsageError{QStringLiteral("%1 and %2 both fill %3; give it once")
-                                 .arg(earlier, option, placeholder)};
+                                 .arg(givenBy.at(same - options.given.begin()), option,
+                                      data::bracketed(field))};
         }
     }
-    return values;
+}
+
+// Every --list NAME=FILE, each list once.
+QList<ListOption> listOptions(const QCommandLineParser& parser)
+{
+    QList<ListOption> lists;
+    for (const QString& given : parser.values(QStringLiteral("list"))) {
+        const qsizetype equals = given.indexOf(QLatin1Char('='));
+        const ListOption list{given.left(equals).trimmed(), given.mid(equals + 1)};
+        if (equals <= 0 || list.name.isEmpty() || list.file.isEmpty() ||
+            list.name.contains(QLatin1Char('[')) || list.name.contains(QLatin1Char(']')) ||
+            list.name.contains(QLatin1Char('.')))
+            throw UsageError{QStringLiteral("--list wants NAME=FILE, not \"%1\"").arg(given)};
+        for (const ListOption& earlier : std::as_const(lists))
+            if (earlier.name.compare(list.name, Qt::CaseInsensitive) == 0)
+                throw UsageError{QStringLiteral("--list %1 is given more than once").arg(list.name)};
+        lists << list;
+    }
+    return lists;
 }
 
 } // namespace
@@ -120,30 +159,44 @@ QString helpText()
 {
     QString text = QStringLiteral(
         "Usage: statusmill [FILE] [Qt options]\n"
-        "       statusmill --output FILE [--project TEXT] [--department TEXT] [--focus-area TEXT]\n"
-        "                  [--product TEXT] [--set NAME=TEXT]... [--template FILE] [--overwrite]\n"
-        "       statusmill --batch TABLE --output-dir DIR [--format FORMAT] [--name PATTERN]\n"
-        "                  [--jobs N] [--shard K/N] [--template FILE] [--overwrite] [--verbose]\n"
+        "       statusmill --output FILE [--data FILE] [--project TEXT] [--department TEXT]\n"
+        "                  [--focus-area TEXT] [--product TEXT] [--set NAME=TEXT]...\n"
+        "                  [--list NAME=FILE]... [--template FILE] [--overwrite]\n"
+        "       statusmill --batch TABLE --output-dir DIR [--list NAME=FILE]...\n"
+        "                  [--format FORMAT] [--name PATTERN] [--jobs N] [--shard K/N]\n"
+        "                  [--template FILE] [--overwrite] [--verbose]\n"
         "       statusmill --list-placeholders FILE\n"
         "\n"
         "%1 makes project status reports. Without options it opens its window (on the\n"
         "template FILE, when one is given); the options make reports without a window.\n"
         "\n");
     text = text.arg(QLatin1String(kProductName));
-    for (const Option& option : kOptions) {
+    for (const QCommandLineOption& option : allOptions()) {
         QString names;
-        for (const QString& name : option.names)
+        for (const QString& name : option.names())
             names += (names.isEmpty() ? QString() : QStringLiteral(", ")) +
                      (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
-        if (option.value)
-            names += QLatin1Char(' ') + QLatin1String(option.value);
-        text += QStringLiteral("  %1\n      %2\n").arg(names, QLatin1String(option.help));
+        if (!option.valueName().isEmpty())
+            names += QLatin1Char(' ') + option.valueName();
+        text += QStringLiteral("  %1\n      %2\n").arg(names, option.description());
     }
     text += QStringLiteral(
         "\nExamples:\n"
         "  statusmill --output report.pdf --project \"Harbour Bridge\" --department Works\n"
+        "  statusmill --output report.pdf --data harbour.json --department Roads\n"
         "  statusmill --batch projects.csv --output-dir reports/ --jobs 2\n"
+        "  statusmill --batch projects.csv --list Milestones=milestones.csv --output-dir reports/\n"
+        "  statusmill --batch projects.ods --output-dir reports/\n"
         "  statusmill --list-placeholders my-template.dotx\n"
+        "\nData files:\n"
+        "  JSON: an object is one report, an array of objects a batch. A key names a field,\n"
+        "  its value text, a number, true, false or null (empty); an array of objects is a\n"
+        "  list, each object an item:\n"
+        "    {\"ProjectName\": \"Harbour Bridge\", \"Budget\": 12500,\n"
+        "     \"Milestones\": [{\"Milestone\": \"Design\", \"Owner\": \"Alice\"}]}\n"
+        "  Workbooks: the first sheet has a row per report; each other sheet is the list of\n"
+        "  its name, a row an item, its Project Name column (or another column of the first\n"
+        "  sheet) saying whose. Cells are taken as the sheet shows them.\n"
         "\nExit status: 0 when every report was made, 1 when any failed, 2 for a usage error,\n"
         "128 and the signal's number when a signal stopped it.\n"
         "Any other option is Qt's own (for example -platform or -display); see statusmill(1).\n");
@@ -155,10 +208,8 @@ Options parseOptions(const QStringList& arguments)
     QCommandLineParser parser;
     // "-style" and "-platform" are Qt's options of one dash and a word.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    for (const Option& option : kOptions)
-        parser.addOption(option.value ? QCommandLineOption(option.names, QString::fromLatin1(option.help),
-                                                           QString::fromLatin1(option.value))
-                                      : QCommandLineOption(option.names, QString::fromLatin1(option.help)));
+    for (const QCommandLineOption& option : allOptions())
+        parser.addOption(option);
     for (const char* name : kQtValueOptions)
         parser.addOption(QCommandLineOption(QLatin1String(name), QString(), QStringLiteral("value")));
     for (const char* name : kQtFlagOptions)
@@ -197,12 +248,17 @@ Options parseOptions(const QStringList& arguments)
     options.overwrite = parser.isSet(QStringLiteral("overwrite"));
     options.verbose = parser.isSet(QStringLiteral("verbose"));
 
-    for (const char* name : kSingleValued) {
-        QStringList values = parser.values(QLatin1String(name));
+    QStringList singleValued;
+    for (const char* name : kSingleValued)
+        singleValued << QLatin1String(name);
+    for (const data::WindowField& field : data::kWindowFields)
+        singleValued << QLatin1String(field.option);
+    for (const QString& name : std::as_const(singleValued)) {
+        QStringList values = parser.values(name);
         values.removeDuplicates();
         if (values.size() > 1)
             throw UsageError{QStringLiteral("--%1 is given more than once: \"%2\"")
-                                 .arg(QLatin1String(name), values.join(QStringLiteral("\", \"")))};
+                                 .arg(name, values.join(QStringLiteral("\", \"")))};
     }
 
     const bool one = parser.isSet(QStringLiteral("output"));
@@ -212,7 +268,9 @@ Options parseOptions(const QStringList& arguments)
         throw UsageError{QStringLiteral("--output, --batch and --list-placeholders do not go together")};
 
     // Each group of options belongs to one way of running, and says which.
-    const QStringList fieldOptions{"project", "department", "focus-area", "product", "set"};
+    QStringList fieldOptions{"data", "set"};
+    for (const data::WindowField& field : data::kWindowFields)
+        fieldOptions << QLatin1String(field.option);
     const QStringList batchOptions{"output-dir", "format", "name", "jobs", "shard"};
     auto refuse = [&](const QStringList& names, const QString& mode) {
         for (const QString& name : names)
@@ -223,6 +281,9 @@ Options parseOptions(const QStringList& arguments)
         refuse(fieldOptions, QStringLiteral("--output"));
     if (!batch)
         refuse(batchOptions, QStringLiteral("--batch"));
+    if (!one && !batch)
+        refuse({"list"}, QStringLiteral("--output or --batch"));
+    options.lists = listOptions(parser);
 
     if (list) {
         options.mode = Mode::ListPlaceholders;
@@ -236,7 +297,10 @@ Options parseOptions(const QStringList& arguments)
             throw UsageError{QStringLiteral("the output's name must end in .doc, .docx, .odt or .pdf, "
                                             "not \"%1\"")
                                  .arg(options.output)};
-        options.values = valuesOfOneReport(parser);
+        options.dataFile = parser.value(QStringLiteral("data"));
+        if (parser.isSet(QStringLiteral("data")) && options.dataFile.isEmpty())
+            throw UsageError{QStringLiteral("--data wants a file of the report's data, not an empty text")};
+        takeGivenFields(parser, options);
         return options;
     }
     if (batch) {

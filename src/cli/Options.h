@@ -4,7 +4,7 @@
 // window's own options (Qt's, such as -platform or -style) are known and left to
 // the window; anything else unknown is a usage error.
 
-#include "generate/Fill.h"
+#include "data/ReportData.h"
 #include "generate/SaveFormats.h"
 
 #include <QStringList>
@@ -15,16 +15,29 @@ namespace statusmill::cli {
 
 enum class Mode { Window, Help, Version, OneReport, Batch, ListPlaceholders };
 
+// A list given in a table of its own: --list Milestones=milestones.csv.
+struct ListOption
+{
+    QString name;
+    QString file;
+};
+
 struct Options
 {
     Mode mode = Mode::Window;
     QString templateFile; // empty: the built-in template
     bool overwrite = false;
     bool verbose = false;
-    // One report: where it goes, and what fills the template.
+    // One report: where it goes, and what fills the template: the data file's
+    // report, over which go the fields given by --project, --department,
+    // --focus-area, --product and --set, in that order.
     QString output;
-    QList<automation::Replacement> values;
-    // A batch.
+    QString dataFile;
+    QList<data::Field> given;
+    QStringList setFields; // those of `given` that --set gives
+    // One report or a batch: lists in tables of their own.
+    QList<ListOption> lists;
+    // A batch: its table, workbook or JSON file.
     QString table;
     QString outputDir;
     SaveFormats::Format format = SaveFormats::Format::Pdf;

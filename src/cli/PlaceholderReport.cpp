@@ -1,5 +1,8 @@
 #include "PlaceholderReport.h"
 
+#include "data/Placeholders.h"
+#include "data/WindowFields.h"
+
 #include <QMap>
 #include <QSet>
 
@@ -9,7 +12,7 @@
 namespace statusmill::cli {
 namespace {
 
-const QStringList kWindowFills{"[ProjectName]", "[Department]", "[FocusArea]", "[Product]"};
+using automation::PlaceholderSeen;
 
 int editDistance(const QString& a, const QString& b)
 {
@@ -47,25 +50,113 @@ QString storyName(automation::Story story)
     return QStringLiteral("comments");
 }
 
+QString nameOf(const PlaceholderSeen& found)
+{
+    return found.text.mid(1, found.text.size() - 2);
+}
+
+// The window's placeholder of that name, as the window writes it; nothing for others.
+std::optional<QString> windowPlaceholder(const QString& name)
+{
+    for (const data::WindowField& field : data::kWindowFields)
+        if (name.compare(QLatin1String(field.name), Qt::CaseInsensitive) == 0)
+            return data::bracketed(QLatin1String(field.name));
+    return std::nullopt;
+}
+
+bool isWindowField(const QString& name)
+{
+    return windowPlaceholder(name).has_value();
+}
+
+// Adds `name` unless it is there in some letter case.
+void addOnce(QStringList& names, const QString& name)
+{
+    if (!names.contains(name, Qt::CaseInsensitive))
+        names << name;
+}
+
+// A list the template holds: its fields, and the rows each item repeats.
+struct TemplateList
+{
+    QString name;
+    QStringList fields;
+    QList<const PlaceholderSeen*> rows; // the first placeholder of each row
+};
+
+// What a template holds: its plain fields and its lists, in order of appearance.
+struct TemplateNames
+{
+    QStringList fields;
+    QList<TemplateList> lists;
+
+    template <class Self> static auto list(Self& self, const QString& name)
+    {
+        const auto found = std::find_if(self.lists.begin(), self.lists.end(), [&](const TemplateList& l) {
+            return l.name.compare(name, Qt::CaseInsensitive) == 0;
+        });
+        return found == self.lists.end() ? nullptr : &*found;
+    }
+};
+
+TemplateNames namesOf(const QList<PlaceholderSeen>& seen)
+{
+    TemplateNames names;
+    for (const PlaceholderSeen& found : seen) {
+        const QString name = nameOf(found);
+        const auto listField = data::listFieldOf(name);
+        if (!listField) {
+            addOnce(names.fields, name);
+            continue;
+        }
+        TemplateList* list = TemplateNames::list(names, listField->list);
+        if (!list) {
+            names.lists.append({listField->list, {}, {}});
+            list = &names.lists.last();
+        }
+        addOnce(list->fields, listField->field);
+        if (std::none_of(list->rows.begin(), list->rows.end(), [&](const PlaceholderSeen* row) {
+                return row->holderNumber == found.holderNumber;
+            }))
+            list->rows << &found;
+    }
+    return names;
+}
+
+QString holderName(const PlaceholderSeen& found)
+{
+    return QStringLiteral("%1 in %2")
+        .arg(found.holder == automation::Holder::TableRow ? QStringLiteral("table row")
+                                                          : QStringLiteral("paragraph"),
+             storyName(found.story));
+}
+
+// "[A]", "[A] and [B]", "[A], [B] and [C]".
+QString joinedAnd(const QStringList& items)
+{
+    if (items.size() < 2)
+        return items.value(0);
+    return items.mid(0, items.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" and ") +
+           items.constLast();
+}
+
 } // namespace
 
-QStringList placeholdersNotHeld(const QList<automation::PlaceholderSeen>& seen,
-                                const QStringList& placeholders)
+QStringList fieldsNotHeld(const QList<PlaceholderSeen>& seen, const QStringList& fields)
 {
-    QSet<QString> held;
-    for (const auto& found : seen)
-        held.insert(found.text.toLower());
+    const QStringList held = namesOf(seen).fields;
     QStringList notHeld;
-    for (const QString& placeholder : placeholders)
-        if (!held.contains(placeholder.toLower()) && !kWindowFills.contains(placeholder, Qt::CaseInsensitive))
-            notHeld << placeholder;
+    for (const QString& field : fields)
+        if (!held.contains(field, Qt::CaseInsensitive) && !isWindowField(field))
+            notHeld << field;
     return notHeld;
 }
 
 std::optional<QString> likelyMeant(const QString& placeholder)
 {
     const QString name = placeholder.toLower();
-    for (const QString& filled : kWindowFills) {
+    for (const data::WindowField& field : data::kWindowFields) {
+        const QString filled = data::bracketed(QLatin1String(field.name));
         const int distance = editDistance(name, filled.toLower());
         if (distance > 0 && distance <= 2)
             return filled;
@@ -73,7 +164,7 @@ std::optional<QString> likelyMeant(const QString& placeholder)
     return std::nullopt;
 }
 
-QString describePlaceholders(const QString& file, const QList<automation::PlaceholderSeen>& seen)
+QString describePlaceholders(const QString& file, const QList<PlaceholderSeen>& seen)
 {
     struct Entry
     {
@@ -84,32 +175,47 @@ QString describePlaceholders(const QString& file, const QList<automation::Placeh
     QList<Entry> entries;
     QStringList warnings;
     for (const auto& found : seen) {
+        if (found.splitByFormatting)
+            warnings << QStringLiteral("%1 (%2) changes formatting inside: it is replaced whole, "
+                                       "in the formatting of its first letter")
+                            .arg(found.text, storyName(found.story));
+        if (data::listFieldOf(nameOf(found)))
+            continue;
         auto entry = std::find_if(entries.begin(), entries.end(), [&](const Entry& e) {
             return e.name.compare(found.text, Qt::CaseInsensitive) == 0;
         });
         if (entry == entries.end()) {
             // One of the four under the name the window gives it.
-            const auto filled = std::find_if(kWindowFills.begin(), kWindowFills.end(), [&](const QString& f) {
-                return f.compare(found.text, Qt::CaseInsensitive) == 0;
-            });
-            entries.append({filled != kWindowFills.end() ? *filled : found.text, 0, {}});
+            entries.append({windowPlaceholder(nameOf(found)).value_or(found.text), 0, {}});
             entry = entries.end() - 1;
         }
         ++entry->count;
         ++entry->where[storyName(found.story)];
-        if (found.splitByFormatting)
-            warnings << QStringLiteral("%1 (%2) changes formatting inside: it is replaced whole, "
-                                       "in the formatting of its first letter")
-                            .arg(found.text, storyName(found.story));
     }
     for (const Entry& entry : std::as_const(entries))
         if (const auto meant = likelyMeant(entry.name))
             warnings << QStringLiteral("%1 looks like a typo of %2, which the window fills")
                             .arg(entry.name, *meant);
+
+    const TemplateNames names = namesOf(seen);
+    // A row can be repeated for one list's items only.
+    QHash<int, QString> listOfRow;
+    for (const PlaceholderSeen& found : seen) {
+        const auto listField = data::listFieldOf(nameOf(found));
+        if (!listField)
+            continue;
+        const QString earlier = listOfRow.value(found.holderNumber);
+        if (earlier.isEmpty())
+            listOfRow.insert(found.holderNumber, listField->list);
+        else if (earlier.compare(listField->list, Qt::CaseInsensitive) != 0)
+            warnings << QStringLiteral("a %1 holds fields of two lists, %2 and %3: it is repeated "
+                                       "for the items of one list only")
+                            .arg(holderName(found), earlier, listField->list);
+    }
     warnings.removeDuplicates();
 
-    QString text = entries.isEmpty() ? QStringLiteral("%1 holds no placeholders.\n").arg(file)
-                                     : QStringLiteral("Placeholders in %1:\n").arg(file);
+    QString text = seen.isEmpty() ? QStringLiteral("%1 holds no placeholders.\n").arg(file)
+                                  : QStringLiteral("Placeholders in %1:\n").arg(file);
     qsizetype width = 0;
     for (const Entry& entry : std::as_const(entries))
         width = std::max(width, entry.name.size());
@@ -120,14 +226,21 @@ QString describePlaceholders(const QString& file, const QList<automation::Placeh
         for (const QString& story : order)
             if (entry.where.contains(story))
                 places << QStringLiteral("%1 %2").arg(story).arg(entry.where.value(story));
-        const bool filled = std::any_of(kWindowFills.begin(), kWindowFills.end(), [&](const QString& f) {
-            return f.compare(entry.name, Qt::CaseInsensitive) == 0;
-        });
         text += QStringLiteral("  %1  %2  %3%4\n")
                     .arg(entry.name.leftJustified(width))
                     .arg(entry.count, 3)
                     .arg(places.join(QStringLiteral(", ")),
-                         filled ? QStringLiteral("  (filled by the window)") : QString());
+                         isWindowField(entry.name.mid(1, entry.name.size() - 2))
+                             ? QStringLiteral("  (filled by the window)")
+                             : QString());
+    }
+    if (!names.lists.isEmpty()) {
+        text += QStringLiteral("Lists (each row repeated once per item):\n");
+        for (const TemplateList& list : names.lists) {
+            text += QStringLiteral("  %1: %2\n").arg(list.name, list.fields.join(QStringLiteral(", ")));
+            for (const PlaceholderSeen* row : list.rows)
+                text += QStringLiteral("    %1\n").arg(holderName(*row));
+        }
     }
     if (!warnings.isEmpty()) {
         text += QStringLiteral("Warnings:\n");
@@ -135,6 +248,80 @@ QString describePlaceholders(const QString& file, const QList<automation::Placeh
             text += QStringLiteral("  %1\n").arg(warning);
     }
     return text;
+}
+
+void DataShape::add(const data::ReportData& report)
+{
+    for (const data::Field& field : report.fields())
+        addOnce(fields, field.name);
+    for (const data::List& list : report.lists()) {
+        auto known = std::find_if(lists.begin(), lists.end(), [&](const ListShape& l) {
+            return l.name.compare(list.name, Qt::CaseInsensitive) == 0;
+        });
+        if (known == lists.end()) {
+            lists.append({list.name, {}});
+            known = lists.end() - 1;
+        }
+        for (const auto& item : list.items)
+            for (const data::Field& field : item)
+                addOnce(known->fields, field.name);
+    }
+}
+
+QStringList dataWarnings(const QList<PlaceholderSeen>& seen, const DataShape& shape)
+{
+    const TemplateNames names = namesOf(seen);
+    QStringList warnings;
+    for (const QString& field : shape.fields)
+        if (!isWindowField(field) && !names.fields.contains(field, Qt::CaseInsensitive))
+            warnings << (!shape.columns ? QStringLiteral("the template holds no %1, so the data's %2 "
+                                                      "fills nothing")
+                                           .arg(data::bracketed(field), field)
+                                     : QStringLiteral("the template holds no %1, so its column "
+                                                      "fills nothing")
+                                           .arg(data::bracketed(field)));
+    for (const DataShape::ListShape& list : shape.lists) {
+        const TemplateList* used = TemplateNames::list(names, list.name);
+        if (!used) {
+            warnings << QStringLiteral("the template has no row of the list %1, so its items fill "
+                                       "nothing")
+                            .arg(list.name);
+            continue;
+        }
+        for (const QString& field : list.fields)
+            if (!used->fields.contains(field, Qt::CaseInsensitive))
+                warnings << QStringLiteral("the template holds no %1, so the items' %2 fills nothing")
+                                .arg(data::bracketed(list.name + QLatin1Char('.') + field), field);
+        QStringList notGiven;
+        for (const QString& field : used->fields)
+            if (!list.fields.isEmpty() && field != QStringView(data::kItemNumberField) &&
+                !list.fields.contains(field, Qt::CaseInsensitive))
+                notGiven << data::bracketed(used->name + QLatin1Char('.') + field);
+        if (!notGiven.isEmpty())
+            warnings << QStringLiteral("the items of the list %1 give no %2, which the reports keep "
+                                       "as the template has them")
+                            .arg(list.name, joinedAnd(notGiven));
+    }
+    if (!shape.whole)
+        return warnings;
+    QStringList notGiven;
+    for (const QString& field : names.fields)
+        if (!isWindowField(field) && !shape.fields.contains(field, Qt::CaseInsensitive) &&
+            !shape.alsoGiven.contains(field, Qt::CaseInsensitive))
+            notGiven << data::bracketed(field);
+    if (!notGiven.isEmpty())
+        warnings << QStringLiteral("the data gives no text for %1, which the reports keep as the "
+                                   "template has %2")
+                        .arg(joinedAnd(notGiven),
+                             notGiven.size() == 1 ? QStringLiteral("it") : QStringLiteral("them"));
+    for (const TemplateList& list : names.lists)
+        if (std::none_of(shape.lists.begin(), shape.lists.end(), [&](const DataShape::ListShape& l) {
+                return l.name.compare(list.name, Qt::CaseInsensitive) == 0;
+            }))
+            warnings << QStringLiteral("the data has no list %1, whose rows the reports keep as the "
+                                       "template has them")
+                            .arg(list.name);
+    return warnings;
 }
 
 } // namespace statusmill::cli

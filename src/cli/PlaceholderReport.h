@@ -1,8 +1,11 @@
 #pragma once
 
 // The template check's report: which placeholders a template holds, how often and
-// where, the four the window fills marked, and warnings for what looks wrong.
+// where, the four the window fills marked, its lists and the rows they repeat, and
+// warnings for what looks wrong; and what a run's data and its template do not
+// share, for warnings.
 
+#include "data/ReportData.h"
 #include "generate/TemplateSurvey.h"
 
 #include <optional>
@@ -14,14 +17,42 @@ namespace statusmill::cli {
 // four itself (in any letter case) or anything further off.
 std::optional<QString> likelyMeant(const QString& placeholder);
 
-// Those of `placeholders` that the template, as `seen` has it, never holds (in any
-// letter case), leaving out the four the window fills: what a column or a --set
-// fills in vain, for a warning.
-QStringList placeholdersNotHeld(const QList<automation::PlaceholderSeen>& seen,
-                                const QStringList& placeholders);
+// Those of `fields` that the template, as `seen` has it, never holds as [Name] (in
+// any letter case), leaving out the four the window fills: what a --set fills in
+// vain, for a warning.
+QStringList fieldsNotHeld(const QList<automation::PlaceholderSeen>& seen, const QStringList& fields);
 
-// The listing for `file`, one line a placeholder (in letter case and order of
-// first appearance; the office matches them in any letter case), then warnings.
+// The listing for `file`: one line a placeholder (in letter case and order of
+// first appearance; the office matches them in any letter case), then the lists
+// with their fields and the rows they repeat, then warnings.
 QString describePlaceholders(const QString& file, const QList<automation::PlaceholderSeen>& seen);
+
+// What the reports of a run give, all of them together.
+struct DataShape
+{
+    struct ListShape
+    {
+        QString name;
+        QStringList fields; // those its items give
+    };
+    QStringList fields;
+    QList<ListShape> lists;
+    // Fields given otherwise (on the command line): never missing, never said.
+    QStringList alsoGiven;
+    // The data says what the reports hold, so a placeholder of the template that
+    // it never gives is worth a word (a JSON file, a workbook); a plain table's
+    // columns are only some of the report.
+    bool whole = false;
+    // Its fields are a table's columns (a table, a workbook), and said so.
+    bool columns = true;
+
+    void add(const data::ReportData& report);
+};
+
+// A line each: a field or list of the data the template never uses, and a list
+// field its items never give; with a whole data, also the template's fields and
+// lists the data never gives. The four the window fills and an item's number are
+// never named.
+QStringList dataWarnings(const QList<automation::PlaceholderSeen>& seen, const DataShape& shape);
 
 } // namespace statusmill::cli

@@ -1,45 +1,15 @@
 #include "ReportNames.h"
 
+#include "data/WindowFields.h"
+
 namespace statusmill::cli {
 namespace {
 
 constexpr qsizetype kLongestName = 200; // bytes, as UTF-8
 
-// The four placeholders the window fills, with the names a table may give them.
-struct Known
-{
-    const char* placeholder;
-    QStringList names; // compared in lower case with spaces removed
-};
-
-const Known kKnown[] = {
-    {"[ProjectName]", {"projectname"}},
-    {"[Department]", {"department"}},
-    {"[FocusArea]", {"focusarea"}},
-    {"[Product]", {"product", "product/process"}},
-};
-
-QString normalised(QString name)
-{
-    return name.remove(QLatin1Char(' ')).toLower();
-}
-
 } // namespace
 
-std::optional<QString> placeholderOfColumn(const QString& column)
-{
-    QString name = column.trimmed();
-    if (name.startsWith(QLatin1Char('[')) && name.endsWith(QLatin1Char(']')))
-        name = name.mid(1, name.size() - 2).trimmed();
-    if (name.isEmpty() || name.contains(QLatin1Char('[')) || name.contains(QLatin1Char(']')))
-        return std::nullopt;
-    for (const Known& known : kKnown)
-        if (known.names.contains(normalised(name)))
-            return QLatin1String(known.placeholder);
-    return QLatin1Char('[') + name + QLatin1Char(']');
-}
-
-std::optional<QString> patternProblem(const QString& pattern, const QStringList& known)
+std::optional<QString> patternProblem(const QString& pattern, const QStringList& fields)
 {
     for (qsizetype at = 0; at < pattern.size(); ++at) {
         const QChar c = pattern.at(at);
@@ -60,11 +30,8 @@ std::optional<QString> patternProblem(const QString& pattern, const QStringList&
             return QStringLiteral("a \"{\" without its \"}\"");
         const QString name = pattern.mid(at + 1, close - at - 1);
         if (name.compare(QLatin1String("row"), Qt::CaseInsensitive) != 0) {
-            const auto placeholder = placeholderOfColumn(name);
-            const bool found = placeholder && std::any_of(known.begin(), known.end(), [&](const QString& k) {
-                                   return k.compare(*placeholder, Qt::CaseInsensitive) == 0;
-                               });
-            if (!found)
+            const auto field = data::fieldOfColumn(name);
+            if (!field || !fields.contains(*field, Qt::CaseInsensitive))
                 return QStringLiteral("no column or placeholder is called \"%1\"").arg(name);
         }
         at = close;
@@ -82,7 +49,7 @@ struct Piece
 };
 
 QList<Piece> expandPieces(const QString& pattern, int row, int rowDigits,
-                          const QHash<QString, QString>& values)
+                          const data::ReportData& report)
 {
     QList<Piece> pieces{Piece{}};
     auto literal = [&](const QString& text) {
@@ -106,10 +73,9 @@ QList<Piece> expandPieces(const QString& pattern, int row, int rowDigits,
         const QString key = pattern.mid(at + 1, close - at - 1);
         if (key.compare(QLatin1String("row"), Qt::CaseInsensitive) == 0) {
             literal(QStringLiteral("%1").arg(row, rowDigits, 10, QLatin1Char('0')));
-        } else if (const auto placeholder = placeholderOfColumn(key)) {
-            for (auto it = values.begin(); it != values.end(); ++it)
-                if (it.key().compare(*placeholder, Qt::CaseInsensitive) == 0)
-                    pieces.append(Piece{it.value(), true});
+        } else if (const auto field = data::fieldOfColumn(key)) {
+            if (const auto text = report.field(*field))
+                pieces.append(Piece{*text, true});
         }
         at = close;
     }
@@ -238,11 +204,10 @@ std::optional<QString> safeName(QList<Piece> pieces, const QString& extension)
 
 } // namespace
 
-QString expandPattern(const QString& pattern, int row, int rowDigits,
-                      const QHash<QString, QString>& values)
+QString expandPattern(const QString& pattern, int row, int rowDigits, const data::ReportData& report)
 {
     QString name;
-    for (const Piece& piece : expandPieces(pattern, row, rowDigits, values))
+    for (const Piece& piece : expandPieces(pattern, row, rowDigits, report))
         name += piece.text;
     return name;
 }
@@ -253,19 +218,9 @@ std::optional<QString> safeFileName(const QString& name, const QString& extensio
 }
 
 std::optional<QString> reportFileName(const QString& pattern, int row, int rowDigits,
-                                      const QHash<QString, QString>& values, const QString& extension)
+                                      const data::ReportData& report, const QString& extension)
 {
-    return safeName(expandPieces(pattern, row, rowDigits, values), extension);
-}
-
-std::optional<QString> windowPlaceholderNamed(const QString& name)
-{
-    for (const Known& known : kKnown) {
-        const QLatin1String placeholder(known.placeholder);
-        if (name.compare(placeholder.sliced(1, placeholder.size() - 2), Qt::CaseInsensitive) == 0)
-            return QString(placeholder);
-    }
-    return std::nullopt;
+    return safeName(expandPieces(pattern, row, rowDigits, report), extension);
 }
 
 } // namespace statusmill::cli

@@ -52,6 +52,10 @@ struct Record
 {
     QString where;
     ReportData data;
+    // Why no report can be made of it ("the row has 2 cells where the header names
+    // 3 columns"); empty when one can. Kept in its place, so that the records
+    // after it keep their numbers.
+    QString problem;
 };
 
 // The text of an item's field, any letter case; nothing when it has none.

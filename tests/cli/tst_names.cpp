@@ -5,37 +5,31 @@
 #include "cli/Options.h"
 #include "cli/PlaceholderReport.h"
 #include "cli/ReportNames.h"
+#include "data/WindowFields.h"
 
 #include <QThread>
 #include <QtTest>
 
+using namespace statusmill;
 using namespace statusmill::cli;
+
+namespace {
+
+data::ReportData report(const QList<data::Field>& fields)
+{
+    data::ReportData made;
+    for (const data::Field& field : fields)
+        made.setField(field.name, field.text);
+    return made;
+}
+
+} // namespace
 
 class TestNames : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void columnsFillPlaceholders_data()
-    {
-        QTest::addColumn<QString>("column");
-        QTest::addColumn<QString>("placeholder"); // empty: none
-        QTest::newRow("a window label") << "Product/Process" << "[Product]";
-        QTest::newRow("a label in another case") << "focus AREA" << "[FocusArea]";
-        QTest::newRow("a placeholder's name") << "ProjectName" << "[ProjectName]";
-        QTest::newRow("a placeholder itself") << "[Department]" << "[Department]";
-        QTest::newRow("any other column") << "Budget" << "[Budget]";
-        QTest::newRow("no name") << "  " << "";
-        QTest::newRow("a bracket inside") << "a]b" << "";
-    }
-
-    void columnsFillPlaceholders()
-    {
-        QFETCH(QString, column);
-        QFETCH(QString, placeholder);
-        QCOMPARE(placeholderOfColumn(column).value_or(QString()), placeholder);
-    }
-
     void namesAreMadeSafe_data()
     {
         QTest::addColumn<QString>("name");
@@ -68,6 +62,7 @@ private slots:
         QTest::addColumn<QString>("expanded"); // or the problem, from "!"
         QTest::newRow("the default") << "{row}-{ProjectName}" << "007-Harbour";
         QTest::newRow("a column and braces") << "{{x}} {budget}" << "{x} 12";
+        QTest::newRow("a window label") << "{Project Name}" << "Harbour";
         QTest::newRow("an unknown name") << "{Cost}" << "!no column or placeholder";
         QTest::newRow("an open brace") << "{row" << "!a \"{\" without";
         QTest::newRow("a lone closing brace") << "row}" << "!a \"}\" without";
@@ -77,15 +72,14 @@ private slots:
     {
         QFETCH(QString, pattern);
         QFETCH(QString, expanded);
-        const QStringList known{"[ProjectName]", "[Budget]"};
+        const QStringList known{"ProjectName", "Budget"};
         const auto problem = patternProblem(pattern, known);
         if (expanded.startsWith(QLatin1Char('!'))) {
             QVERIFY2(problem && problem->startsWith(expanded.mid(1)), qPrintable(problem.value_or("none")));
             return;
         }
-        QVERIFY2(!problem, qPrintable(*problem));
-        QCOMPARE(expandPattern(pattern, 7, 3, {{"[ProjectName]", "Harbour"}, {"[Budget]", "12"}}),
-                 expanded);
+        QVERIFY2(!problem, qPrintable(problem.value_or(QString())));
+        QCOMPARE(expandPattern(pattern, 7, 3, report({{"ProjectName", "Harbour"}, {"Budget", "12"}})), expanded);
     }
 
     // A name too long gives up bytes of its values, never the row's number or the
@@ -112,10 +106,96 @@ private slots:
         QFETCH(QString, pattern);
         QFETCH(QString, project);
         QFETCH(QString, named);
-        const auto name = reportFileName(pattern, 7, 3, {{"[ProjectName]", project}, {"[Department]", "Works"}},
+        const auto name = reportFileName(pattern, 7, 3, report({{"ProjectName", project}, {"Department", "Works"}}),
                                          QStringLiteral(".pdf"));
         QCOMPARE(name.value_or(QString()), named + ".pdf");
         QVERIFY(name->toUtf8().size() <= 200);
+    }
+
+    // What the data and the template do not share, said once a run.
+    void dataAgainstTemplate_data()
+    {
+        QTest::addColumn<QStringList>("placeholders"); // the template's, "name@holder"
+        QTest::addColumn<QStringList>("fields");       // the data's, "List.Field" for an item's
+        QTest::addColumn<bool>("whole");
+        QTest::addColumn<QStringList>("warnings");
+        const QStringList tmpl{"ProjectName@1", "Summary@2", "Milestones.Owner@3", "Milestones.#@3", "Sponsor@4"};
+        QTest::newRow("a whole data that fits") << tmpl << QStringList{"summary", "SPONSOR", "Milestones.owner"}
+                                                << true << QStringList{};
+        QTest::newRow("what the data has and the template not")
+            << tmpl << QStringList{"Summary", "Sponsor", "Budget", "Milestones.Owner", "Milestones.Due", "Risks.ID"}
+            << true
+            << QStringList{"the template holds no [Budget], so the data's Budget fills nothing",
+                           "the template holds no [Milestones.Due], so the items' Due fills nothing",
+                           "the template has no row of the list Risks, so its items fill nothing"};
+        QTest::newRow("what the template has and the data not; the window's four and # never")
+            << tmpl << QStringList{"Department", "Milestones.Due"} << true
+            << QStringList{"the template holds no [Milestones.Due], so the items' Due fills nothing",
+                           "the items of the list Milestones give no [Milestones.Owner], which the reports keep "
+                           "as the template has them",
+                           "the data gives no text for [Summary] and [Sponsor], which the reports keep as the "
+                           "template has them"};
+        QTest::newRow("a table's columns: only what the template lacks")
+            << tmpl << QStringList{"ProjectName", "Budget"} << false
+            << QStringList{"the template holds no [Budget], so its column fills nothing"};
+        QTest::newRow("a whole data without a list the template has")
+            << tmpl << QStringList{"Summary", "Sponsor"} << true
+            << QStringList{"the data has no list Milestones, whose rows the reports keep as the template has them"};
+    }
+
+    void dataAgainstTemplate()
+    {
+        QFETCH(QStringList, placeholders);
+        QFETCH(QStringList, fields);
+        QFETCH(bool, whole);
+        QFETCH(QStringList, warnings);
+        QList<automation::PlaceholderSeen> seen;
+        for (const QString& placeholder : placeholders)
+            seen.append({'[' + placeholder.section('@', 0, 0) + ']', automation::Story::MainText, false,
+                         automation::Holder::Paragraph, placeholder.section('@', 1).toInt()});
+        data::ReportData given;
+        for (const QString& field : fields) {
+            if (!field.contains('.')) {
+                given.setField(field, "x");
+                continue;
+            }
+            const QString name = field.section('.', 0, 0);
+            data::List list = given.list(name) ? *given.list(name) : data::List{name, {{}}};
+            list.items.first().append({field.section('.', 1), "x"});
+            given.setList(list);
+        }
+        DataShape shape;
+        shape.whole = whole;
+        shape.columns = !whole;
+        shape.add(given);
+        QCOMPARE(dataWarnings(seen, shape), warnings);
+    }
+
+    // The template check lists each list with its fields and the rows it repeats,
+    // apart from the plain placeholders, and warns of a row of two lists.
+    void theCheckListsLists()
+    {
+        using automation::Holder;
+        using automation::Story;
+        const QList<automation::PlaceholderSeen> seen{
+            {"[ProjectName]", Story::HeadersAndFooters, false, Holder::Paragraph, 1},
+            {"[Milestones.Owner]", Story::MainText, false, Holder::TableRow, 2},
+            {"[Milestones.#]", Story::MainText, false, Holder::TableRow, 2},
+            {"[risks.ID]", Story::MainText, false, Holder::TableRow, 2},
+            {"[Milestones.owner]", Story::Frames, false, Holder::Paragraph, 3},
+        };
+        QCOMPARE(describePlaceholders("t.odt", seen),
+                 QStringLiteral("Placeholders in t.odt:\n"
+                                "  [ProjectName]    1  headers and footers 1  (filled by the window)\n"
+                                "Lists (each row repeated once per item):\n"
+                                "  Milestones: Owner, #\n"
+                                "    table row in main text\n"
+                                "    paragraph in shapes and frames\n"
+                                "  risks: ID\n"
+                                "    table row in main text\n"
+                                "Warnings:\n"
+                                "  a table row in main text holds fields of two lists, Milestones and risks: "
+                                "it is repeated for the items of one list only\n"));
     }
 
     void typosOfTheFour_data()
@@ -141,7 +221,8 @@ private slots:
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("expected"); // a mode, or "usage: " and part of the message
-        // "[Name]=text": the one value for [Name]; "jobs=N"; "note: " and part of a note.
+        // "Name=text": the report's text for [Name]; "jobs=N"; "note: " and part of a note;
+        // "list: NAME=FILE" the lists, in order; "data=FILE".
         QTest::addColumn<QStringList>("taken");
         const QString ceiling = QString::number(std::min(16, 2 * QThread::idealThreadCount()));
         QTest::newRow("nothing") << QStringList{} << "window" << QStringList{};
@@ -151,7 +232,7 @@ private slots:
         QTest::newRow("an unknown option") << QStringList{"--bogus"} << "usage: unknown option \"--bogus\"" << QStringList{};
         QTest::newRow("-- ends the options") << QStringList{"--", "--version"} << "window" << QStringList{};
         QTest::newRow("one report") << QStringList{"--output", "r.PDF", "--set", "A=b=c"} << "one"
-                                    << QStringList{"[A]=b=c", "[ProjectName]="};
+                                    << QStringList{"A=b=c", "ProjectName="};
         QTest::newRow("another extension") << QStringList{"--output", "r.txt"} << "usage: the output's name" << QStringList{};
         QTest::newRow("--set without a name") << QStringList{"--output", "r.pdf", "--set", "=x"} << "usage: --set wants" << QStringList{};
         QTest::newRow("a batch without a folder") << QStringList{"--batch", "t.csv"} << "usage: --batch wants --output-dir" << QStringList{};
@@ -161,7 +242,7 @@ private slots:
                                             << "usage: --project goes with --output only" << QStringList{};
         QTest::newRow("--set of one of the four fills it")
             << QStringList{"--output", "r.pdf", "--set", "projectNAME=Harbour", "--department", "Works"} << "one"
-            << QStringList{"[ProjectName]=Harbour", "[Department]=Works"};
+            << QStringList{"ProjectName=Harbour", "Department=Works"};
         QTest::newRow("--set of one of the four and its option")
             << QStringList{"--output", "r.pdf", "--project", "A", "--set", "ProjectName=B"}
             << "usage: --project and --set ProjectName both fill [ProjectName]" << QStringList{};
@@ -169,7 +250,7 @@ private slots:
             << QStringList{"--output", "r.pdf", "--set", "Name=a", "--set", "name=b"}
             << "usage: --set Name and --set name both fill" << QStringList{};
         QTest::newRow("one placeholder set twice alike")
-            << QStringList{"--output", "r.pdf", "--set", "Name=a", "--set", "Name=a"} << "one" << QStringList{"[Name]=a"};
+            << QStringList{"--output", "r.pdf", "--set", "Name=a", "--set", "Name=a"} << "one" << QStringList{"Name=a"};
         QTest::newRow("--set alone") << QStringList{"--set", "A=b"} << "usage: --set goes with --output only" << QStringList{};
         QTest::newRow("--output twice") << QStringList{"--output", "a.pdf", "-o", "b.pdf"}
                                         << "usage: --output is given more than once" << QStringList{};
@@ -181,6 +262,24 @@ private slots:
                                              << "usage: --jobs wants" << QStringList{};
         QTest::newRow("--jobs past the ceiling") << QStringList{"--batch", "t.csv", "--output-dir", "o", "--jobs", "1000"}
                                                  << "batch" << QStringList{"jobs=" + ceiling, "note: --jobs 1000"};
+        QTest::newRow("--data and a list with one report")
+            << QStringList{"--output", "r.pdf", "--data", "p.json", "--list", " Risks =r.csv", "--list", "Steps=a=b.tsv"}
+            << "one" << QStringList{"data=p.json", "list: Risks=r.csv", "list: Steps=a=b.tsv"};
+        QTest::newRow("--data for a batch") << QStringList{"--batch", "t.csv", "--output-dir", "o", "--data", "p.json"}
+                                            << "usage: --data goes with --output only" << QStringList{};
+        QTest::newRow("--list alone") << QStringList{"--list", "Risks=r.csv"}
+                                      << "usage: --list goes with --output or --batch" << QStringList{};
+        QTest::newRow("--list twice for one list")
+            << QStringList{"--batch", "t.csv", "--output-dir", "o", "--list", "Risks=a.csv", "--list", "risks=b.csv"}
+            << "usage: --list risks is given more than once" << QStringList{};
+        QTest::newRow("--list of a list field") << QStringList{"--batch", "t.csv", "--output-dir", "o", "--list", "Risks.ID=a.csv"}
+                                                << "usage: --list wants NAME=FILE" << QStringList{};
+        QTest::newRow("--list without a file") << QStringList{"--batch", "t.csv", "--output-dir", "o", "--list", "Risks="}
+                                               << "usage: --list wants NAME=FILE" << QStringList{};
+        QTest::newRow("--data twice") << QStringList{"--output", "r.pdf", "--data", "a.json", "--data", "b.json"}
+                                      << "usage: --data is given more than once" << QStringList{};
+        QTest::newRow("--data empty") << QStringList{"--output", "r.pdf", "--data", ""}
+                                      << "usage: --data wants" << QStringList{};
         QTest::newRow("a shard past an int") << QStringList{"--batch", "t.csv", "--output-dir", "o", "--shard", "99999999999/3"}
                                              << "usage: --shard wants" << QStringList{};
     }
@@ -199,13 +298,18 @@ private slots:
                     QVERIFY2(!options.notes.filter(fact.mid(6)).isEmpty(), qPrintable(options.notes.join('\n')));
                 } else if (fact.startsWith(QLatin1String("jobs="))) {
                     QCOMPARE(options.jobs, fact.mid(5).toInt());
+                } else if (fact.startsWith(QLatin1String("list: "))) {
+                    QStringList lists;
+                    for (const ListOption& list : options.lists)
+                        lists << list.name + '=' + list.file;
+                    QVERIFY2(lists.contains(fact.mid(6)), qPrintable(lists.join(", ")));
+                } else if (fact.startsWith(QLatin1String("data="))) {
+                    QCOMPARE(options.dataFile, fact.mid(5));
                 } else {
-                    const QString placeholder = fact.section(QLatin1Char('='), 0, 0);
-                    QStringList texts;
-                    for (const auto& value : options.values)
-                        if (value.placeholder.compare(placeholder, Qt::CaseInsensitive) == 0)
-                            texts << value.text;
-                    QCOMPARE(texts, QStringList{fact.section(QLatin1Char('='), 1)});
+                    data::ReportData given = report(options.given);
+                    data::giveWindowFields(given);
+                    QCOMPARE(given.field(fact.section(QLatin1Char('='), 0, 0)).value_or("(none)"),
+                             fact.section(QLatin1Char('='), 1));
                 }
             }
             if (arguments.contains(QStringLiteral("--")))

@@ -8,7 +8,7 @@
 #include <QList>
 #include <QStringList>
 
-namespace statusmill::cli {
+namespace statusmill::data {
 
 struct TableRow
 {
@@ -30,7 +30,24 @@ struct Table
 // such) or holds a NUL byte, naming its line and column.
 Table readDelimitedTable(const QString& path);
 
+// Every record of a CSV file (comma, double quote, UTF-8) as the office writes it,
+// empty ones too, nothing trimmed: record N is the sheet's row N. Throws Failure.
+QList<QStringList> readCsvRecords(const QString& path);
+
 // Whether the name is a spreadsheet's (.ods, .xlsx, .xls), which an office reads.
 bool isSpreadsheetName(const QString& path);
 
-} // namespace statusmill::cli
+// One sheet of a workbook as the office shows it: its name, and its rows down to
+// the last row and column in use, each cell's text as the sheet shows it.
+struct Sheet
+{
+    QString name;
+    QList<QStringList> rows;
+};
+
+// A sheet's rows as a table: the first row that is not empty names the columns,
+// each later row is numbered as the sheet numbers it, and a row of empty cells is
+// no row, as in a table of text.
+Table tableOfSheet(const QList<QStringList>& rows);
+
+} // namespace statusmill::data

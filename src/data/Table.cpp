@@ -8,7 +8,7 @@
 
 #include <memory>
 
-namespace statusmill::cli {
+namespace statusmill::data {
 namespace {
 
 // Larger is not a project list: a table is read into memory whole.
@@ -207,6 +207,54 @@ bool isSpreadsheetName(const QString& path)
            suffix == QLatin1String("xls");
 }
 
+QList<QStringList> readCsvRecords(const QString& path)
+{
+    struct Records
+    {
+        QList<QStringList> records;
+        QStringList cells;
+        static void cell(void* text, size_t length, void* self)
+        {
+            static_cast<Records*>(self)->cells << QString::fromUtf8(static_cast<const char*>(text),
+                                                                    qsizetype(length));
+        }
+        static void end(int, void* self)
+        {
+            auto* records = static_cast<Records*>(self);
+            records->records << std::exchange(records->cells, {});
+        }
+    } read;
+    const QByteArray text = readRegularFile(path, kLargestTable);
+    csv_parser parser;
+    // Every line break outside a record is an empty record: a row of one empty cell.
+    if (csv_init(&parser, CSV_STRICT | CSV_STRICT_FINI | CSV_REPALL_NL) != 0)
+        throw Failure(QStringLiteral("Cannot read %1: out of memory").arg(path));
+    const auto freeParser = std::unique_ptr<csv_parser, void (*)(csv_parser*)>(&parser, csv_free);
+    csv_set_space_func(&parser, [](unsigned char) { return 0; });
+    if (csv_parse(&parser, text.constData(), size_t(text.size()), Records::cell, Records::end, &read) !=
+            size_t(text.size()) ||
+        csv_fini(&parser, Records::cell, Records::end, &read) != 0)
+        throw Failure(QStringLiteral("Cannot read %1: %2")
+                          .arg(path, QString::fromLatin1(csv_strerror(csv_error(&parser)))));
+    return read.records;
+}
+
+Table tableOfSheet(const QList<QStringList>& rows)
+{
+    Table table;
+    bool headerRead = false;
+    for (qsizetype row = 0; row < rows.size(); ++row) {
+        const QStringList& cells = rows.at(row);
+        if (std::all_of(cells.begin(), cells.end(), [](const QString& cell) { return cell.isEmpty(); }))
+            continue;
+        if (!std::exchange(headerRead, true))
+            table.header = cells;
+        else
+            table.rows.append({int(row + 1), cells});
+    }
+    return table;
+}
+
 Table readDelimitedTable(const QString& path)
 {
     QByteArray text = readRegularFile(path, kLargestTable);
@@ -225,4 +273,4 @@ Table readDelimitedTable(const QString& path)
     return std::move(reading.table);
 }
 
-} // namespace statusmill::cli
+} // namespace statusmill::data

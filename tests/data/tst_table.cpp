@@ -1,12 +1,12 @@
 // Tables read as RFC 4180 has them, with the line each row starts on.
 
-#include "cli/Table.h"
+#include "data/Table.h"
 #include "support/TestFiles.h"
 
 #include <QtTest>
 
 using namespace statusmill;
-using namespace statusmill::cli;
+using namespace statusmill::data;
 
 class TestTable : public QObject
 {

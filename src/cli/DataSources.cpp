@@ -1,0 +1,132 @@
+#include "DataSources.h"
+
+#include "core/FileHelpers.h"
+#include "data/JsonData.h"
+#include "data/WindowFields.h"
+#include "generate/Offices.h"
+#include "generate/TemplateSurvey.h"
+
+#include <QFileInfo>
+
+namespace statusmill::cli {
+namespace {
+
+data::Reports readReports(const QString& file, bool& whole)
+{
+    whole = data::isJsonName(file) || data::isSpreadsheetName(file);
+    if (data::isJsonName(file))
+        return data::readJsonReports(file);
+    if (!data::isSpreadsheetName(file))
+        return data::reportsOfTable(data::readDelimitedTable(file));
+    if (!isRegularFile(file))
+        throw Failure(QStringLiteral("Cannot read %1: no such file").arg(file));
+    const auto application = automation::engine().createApplication();
+    const QList<data::Sheet> sheets = automation::readWorkbook(*application, file);
+    application->quit();
+    return data::reportsOfWorkbook(sheets, file);
+}
+
+QList<data::ListTable> readListTables(const QList<ListOption>& lists)
+{
+    QList<data::ListTable> tables;
+    for (const ListOption& list : lists) {
+        if (data::isSpreadsheetName(list.file) || data::isJsonName(list.file))
+            throw Failure(QStringLiteral("--list %1: %2 is no CSV or TSV table; a workbook's lists "
+                                         "are its sheets")
+                              .arg(list.name, list.file));
+        tables.append({list.name, list.file, data::readDelimitedTable(list.file), true});
+    }
+    return tables;
+}
+
+const QString kProjectName = QString::fromLatin1(data::kWindowFields[0].name);
+
+} // namespace
+
+DataShape RunData::shape() const
+{
+    DataShape shape;
+    shape.whole = whole;
+    shape.columns = columns;
+    for (const data::Record& record : reports.records)
+        shape.add(record.data);
+    return shape;
+}
+
+RunData readRunData(const QString& file, const QList<ListOption>& lists)
+{
+    RunData run;
+    run.reports = readReports(file, run.whole);
+    run.columns = !data::isJsonName(file);
+    QList<data::ListTable> tables = run.reports.lists;
+    tables.removeIf([&](const data::ListTable& sheet) {
+        return std::any_of(lists.begin(), lists.end(), [&](const ListOption& list) {
+            return list.name.compare(sheet.name, Qt::CaseInsensitive) == 0;
+        });
+    });
+    tables += readListTables(lists);
+    run.warnings = data::linkLists(run.reports.records, run.reports.fields, tables);
+    return run;
+}
+
+RunData commandLineData(const QList<data::Field>& given, const QList<ListOption>& lists)
+{
+    RunData run;
+    data::Record record{QStringLiteral("the command line"), {}, {}};
+    for (const data::Field& field : given) {
+        record.data.setField(field.name, field.text);
+        run.reports.fields << field.name;
+    }
+    run.reports.records << record;
+    const QList<data::ListTable> tables = readListTables(lists);
+    run.warnings = data::linkLists(run.reports.records, run.reports.fields, tables, /*sayUnlinked=*/false);
+    for (const data::ListTable& table : tables) {
+        const data::List* list = run.reports.records.constFirst().data.list(table.name);
+        if (!table.table.rows.isEmpty() && list && list->items.isEmpty())
+            run.warnings << QStringLiteral("%1: no item is this report's, so the list %2 is empty")
+                                .arg(table.where, table.name);
+    }
+    return run;
+}
+
+data::ReportData pickReport(const RunData& run, const QString& file, const std::optional<QString>& project)
+{
+    const QList<data::Record>& records = run.reports.records;
+    QList<const data::Record*> picked;
+    if (records.size() == 1) {
+        picked << &records.constFirst();
+    } else if (project) {
+        for (const data::Record& record : records)
+            if (record.data.field(kProjectName).value_or(QString()).trimmed().compare(
+                    project->trimmed(), Qt::CaseInsensitive) == 0)
+                picked << &record;
+    }
+    if (picked.isEmpty()) {
+        if (records.isEmpty())
+            throw Failure(QStringLiteral("%1 holds no report").arg(file));
+        if (!project)
+            throw Failure(QStringLiteral("%1 holds %2 reports: choose one with --project, or make "
+                                         "them all with --batch")
+                              .arg(file)
+                              .arg(records.size()));
+        throw Failure(QStringLiteral("%1 holds no report of the project \"%2\"").arg(file, *project));
+    }
+    if (picked.size() > 1) {
+        QStringList where;
+        for (const data::Record* record : std::as_const(picked))
+            where << record->where;
+        throw Failure(QStringLiteral("%1 holds %2 reports of the project \"%3\" (%4): keep one")
+                          .arg(file)
+                          .arg(picked.size())
+                          .arg(*project, where.join(QStringLiteral(", "))));
+    }
+    const data::Record& record = *picked.constFirst();
+    if (!record.problem.isEmpty())
+        throw Failure(QStringLiteral("%1: %2")
+                          .arg(record.where.startsWith(file) ? record.where
+                                                             : file + QStringLiteral(", ") + record.where,
+                               record.problem));
+    return record.data;
+}
+
+} // namespace statusmill::cli

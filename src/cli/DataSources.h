@@ -1,0 +1,41 @@
+#pragma once
+
+// What a run's reports are made of: a table (CSV, TSV), a workbook (its first
+// sheet the reports, its other sheets lists) or a JSON file, and lists given in
+// tables of their own (--list), each item linked to its report.
+
+#include "Options.h"
+#include "PlaceholderReport.h"
+#include "data/Records.h"
+
+namespace statusmill::cli {
+
+struct RunData
+{
+    data::Reports reports; // lists linked
+    // A JSON file or a workbook says what the reports hold; a table's columns are
+    // only some of it (see DataShape::whole).
+    bool whole = false;
+    bool columns = true; // a table's or a workbook's: its fields are columns
+    QStringList warnings; // items that link to no report, sheets that are no list
+    // Every field and list the records give.
+    DataShape shape() const;
+};
+
+// Reads `file` by its name (.json; .ods, .xlsx or .xls through an office of its
+// own; any other as CSV, or TSV for .tsv) and links `lists` to its reports: a
+// --list takes the place of a sheet of its name. Throws Failure.
+RunData readRunData(const QString& file, const QList<ListOption>& lists);
+
+// The one report made of the command line alone, with `lists` linked: a list
+// table's items for another report (another Project Name) are left out without a
+// word, and a list that keeps no item of its table is named. Throws Failure.
+RunData commandLineData(const QList<data::Field>& given, const QList<ListOption>& lists);
+
+// The report of `run` that one report is made of: the only one, or the one whose
+// project name is `project`. Throws Failure naming `file` when there is none, or
+// several to choose from.
+data::ReportData pickReport(const RunData& run, const QString& file,
+                            const std::optional<QString>& project);
+
+} // namespace statusmill::cli

@@ -1,0 +1,44 @@
+#pragma once
+
+// The four fields the window fills, one definition for everything that names
+// them: the window's labels, the command line's options, a table's columns.
+
+#include "ReportData.h"
+
+#include <QString>
+#include <QStringView>
+
+#include <array>
+
+namespace statusmill::data {
+
+struct WindowField
+{
+    const char* name;   // "ProjectName": it fills [ProjectName]
+    const char* label;  // "Project Name": the window's label, without its colon
+    const char* option; // "project": the command line's --project
+    const char* what;   // "The project name", for the command line's help
+};
+
+inline constexpr std::array<WindowField, 4> kWindowFields{{
+    {"ProjectName", "Project Name", "project", "The project name"},
+    {"Department", "Department", "department", "The department"},
+    {"FocusArea", "Focus Area", "focus-area", "The focus area"},
+    {"Product", "Product/Process", "product", "The product or process"},
+}};
+
+// The window's field that `name` stands for: its own name or its label, in any
+// letter case and with or without spaces ("project name", "PRODUCT/Process",
+// "focusarea"); nothing for any other name.
+const WindowField* windowFieldNamed(QStringView name);
+
+// Gives the report each of the four it does not have, empty: every report fills
+// them, so that none is left as a bracketed prompt.
+void giveWindowFields(ReportData& data);
+
+// The field a column or a data file's key fills: one of the four by its label or
+// name, "[Name]" as "Name", any other name as it is, trimmed. Nothing for a name
+// that is empty or holds a bracket inside.
+std::optional<QString> fieldOfColumn(const QString& column);
+
+} // namespace statusmill::data
