@@ -11,6 +11,8 @@ set(STATUSMILL_PROGRAM_DIR "lib/statusmill")
 set(STATUSMILL_DOC_DIR "${CMAKE_INSTALL_DATADIR}/doc/statusmill")
 
 install(TARGETS statusmill RUNTIME DESTINATION "${STATUSMILL_PROGRAM_DIR}")
+# The office side of the fill, which the program looks for beside itself.
+install(TARGETS statusmill_office LIBRARY DESTINATION "${STATUSMILL_PROGRAM_DIR}")
 install(CODE "
     file(MAKE_DIRECTORY \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}\")
     file(CREATE_LINK \"../${STATUSMILL_PROGRAM_DIR}/statusmill\"

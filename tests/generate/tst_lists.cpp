@@ -201,7 +201,7 @@ private slots:
         ReportMaker maker([] { return engine().createApplication(); }, path);
         data::ReportData data;
         data::List milestones{QStringLiteral("Milestones"), {}};
-        for (const QString& status : {"Green", "a", "RED", "Blue", "Red soon"})
+        for (const QString status : {"Green", "a", "RED", "Blue", "Red soon"})
             milestones.items.append({{QStringLiteral("Milestone"), QStringLiteral("M ") + status},
                                      {QStringLiteral("Status"), status}});
         data.setList(milestones);
