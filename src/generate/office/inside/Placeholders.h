@@ -1,10 +1,13 @@
 #pragma once
 
-// What a placeholder is, as the office side of the fill finds it: "[" and a name
-// of at most 200 characters that holds no bracket and no line break, then "]". A
-// name of two words joined by a dot, "[Milestones.Owner]" or "[Milestones.#]", is
-// a field of a list; the words are letters, digits and underscores, so that a
-// prompt such as "[e.g. the sponsor]" stays a plain placeholder.
+// What a placeholder is, as the office side of the fill finds it: the rule of
+// data/Placeholders.h, written again here because Qt has no place inside the
+// office. "[" and a name of at most 200 characters that holds no bracket and no
+// line break and at least one letter or digit, then "]". A name of two parts
+// joined by one dot, each starting with a letter and neither ending in a space
+// ("[Milestones.Owner]"; "#" may stand for the field), is a field of a list.
+// Outside ASCII, letters are told from the rest by their blocks, which the names
+// templates use agree with.
 
 #include <rtl/ustring.hxx>
 
@@ -13,8 +16,11 @@
 
 namespace statusmill::inside {
 
-// The same rule as a regular expression of the office's search.
-inline constexpr const char* kPlaceholderPattern = "\\[[^\\[\\]\\n]{1,200}\\]";
+// The same rule as a regular expression of the office's search, whose classes of
+// letters and digits are Unicode's own.
+inline constexpr const char* kPlaceholderPattern =
+    "\\[(?=[^\\[\\]\\n\\r\\v\\f\\x{85}\\x{2028}\\x{2029}]*[\\p{L}\\p{N}])"
+    "[^\\[\\]\\n\\r\\v\\f\\x{85}\\x{2028}\\x{2029}]{1,200}\\]";
 
 struct ListField
 {
