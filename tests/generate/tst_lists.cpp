@@ -222,6 +222,36 @@ private slots:
         QCOMPARE(cells, expected);
     }
 
+    // A prompt of the template, in its grey character style, reads as the report's
+    // text once filled; one the data does not give keeps the style; a placeholder
+    // of any punctuation is filled as any other.
+    void aFilledPromptReadsAsText()
+    {
+        const QString styles = QStringLiteral(
+            "</office:automatic-styles><office:styles><style:style style:name=\"Prompt\" "
+            "style:family=\"text\"><style:text-properties fo:color=\"#7f7f7f\"/></style:style>"
+            "</office:styles><office:automatic-styles>");
+        const QString path = writeTemplate(
+            QStringLiteral("prompt.fodt"),
+            flatDocument(styles, QString(),
+                         QStringLiteral("<text:p>Period: <text:span text:style-name=\"Prompt\">"
+                                        "[ReportPeriod]</text:span></text:p><text:p>Left: "
+                                        "<text:span text:style-name=\"Prompt\">[NotGiven]"
+                                        "</text:span></text:p><text:p>Health: [One-sentence "
+                                        "summary of the project’s health]</text:p>")));
+        ReportMaker maker([] { return engine().createApplication(); }, path);
+        data::ReportData data;
+        data.setField(QStringLiteral("ReportPeriod"), QStringLiteral("Week 49"));
+        data.setField(QStringLiteral("One-sentence summary of the project’s health"), QStringLiteral("Fine"));
+        const QString file = m_folder.filePath(QStringLiteral("prompt.odt"));
+        maker.make(data, file, SaveFormats::Format::Odt);
+        maker.finish();
+        const QString content = commandOutput(QStringLiteral("unzip"), {"-p", file, "content.xml"});
+        QVERIFY2(content.contains(QStringLiteral("Period: Week 49</text:p>")), qPrintable(content));
+        QVERIFY2(content.contains(QStringLiteral("text:style-name=\"Prompt\">[NotGiven]")), qPrintable(content));
+        QVERIFY2(content.contains(QStringLiteral("Health: Fine")), qPrintable(content));
+    }
+
     void aRowThatNamesTwoListsIsRefused()
     {
         const QString path = writeTemplate(

@@ -17,6 +17,7 @@
 #include "StatusKey.h"
 
 #include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/beans/XPropertyState.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/document/XUndoManagerSupplier.hpp>
 #include <com/sun/star/lang/XServiceInfo.hpp>
@@ -142,6 +143,7 @@ public:
             if (!value)
                 continue;
             range->setString(*value);
+            takeOffPrompt(where);
             ++filled;
             if (cell.is() && std::find(cells.begin(), cells.end(), cell) == cells.end())
                 cells.push_back(cell);
@@ -152,6 +154,17 @@ public:
     }
 
 private:
+    // A prompt of the template is in the character style "Prompt" (grey): what
+    // fills it reads as the report's own text.
+    static void takeOffPrompt(const Reference<css::beans::XPropertySet>& range)
+    {
+        OUString style;
+        range->getPropertyValue("CharStyleName") >>= style;
+        if (style == "Prompt")
+            Reference<css::beans::XPropertyState>(range, UNO_QUERY_THROW)
+                ->setPropertyToDefault("CharStyleName");
+    }
+
     std::optional<OUString> valueFor(const OUString& name,
                                      const Reference<css::beans::XPropertySet>& where,
                                      const Reference<css::table::XCell>& cell) const
