@@ -284,6 +284,7 @@ int runBatch(const Options& options)
         // The window's four are filled in every report, empty when the data has
         // no text for them.
         data::giveWindowFields(job.data);
+        data::giveReportDate(job.data);
         const auto name = reportFileName(pattern, number, rowDigits, job.data, extension);
         if (!name) {
             if (inShard)

@@ -84,6 +84,7 @@ std::pair<data::ReportData, DataShape> oneReportData(const Options& options)
     for (const data::Field& field : options.given)
         report.setField(field.name, field.text);
     data::giveWindowFields(report);
+    data::giveReportDate(report);
     return {report, shape};
 }
 

@@ -3,8 +3,7 @@
 #include "core/FileHelpers.h"
 #include "data/JsonData.h"
 #include "data/WindowFields.h"
-#include "generate/Offices.h"
-#include "generate/TemplateSurvey.h"
+#include "generate/DataFiles.h"
 
 #include <QFileInfo>
 
@@ -14,16 +13,7 @@ namespace {
 data::Reports readReports(const QString& file, bool& whole)
 {
     whole = data::isJsonName(file) || data::isSpreadsheetName(file);
-    if (data::isJsonName(file))
-        return data::readJsonReports(file);
-    if (!data::isSpreadsheetName(file))
-        return data::reportsOfTable(data::readDelimitedTable(file));
-    if (!isRegularFile(file))
-        throw Failure(QStringLiteral("Cannot read %1: no such file").arg(file));
-    const auto application = automation::engine().createApplication();
-    const QList<data::Sheet> sheets = automation::readWorkbook(*application, file);
-    application->quit();
-    return data::reportsOfWorkbook(sheets, file);
+    return automation::readReportFile(file);
 }
 
 QList<data::ListTable> readListTables(const QList<ListOption>& lists)
@@ -38,8 +28,6 @@ QList<data::ListTable> readListTables(const QList<ListOption>& lists)
     }
     return tables;
 }
-
-const QString kProjectName = QString::fromLatin1(data::kWindowFields[0].name);
 
 } // namespace
 
@@ -93,14 +81,8 @@ data::ReportData pickReport(const RunData& run, const QString& file, const std::
 {
     const QList<data::Record>& records = run.reports.records;
     QList<const data::Record*> picked;
-    if (records.size() == 1) {
-        picked << &records.constFirst();
-    } else if (project) {
-        for (const data::Record& record : records)
-            if (record.data.field(kProjectName).value_or(QString()).trimmed().compare(
-                    project->trimmed(), Qt::CaseInsensitive) == 0)
-                picked << &record;
-    }
+    if (records.size() == 1 || project)
+        picked = data::recordsOfProject(records, project.value_or(QString()));
     if (picked.isEmpty()) {
         if (records.isEmpty())
             throw Failure(QStringLiteral("%1 holds no report").arg(file));

@@ -1,6 +1,8 @@
 #include "Options.h"
 
 #include "ReportNames.h"
+#include "data/JsonData.h"
+#include "data/Table.h"
 #include "core/Product.h"
 #include "data/Placeholders.h"
 #include "data/WindowFields.h"
@@ -277,6 +279,10 @@ Options parseOptions(const QStringList& arguments)
             if (parser.isSet(name))
                 throw UsageError{QStringLiteral("--%1 goes with %2 only").arg(name, mode)};
     };
+    // The window takes --data too: every press fills the report from it.
+    if (!one && (batch || list))
+        refuse({"data"}, QStringLiteral("--output, or the window"));
+    fieldOptions.removeAll(QStringLiteral("data"));
     if (!one)
         refuse(fieldOptions, QStringLiteral("--output"));
     if (!batch)
@@ -349,6 +355,15 @@ Options parseOptions(const QStringList& arguments)
         return options;
     }
     refuse({"overwrite", "verbose"}, QStringLiteral("--output or --batch"));
+    options.dataFile = parser.value(QStringLiteral("data"));
+    // A data file opened with the program ("Open With" in a file manager) is the
+    // window's data, not a template.
+    if (!options.templateFile.isEmpty() && positional.size() == 1 &&
+        (data::isJsonName(options.templateFile) || data::isSpreadsheetName(options.templateFile))) {
+        if (!options.dataFile.isEmpty())
+            throw UsageError{QStringLiteral("a data file is given twice")};
+        options.dataFile = std::exchange(options.templateFile, QString());
+    }
     return options;
 }
 

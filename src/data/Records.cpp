@@ -180,4 +180,19 @@ QStringList linkLists(QList<Record>& records, const QStringList& fields,
     return warnings;
 }
 
+QList<const Record*> recordsOfProject(const QList<Record>& records, const QString& project)
+{
+    QList<const Record*> picked;
+    if (records.size() == 1) {
+        picked << &records.constFirst();
+        return picked;
+    }
+    const QString projectName = QString::fromLatin1(kWindowFields[0].name);
+    for (const Record& record : records)
+        if (record.data.field(projectName).value_or(QString()).trimmed().compare(
+                project.trimmed(), Qt::CaseInsensitive) == 0)
+            picked << &record;
+    return picked;
+}
+
 } // namespace statusmill::data

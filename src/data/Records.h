@@ -53,6 +53,10 @@ Reports reportsOfWorkbook(const QList<Sheet>& sheets, const QString& file);
 // given by name, refused. Returns warnings: each item left out (a row of too
 // few or many cells; one that links to no report, unless `sayUnlinked` is false),
 // each list left out. Throws Failure for a list refused.
+// The records of one project: the only record there is, else those whose project
+// name is `project` (trimmed, in any letter case).
+QList<const Record*> recordsOfProject(const QList<Record>& records, const QString& project);
+
 QStringList linkLists(QList<Record>& records, const QStringList& fields,
                       const QList<ListTable>& lists, bool sayUnlinked = true);
 

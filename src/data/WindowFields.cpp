@@ -1,5 +1,8 @@
 #include "WindowFields.h"
 
+#include <QLocale>
+#include <QRegularExpression>
+
 namespace statusmill::data {
 namespace {
 
@@ -25,6 +28,19 @@ void giveWindowFields(ReportData& data)
     for (const WindowField& field : kWindowFields)
         if (!data.field(QLatin1String(field.name)))
             data.setField(QLatin1String(field.name), QString());
+}
+
+QString reportDateText(QDate date)
+{
+    QString format = QLocale().dateFormat(QLocale::LongFormat);
+    format.remove(QRegularExpression(QStringLiteral("d{4}[,.]?\\s*")));
+    return QLocale().toString(date, format.trimmed());
+}
+
+void giveReportDate(ReportData& data)
+{
+    if (!data.field(QLatin1String(kReportDate)))
+        data.setField(QLatin1String(kReportDate), reportDateText(QDate::currentDate()));
 }
 
 std::optional<QString> fieldOfColumn(const QString& column)

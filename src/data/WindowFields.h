@@ -5,6 +5,7 @@
 
 #include "ReportData.h"
 
+#include <QDate>
 #include <QString>
 #include <QStringView>
 
@@ -35,6 +36,17 @@ const WindowField* windowFieldNamed(QStringView name);
 // Gives the report each of the four it does not have, empty: every report fills
 // them, so that none is left as a bracketed prompt.
 void giveWindowFields(ReportData& data);
+
+// [ReportDate]: the day a report is made, in any template, unless its data gives
+// another.
+inline constexpr const char* kReportDate = "ReportDate";
+
+// The date as a report gives it: the locale's long form, without the weekday
+// ("December 8, 2026").
+QString reportDateText(QDate date);
+
+// Gives the report its date, today's, when its data gives none.
+void giveReportDate(ReportData& data);
 
 // The field a column or a data file's key fills: one of the four by its label or
 // name, "[Name]" as "Name", any other name as it is, trimmed. Nothing for a name

@@ -2,16 +2,18 @@
 
 // The fill of a template, one piece for every way a report is made: the window's
 // press, the one report of the command line and each row of a table. It opens the
-// template and replaces each placeholder in every story, then in every shape that
-// holds text, statement by statement, through a runner of steps: the window's
-// Procedure, which reports a failed statement and goes on with the next, or
-// StrictSteps, which stops at the first failure and throws it on.
+// template and fills it, statement by statement, through a runner of steps: the
+// window's Procedure, which reports a failed statement and goes on with the next,
+// or StrictSteps, which stops at the first failure and throws it on. The window
+// without data fills its four fields placeholder by placeholder; a report from
+// data is filled in one go (fillReport).
 
 #include "Automation.h"
 #include "FillPlan.h"
 #include "core/Failure.h"
 #include "core/ObjectRef.h"
 #include "core/StopRequest.h"
+#include "data/ReportData.h"
 
 #include <QList>
 #include <QString>
@@ -66,16 +68,11 @@ std::shared_ptr<Document> openTemplate(Steps& steps, const std::unique_ptr<Appli
     return doc;
 }
 
-// Replaces every placeholder by its text, literally and in any letter case, each
-// placeholder once and no value searched again (see FillPlan.h): the stories pass
-// takes each placeholder through every story before the next placeholder; the
-// shapes pass takes every placeholder in one shape before the next shape.
+// Each replacement through every story, one after another, statement by statement.
 template <class Steps>
-void fillPlaceholders(Steps& steps, const std::shared_ptr<Document>& doc,
-                      const QList<Replacement>& replacements)
+void fillStories(Steps& steps, const std::shared_ptr<Document>& doc,
+                 const QList<Replacement>& inOrder)
 {
-    const FillPlan plan = planFill(replacements);
-    const QList<Replacement> inOrder = plan.placeholders + plan.markers;
     for (const Replacement& replacement : inOrder) {
         steps.forEach(
             118, 150, [&] { return use(doc).StoryRanges(); },
@@ -97,7 +94,14 @@ void fillPlaceholders(Steps& steps, const std::shared_ptr<Document>& doc,
                 steps.run(148, [&] { use(find).Execute(Find::kReplaceAll); });
             });
     }
+}
 
+// Every replacement in one shape before the next shape: the text of a drawing
+// shape, which the office's search of the stories does not reach.
+template <class Steps>
+void fillShapes(Steps& steps, const std::shared_ptr<Document>& doc,
+                const QList<Replacement>& inOrder)
+{
     steps.forEach(
         154, 164, [&] { return use(doc).Shapes(); },
         [&](const std::optional<std::shared_ptr<Shape>>& shape) {
@@ -110,6 +114,34 @@ void fillPlaceholders(Steps& steps, const std::shared_ptr<Document>& doc,
                         .Execute(replacement.placeholder, replacement.text, Find::kReplaceAll);
                 });
         });
+}
+
+// Replaces every placeholder by its text, literally and in any letter case, each
+// placeholder once and no value searched again (see FillPlan.h): the stories pass
+// takes each placeholder through every story before the next placeholder; the
+// shapes pass takes every placeholder in one shape before the next shape.
+template <class Steps>
+void fillPlaceholders(Steps& steps, const std::shared_ptr<Document>& doc,
+                      const QList<Replacement>& replacements)
+{
+    const FillPlan plan = planFill(replacements);
+    fillStories(steps, doc, plan.placeholders + plan.markers);
+    fillShapes(steps, doc, plan.placeholders + plan.markers);
+}
+
+// The fill of a report from its data, one for the window (when it has data), one
+// report and every row of a batch: the stories in one call made inside the office
+// (statement 118), lists and the status colours with them; then the fields in the
+// drawing shapes, which that call does not reach.
+template <class Steps>
+void fillReport(Steps& steps, const std::shared_ptr<Document>& doc, const data::ReportData& data)
+{
+    steps.run(118, [&] { use(doc).FillData(data); });
+    QList<Replacement> fields;
+    for (const data::Field& field : data.fields())
+        fields.append({QLatin1Char('[') + field.name + QLatin1Char(']'), field.text});
+    const FillPlan plan = planFill(fields);
+    fillShapes(steps, doc, plan.placeholders + plan.markers);
 }
 
 } // namespace statusmill::automation

@@ -16,20 +16,19 @@ ReportMaker::~ReportMaker()
 void ReportMaker::make(const QList<Replacement>& replacements, const QString& file,
                        SaveFormats::Format format)
 {
-    makeWith(file, format, [&](StrictSteps& steps) {
-        // One step to take back, however many replacements: the office keeps only
-        // its last hundred steps, and a fill of more would not come back whole.
-        m_document->StartCustomRecord(QStringLiteral("Report"));
-        fillPlaceholders(steps, m_document, replacements);
-        m_document->EndCustomRecord();
-    });
+    data::ReportData data;
+    for (const Replacement& replacement : replacements)
+        data.setField(replacement.placeholder.mid(1, replacement.placeholder.size() - 2),
+                      replacement.text);
+    make(data, file, format);
 }
 
 void ReportMaker::make(const data::ReportData& data, const QString& file,
                        SaveFormats::Format format)
 {
-    // One step to take back already: the office fills it whole in one call.
-    makeWith(file, format, [&](StrictSteps&) { m_document->FillData(data); });
+    // One step to take back, however much it fills: the office fills the stories
+    // in one call, as one step.
+    makeWith(file, format, [&](StrictSteps& steps) { fillReport(steps, m_document, data); });
 }
 
 void ReportMaker::makeWith(const QString& file, SaveFormats::Format format,

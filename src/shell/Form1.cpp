@@ -1,6 +1,8 @@
 #include "Form1.h"
 
 #include "Form1Layout.h"
+#include "data/Placeholders.h"
+#include "data/WindowFields.h"
 #include "core/Failure.h"
 #include "core/Procedure.h"
 #include "core/Product.h"
@@ -91,7 +93,8 @@ Form1::Form1(QWidget* parent) : QWidget(parent)
     setBackground(m_frame1, designBackground());
 
     for (int i = 0; i < kFieldCount; ++i) {
-        auto* label = new QLabel(QString::fromUtf8(form1::kLabelCaptions[i]), m_frame1);
+        auto* label = new QLabel(
+            QString::fromUtf8(data::kWindowFields[size_t(i)].label) + QLatin1Char(':'), m_frame1);
         label->setObjectName(QString::fromLatin1(form1::kLabel2[i].name));
         label->setFont(windowFont());
         label->setGeometry(widenedToFit(form1::kLabel2[i].pixels(), label));
@@ -143,7 +146,7 @@ void Form1::closeEvent(QCloseEvent* event)
 
 QString Form1::Tag(int index)
 {
-    return QString::fromLatin1(form1::kTags[index]);
+    return data::bracketed(QString::fromLatin1(data::kWindowFields[size_t(index)].name));
 }
 
 QString Form1::settingKey(int index)

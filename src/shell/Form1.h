@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/ReportData.h"
 #include "ui/Appearance.h"
 
 #include <QWidget>
@@ -59,6 +60,9 @@ public:
     // The user's template, which every press fills instead of the built-in one
     // (read-only, never changed or removed); empty for the built-in template.
     void setTemplateFile(const QString& path) { m_templateFile = path; }
+    // The file every press reads the rest of the report from (see DataFiles.h):
+    // all but the four fields, which are the window's; empty for none.
+    void setDataFile(const QString& path) { m_dataFile = path; }
     // Renders the document at `path` to the working folder's temp.bmp.
     void SaveDocAsJPG(const QString& path);
 
@@ -76,6 +80,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The data file's report of the project in the window, with the window's four.
+    data::ReportData dataOfThePress() const;
     // Lets the windows paint until the picture handed to the preview is whole.
     void showWhilePictureIsFinished();
 
@@ -90,6 +96,7 @@ private:
     bool m_storeFailureShown = false;
     bool m_shownBefore = false;
     QString m_templateFile;
+    QString m_dataFile;
     std::unique_ptr<Form2> m_form2;
 };
 

@@ -13,13 +13,17 @@
 #include "core/Random.h"
 #include "core/Threads.h"
 #include "core/WorkFolder.h"
+#include "data/Placeholders.h"
+#include "data/WindowFields.h"
 #include "generate/Automation.h"
+#include "generate/DataFiles.h"
 #include "generate/Fill.h"
 #include "generate/Snapshot.h"
 #include "preview/Form2.h"
 #include "ui/BusyInputGate.h"
 #include "ui/FixedWindow.h"
 
+#include <QDate>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QImage>
@@ -43,6 +47,13 @@ void Form1::PushButton6_Click()
     BusyInputGate gate(this);
     proc.run(102, [&] { mBusy = true; });
     proc.run(104, [&] { m_pointer.set(WindowPointer::Hourglass); });
+
+    // With a data file, the rest of the report comes from it, read anew at every
+    // press: all but the four fields, which are the window's. A file that cannot
+    // be read is reported, and the report made from the four fields alone.
+    std::optional<data::ReportData> reportData;
+    if (!m_dataFile.isEmpty())
+        proc.run(105, [&] { reportData = dataOfThePress(); });
 
     // The built-in template is written into the working folder for the run; a
     // template of the user's is opened where it is, read-only.
@@ -69,10 +80,18 @@ void Form1::PushButton6_Click()
     std::shared_ptr<Document> doc =
         openTemplate(proc, app, templatePath, builtIn ? Paper::forTheReport() : std::nullopt);
 
-    QList<Replacement> replacements;
-    for (int i = 0; i < kFieldCount; ++i)
-        replacements.append({Tag(i), Text1(i)->text()});
-    fillPlaceholders(proc, doc, replacements);
+    if (reportData) {
+        fillReport(proc, doc, *reportData);
+    } else {
+        QList<Replacement> replacements;
+        for (int i = 0; i < kFieldCount; ++i)
+            replacements.append({Tag(i), Text1(i)->text()});
+        // A template of the user's may show the report's date.
+        if (!builtIn)
+            replacements.append({data::bracketed(QLatin1String(data::kReportDate)),
+                                 data::reportDateText(QDate::currentDate())});
+        fillPlaceholders(proc, doc, replacements);
+    }
 
     QString name;
     do {
@@ -113,6 +132,15 @@ void Form1::PushButton6_Click()
         gate.drain();
         mBusy = false;
     });
+}
+
+data::ReportData Form1::dataOfThePress() const
+{
+    data::ReportData report = automation::reportOfProject(m_dataFile, Text1(0)->text());
+    for (int i = 0; i < kFieldCount; ++i)
+        report.setField(QLatin1String(data::kWindowFields[size_t(i)].name), Text1(i)->text());
+    data::giveReportDate(report);
+    return report;
 }
 
 void Form1::showWhilePictureIsFinished()

@@ -29,10 +29,7 @@ inline constexpr std::array<ControlLayout, 4> kLabel2{{
     {"Label2_3", 240, 1695, 1485, 225, 9},
 }};
 
-inline constexpr std::array<const char*, 4> kLabelCaptions{
-    "Project Name:", "Department:", "Focus Area:", "Product/Process:"};
-inline constexpr std::array<const char*, 4> kTags{"[ProjectName]", "[Department]", "[FocusArea]",
-                                                  "[Product]"};
+// The labels and the placeholders the fields fill are data::kWindowFields's.
 inline constexpr std::array<const char*, 4> kSampleTexts{
     "Brightfern Project", "Information Technology", "Software Development", "Statusmill"};
 

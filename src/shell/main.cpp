@@ -12,6 +12,7 @@ int main(int argc, char* argv[])
     if (decision.exitStatus)
         return *decision.exitStatus;
     if (decision.options.mode == statusmill::cli::Mode::Window)
-        return statusmill::runApplication(argc, argv, {}, decision.options.templateFile);
+        return statusmill::runApplication(argc, argv, {}, decision.options.templateFile,
+                                          decision.options.dataFile);
     return statusmill::cli::run(argc, argv, decision.options);
 }

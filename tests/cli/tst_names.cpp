@@ -266,7 +266,11 @@ private slots:
             << QStringList{"--output", "r.pdf", "--data", "p.json", "--list", " Risks =r.csv", "--list", "Steps=a=b.tsv"}
             << "one" << QStringList{"data=p.json", "list: Risks=r.csv", "list: Steps=a=b.tsv"};
         QTest::newRow("--data for a batch") << QStringList{"--batch", "t.csv", "--output-dir", "o", "--data", "p.json"}
-                                            << "usage: --data goes with --output only" << QStringList{};
+                                            << "usage: --data goes with --output, or the window" << QStringList{};
+        QTest::newRow("--data for the window") << QStringList{"--data", "p.json"} << "window"
+                                               << QStringList{"data=p.json"};
+        QTest::newRow("a data file opened with the program")
+            << QStringList{"tracker.ods"} << "window" << QStringList{"data=tracker.ods"};
         QTest::newRow("--list alone") << QStringList{"--list", "Risks=r.csv"}
                                       << "usage: --list goes with --output or --batch" << QStringList{};
         QTest::newRow("--list twice for one list")

@@ -5,6 +5,8 @@
 #include "core/WorkFolder.h"
 #include "generate/Automation.h"
 #include "generate/ClipboardPicture.h"
+#include "data/Placeholders.h"
+#include "data/WindowFields.h"
 #include "shell/Form1Layout.h"
 #include "generate/TemplateResource.h"
 #include "support/OfficeProbes.h"
@@ -55,8 +57,8 @@ private:
 QStringList tags()
 {
     QStringList list;
-    for (const char* tag : form1::kTags)
-        list << QString::fromLatin1(tag);
+    for (const data::WindowField& field : data::kWindowFields)
+        list << data::bracketed(QString::fromLatin1(field.name));
     return list;
 }
 
@@ -108,9 +110,9 @@ private slots:
 
         qsizetype previous = body.indexOf(QStringLiteral("Project Status Report"));
         QVERIFY2(previous >= 0, qPrintable(body.left(400)));
-        for (std::size_t field = 0; field < form1::kTags.size(); ++field) {
-            const QString tag = QString::fromLatin1(form1::kTags[field]);
-            const QString label = QString::fromLatin1(form1::kLabelCaptions[field]);
+        for (const data::WindowField& field : data::kWindowFields) {
+            const QString tag = data::bracketed(QString::fromLatin1(field.name));
+            const QString label = QString::fromLatin1(field.label) + QLatin1Char(':');
             QVERIFY2(all.count(tag, Qt::CaseInsensitive) == 1, qPrintable(tag));
             // The label's cell comes right before the field's cell.
             const qsizetype at = body.indexOf(label + QLatin1Char('\n') + tag);

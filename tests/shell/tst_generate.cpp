@@ -1,3 +1,4 @@
+#include "data/WindowFields.h"
 #include "core/FileHelpers.h"
 #include "core/Procedure.h"
 #include "core/Random.h"
@@ -26,6 +27,7 @@
 #include <QScopeGuard>
 
 #include <QtTest>
+#include <QDate>
 
 using namespace statusmill;
 
@@ -83,6 +85,61 @@ private slots:
             form.existingForm2()->PushButton1()->click(); // "< Back"
         }
         QCOMPARE(testing::readFile(mine), before);
+    }
+
+    // A window started with a data file reads it anew at every press: the rest of
+    // the report from it, the project the window names, the four fields the
+    // window's. A file that cannot be read is said, and the report made of the
+    // four fields. A template of the user's shows the report's date.
+    void pressesFillTheRestFromTheDataFile()
+    {
+        const QString mine = m_run.filePath(QStringLiteral("mine.fodt"));
+        QVERIFY(testing::writeFile(
+            mine, testing::flatDocument(
+                      {}, {},
+                      testing::paragraphs({"Mine: [ProjectName] [Product], [ReportPeriod]",
+                                           "Step: [NextSteps.Action]", "Made [ReportDate]"}))));
+        const QString json = m_run.filePath(QStringLiteral("project.json"));
+        const auto writeData = [&](const char* period, const char* steps) {
+            QVERIFY(testing::writeFile(
+                json, QByteArray("[{\"ProjectName\": \"Other\", \"ReportPeriod\": \"never\"},"
+                                 " {\"ProjectName\": \"Harbour\", \"Product\": \"not the window's\","
+                                 " \"ReportPeriod\": \"") +
+                          period + "\", \"NextSteps\": [" + steps + "]}]"));
+        };
+        Form1 form;
+        form.setTemplateFile(mine);
+        form.setDataFile(json);
+        form.show();
+        fill(form, {"Harbour", "B", "C", "Deck"});
+        const QString today = data::reportDateText(QDate::currentDate());
+        struct Press
+        {
+            const char* period;
+            const char* steps;
+            QString expected;
+        };
+        const QList<Press> presses{
+            {"Week 49", "{\"Action\": \"Pour\"}, {\"Action\": \"Cure\"}",
+             "Mine: Harbour Deck, Week 49\nStep: Pour\nStep: Cure\nMade " + today},
+            {"Week 50", "", "Mine: Harbour Deck, Week 50\nMade " + today},
+        };
+        for (const Press& press : presses) {
+            writeData(press.period, press.steps);
+            form.PushButton6()->click();
+            QVERIFY2(Dialogs::shown().isEmpty(), qPrintable(Dialogs::shown().value(0).text));
+            QCOMPARE(testing::savedDocumentText(form.existingForm2()->wordFile()).trimmed(), press.expected);
+            form.existingForm2()->PushButton1()->click(); // "< Back"
+        }
+
+        QVERIFY(testing::writeFile(json, QByteArray("[{\"ProjectName\": ")));
+        form.PushButton6()->click();
+        QCOMPARE(Dialogs::shown().size(), 1);
+        QVERIFY2(Dialogs::shown().value(0).text.contains(json) &&
+                     Dialogs::shown().value(0).text.contains(QStringLiteral("line 1")),
+                 qPrintable(Dialogs::shown().value(0).text));
+        QCOMPARE(testing::savedDocumentText(form.existingForm2()->wordFile()).trimmed(),
+                 "Mine: Harbour Deck, [ReportPeriod]\nStep: [NextSteps.Action]\nMade " + today);
     }
 
     // The whole run with the real office: the report is made, shown, and cleaned up after.

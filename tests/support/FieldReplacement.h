@@ -2,6 +2,8 @@
 
 // The fill as the generation run makes it, for the four fields in index order.
 
+#include "data/Placeholders.h"
+#include "data/WindowFields.h"
 #include "generate/Fill.h"
 
 #include <QStringList>
@@ -10,8 +12,12 @@ namespace statusmill::testing {
 
 inline const QStringList& placeholders()
 {
-    static const QStringList tags{QStringLiteral("[ProjectName]"), QStringLiteral("[Department]"),
-                                  QStringLiteral("[FocusArea]"), QStringLiteral("[Product]")};
+    static const QStringList tags = [] {
+        QStringList list;
+        for (const data::WindowField& field : data::kWindowFields)
+            list << data::bracketed(QString::fromLatin1(field.name));
+        return list;
+    }();
     return tags;
 }
 

@@ -24,14 +24,21 @@
 #include <com/sun/star/table/XCell.hpp>
 #include <com/sun/star/task/XJob.hpp>
 #include <com/sun/star/lang/IllegalArgumentException.hpp>
+#include <com/sun/star/container/XEnumeration.hpp>
+#include <com/sun/star/container/XEnumerationAccess.hpp>
+#include <com/sun/star/text/XTextFieldsSupplier.hpp>
 #include <com/sun/star/text/XTextRange.hpp>
+#include <rtl/ustrbuf.hxx>
 #include <com/sun/star/text/XTextRangeCompare.hpp>
 #include <com/sun/star/uno/XComponentContext.hpp>
 #include <com/sun/star/util/XSearchable.hpp>
+#include <com/sun/star/i18n/CharacterClassification.hpp>
+#include <com/sun/star/lang/Locale.hpp>
 #include <cppuhelper/implbase2.hxx>
 #include <cppuhelper/supportsservice.hxx>
 
 #include <algorithm>
+#include <map>
 
 namespace statusmill::inside {
 namespace {
@@ -43,15 +50,41 @@ using css::uno::UNO_QUERY;
 using css::uno::UNO_QUERY_THROW;
 using rtl::OUString;
 
-std::optional<OUString> valueIn(const Sequence<css::beans::NamedValue>& values, const OUString& name)
+// Names in any letter case, as the rest of the program compares them: folded to
+// lower case by the office's own rules for every script.
+class Names
 {
-    for (const auto& value : values)
-        if (value.Name.equalsIgnoreAsciiCase(name)) {
-            OUString text;
-            value.Value >>= text;
-            return text;
-        }
-    return std::nullopt;
+public:
+    explicit Names(const Reference<css::uno::XComponentContext>& context)
+        : m_classes(css::i18n::CharacterClassification::create(context))
+    {}
+    OUString key(const OUString& name) const
+    {
+        return m_classes->toLower(name, 0, name.getLength(), css::lang::Locale());
+    }
+
+private:
+    Reference<css::i18n::XCharacterClassification> m_classes;
+};
+
+// Texts by their names' keys.
+using Values = std::map<OUString, OUString>;
+
+Values valuesOf(const Names& names, const Sequence<css::beans::NamedValue>& given)
+{
+    Values values;
+    for (const auto& value : given) {
+        OUString text;
+        value.Value >>= text;
+        values.emplace(names.key(value.Name), text);
+    }
+    return values;
+}
+
+std::optional<OUString> valueIn(const Values& values, const OUString& key)
+{
+    const auto found = values.find(key);
+    return found == values.end() ? std::nullopt : std::optional<OUString>(found->second);
 }
 
 std::vector<ListData> listsOf(const Sequence<css::beans::NamedValue>& lists)
@@ -115,9 +148,17 @@ private:
 class Filler
 {
 public:
-    Filler(Sequence<css::beans::NamedValue> fields, std::vector<ListData> lists)
-        : m_fields(std::move(fields)), m_lists(std::move(lists))
-    {}
+    Filler(const Names& names, const Sequence<css::beans::NamedValue>& fields,
+           std::vector<ListData> lists)
+        : m_names(names), m_fields(valuesOf(names, fields)), m_lists(std::move(lists))
+    {
+        for (const ListData& list : m_lists) {
+            std::vector<Values> items;
+            for (const auto& item : list.items)
+                items.push_back(valuesOf(names, item));
+            m_items.emplace(names.key(list.name), std::move(items));
+        }
+    }
 
     sal_Int32 fill(const Reference<css::frame::XModel>& document)
     {
@@ -150,10 +191,43 @@ public:
         }
         for (const auto& cell : cells)
             key.colour(cell);
-        return filled;
+        return filled + fillComments(document);
     }
 
 private:
+    // The office's search does not reach comments: each is rewritten whole, as
+    // plain text, where it holds a field the data gives.
+    sal_Int32 fillComments(const Reference<css::frame::XModel>& document) const
+    {
+        sal_Int32 filled = 0;
+        const auto fields = Reference<css::text::XTextFieldsSupplier>(document, UNO_QUERY_THROW)
+                                ->getTextFields()
+                                ->createEnumeration();
+        while (fields->hasMoreElements()) {
+            Reference<css::lang::XServiceInfo> field(fields->nextElement(), UNO_QUERY);
+            if (!field.is() || !field->supportsService("com.sun.star.text.TextField.Annotation"))
+                continue;
+            Reference<css::beans::XPropertySet> comment(field, UNO_QUERY_THROW);
+            OUString content;
+            comment->getPropertyValue("Content") >>= content;
+            rtl::OUStringBuffer rewritten;
+            sal_Int32 copied = 0;
+            for (const Found& found : placeholdersIn(content)) {
+                const auto value = listFieldOf(found.name) ? std::nullopt
+                                                           : valueIn(m_fields, m_names.key(found.name));
+                if (!value)
+                    continue;
+                rewritten.append(content.copy(copied, found.start - copied)).append(*value);
+                copied = found.start + found.length;
+                ++filled;
+            }
+            if (copied > 0)
+                comment->setPropertyValue(
+                    "Content", Any(rewritten.append(content.copy(copied)).makeStringAndClear()));
+        }
+        return filled;
+    }
+
     // A prompt of the template is in the character style "Prompt" (grey): what
     // fills it reads as the report's own text.
     static void takeOffPrompt(const Reference<css::beans::XPropertySet>& range)
@@ -171,16 +245,17 @@ private:
     {
         const auto field = listFieldOf(name);
         if (!field)
-            return valueIn(m_fields, name);
+            return valueIn(m_fields, m_names.key(name));
+        const OUString list = m_names.key(field->list);
         for (const ListRegion& region : m_regions) {
-            if (!region.list->name.equalsIgnoreAsciiCase(field->list))
+            if (m_names.key(region.list->name) != list)
                 continue;
             const auto item = itemAt(region, where, cell);
             if (!item)
                 continue;
             if (field->field == "#")
                 return OUString::number(*item + 1);
-            return valueIn(region.list->items[*item], field->field).value_or(OUString());
+            return valueIn(m_items.at(list)[*item], m_names.key(field->field)).value_or(OUString());
         }
         return std::nullopt;
     }
@@ -220,14 +295,19 @@ private:
         return std::nullopt;
     }
 
-    Sequence<css::beans::NamedValue> m_fields;
+    const Names& m_names;
+    Values m_fields;
     std::vector<ListData> m_lists;
+    // Each list's items' values, by the list's key.
+    std::map<OUString, std::vector<Values>> m_items;
     std::vector<ListRegion> m_regions;
 };
 
 class ReportFill : public cppu::WeakImplHelper2<css::task::XJob, css::lang::XServiceInfo>
 {
 public:
+    explicit ReportFill(const Reference<css::uno::XComponentContext>& context) : m_names(context) {}
+
     Any SAL_CALL execute(const Sequence<css::beans::NamedValue>& arguments) override
     {
         Reference<css::frame::XModel> document;
@@ -247,7 +327,7 @@ public:
         if (!document.is())
             throw css::lang::IllegalArgumentException("No document to fill.", nullptr, 0);
         const UndoRecord undo(document, record);
-        Filler filler(fields, listsOf(lists));
+        Filler filler(m_names, fields, listsOf(lists));
         Sequence<css::beans::NamedValue> answer(1);
         answer.getArray()[0] = css::beans::NamedValue("Filled", Any(filler.fill(document)));
         return Any(answer);
@@ -264,6 +344,9 @@ public:
         names.getArray()[0] = "org.statusmill.ReportFill";
         return names;
     }
+
+private:
+    Names m_names;
 };
 
 } // namespace
@@ -271,8 +354,8 @@ public:
 
 extern "C" SAL_DLLPUBLIC_EXPORT ::com::sun::star::uno::XInterface*
 org_statusmill_comp_ReportFill_get_implementation(
-    ::com::sun::star::uno::XComponentContext*,
+    ::com::sun::star::uno::XComponentContext* context,
     ::com::sun::star::uno::Sequence<::com::sun::star::uno::Any> const&)
 {
-    return cppu::acquire(new statusmill::inside::ReportFill);
+    return cppu::acquire(new statusmill::inside::ReportFill(context));
 }

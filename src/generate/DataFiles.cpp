@@ -1,0 +1,44 @@
+#include "DataFiles.h"
+
+#include "Automation.h"
+#include "TemplateSurvey.h"
+#include "core/Failure.h"
+#include "core/FileHelpers.h"
+#include "data/JsonData.h"
+#include "data/Table.h"
+
+namespace statusmill::automation {
+
+data::Reports readReportFile(const QString& file)
+{
+    if (data::isJsonName(file))
+        return data::readJsonReports(file);
+    if (!data::isSpreadsheetName(file))
+        return data::reportsOfTable(data::readDelimitedTable(file));
+    if (!isRegularFile(file))
+        throw Failure(QStringLiteral("Cannot read %1: no such file").arg(file));
+    const auto application = engine().createApplication();
+    const QList<data::Sheet> sheets = readWorkbook(*application, file);
+    application->quit();
+    return data::reportsOfWorkbook(sheets, file);
+}
+
+data::ReportData reportOfProject(const QString& file, const QString& project)
+{
+    data::Reports reports = readReportFile(file);
+    data::linkLists(reports.records, reports.fields, reports.lists, /*sayUnlinked=*/false);
+    const QList<const data::Record*> picked = data::recordsOfProject(reports.records, project);
+    if (picked.isEmpty())
+        throw Failure(QStringLiteral("%1 holds no report of the project \"%2\"").arg(file, project));
+    if (picked.size() > 1)
+        throw Failure(QStringLiteral("%1 holds %2 reports of the project \"%3\"")
+                          .arg(file)
+                          .arg(picked.size())
+                          .arg(project));
+    const data::Record& record = *picked.constFirst();
+    if (!record.problem.isEmpty())
+        throw Failure(QStringLiteral("%1, %2: %3").arg(file, record.where, record.problem));
+    return record.data;
+}
+
+} // namespace statusmill::automation
