@@ -70,8 +70,8 @@ inline long residentKilobytes(pid_t pid)
     return -1;
 }
 
-// The soffice.bin processes this process started that still run.
-inline QList<pid_t> officeChildren()
+// The soffice.bin processes `parent` started that still run.
+inline QList<pid_t> officesOf(pid_t parent)
 {
     QList<pid_t> found;
     for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
@@ -84,10 +84,16 @@ inline QList<pid_t> officeChildren()
         const qsizetype close = line.lastIndexOf(')');
         const QList<QByteArray> rest = line.mid(close + 2).split(' ');
         if (line.contains("(soffice.bin)") && rest.size() > 1 && rest[0] != "Z" &&
-            rest[1].toInt() == ::getpid())
+            rest[1].toInt() == parent)
             found << pid;
     }
     return found;
+}
+
+// The soffice.bin processes this process started that still run.
+inline QList<pid_t> officeChildren()
+{
+    return officesOf(::getpid());
 }
 
 // One-shot `soffice --headless --convert-to doc` of `source`, with a profile of its own.
@@ -102,6 +108,46 @@ inline void oneShotConversion(const QString& source, const QString& outputFolder
                   QStringLiteral("--headless"), QStringLiteral("--convert-to"),
                   QStringLiteral("doc"), QStringLiteral("--outdir"), outputFolder, source});
     office.waitForFinished(120000);
+}
+
+// The resident memory of a run of the program and of each office it started.
+inline QString memoryOf(pid_t pid)
+{
+    QStringList parts{QStringLiteral("statusmill %1").arg(residentKilobytes(pid) / 1024)};
+    for (pid_t office : officesOf(pid))
+        parts << QStringLiteral("office %1").arg(residentKilobytes(office) / 1024);
+    return parts.join(QStringLiteral(", ")) + QStringLiteral(" MB");
+}
+
+// Follows a batch run with --verbose to its end: when each report was made, in
+// milliseconds from the start; `everyHundred` is told the count at each hundred.
+inline std::vector<double> followBatch(QProcess& batch, const std::function<void(size_t)>& everyHundred)
+{
+    batch.setReadChannel(QProcess::StandardError);
+    QElapsedTimer clock;
+    clock.start();
+    std::vector<double> madeAt;
+    while (batch.state() == QProcess::Running || batch.canReadLine()) {
+        if (!batch.canReadLine() && !batch.waitForReadyRead(1000))
+            continue;
+        while (batch.canReadLine()) {
+            if (!batch.readLine().contains(" made "))
+                continue;
+            madeAt.push_back(double(clock.nsecsElapsed()) / 1e6);
+            if (madeAt.size() % 100 == 0)
+                everyHundred(madeAt.size());
+        }
+    }
+    return madeAt;
+}
+
+// The median time between reports `from` to `to` of a batch followed.
+inline double medianGapMs(const std::vector<double>& madeAt, size_t from, size_t to)
+{
+    std::vector<double> gaps;
+    for (size_t i = from + 1; i < to && i < madeAt.size(); ++i)
+        gaps.push_back(madeAt[i] - madeAt[i - 1]);
+    return gaps.empty() ? 0.0 : median(gaps);
 }
 
 } // namespace statusmill::bench

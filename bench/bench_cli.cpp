@@ -129,22 +129,6 @@ double peerMs(const QString& folder, int rows, int jobs)
     return ms;
 }
 
-// RSS of the process and its office children, in MB.
-QString memoryOf(pid_t pid)
-{
-    QStringList parts{QStringLiteral("statusmill %1").arg(bench::residentKilobytes(pid) / 1024)};
-    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray line = stat.readAll();
-        const QList<QByteArray> rest = line.mid(line.lastIndexOf(')') + 2).split(' ');
-        if (line.contains("(soffice.bin)") && rest.size() > 1 && rest[1].toInt() == pid)
-            parts << QStringLiteral("office %1").arg(bench::residentKilobytes(entry.toInt()) / 1024);
-    }
-    return parts.join(QStringLiteral(", ")) + QStringLiteral(" MB");
-}
-
 void longRun(const QString& folder)
 {
     constexpr int kRows = 1000;
@@ -153,30 +137,12 @@ void longRun(const QString& folder)
     batch.setWorkingDirectory(folder);
     batch.start(kProgram, {"--batch", "long.csv", "--output-dir", "long", "--jobs", "2", "--verbose"});
     batch.waitForStarted();
-    batch.setReadChannel(QProcess::StandardError);
-    QElapsedTimer clock;
-    clock.start();
-    std::vector<double> madeAt;
-    while (batch.state() == QProcess::Running || batch.canReadLine()) {
-        if (!batch.canReadLine() && !batch.waitForReadyRead(1000))
-            continue;
-        while (batch.canReadLine()) {
-            if (!batch.readLine().contains(" made "))
-                continue;
-            madeAt.push_back(double(clock.nsecsElapsed()) / 1e6);
-            if (madeAt.size() % 100 == 0)
-                std::printf("  after %4zu reports: %s\n", madeAt.size(),
-                            qPrintable(memoryOf(pid_t(batch.processId()))));
-        }
+    const std::vector<double> madeAt = bench::followBatch(batch, [&](size_t made) {
+        std::printf("  after %4zu reports: %s\n", made, qPrintable(bench::memoryOf(pid_t(batch.processId()))));
         std::fflush(stdout);
-    }
-    auto perReport = [&](size_t from, size_t to) {
-        std::vector<double> gaps;
-        for (size_t i = from + 1; i < to && i < madeAt.size(); ++i)
-            gaps.push_back(madeAt[i] - madeAt[i - 1]);
-        return gaps.empty() ? 0.0 : bench::median(gaps);
-    };
-    const double first = perReport(0, 100), last = perReport(madeAt.size() - 100, madeAt.size());
+    });
+    const double first = bench::medianGapMs(madeAt, 0, 100);
+    const double last = madeAt.size() >= 100 ? bench::medianGapMs(madeAt, madeAt.size() - 100, madeAt.size()) : 0.0;
     std::printf("1,000 rows: %zu made in %.1f s; median between reports, first hundred %.1f ms, "
                 "last hundred %.1f ms = %.2f x (target <= 1.1 x)\n",
                 madeAt.size(), madeAt.empty() ? 0.0 : madeAt.back() / 1000, first, last,
