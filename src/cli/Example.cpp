@@ -24,8 +24,10 @@ int writeExample(const Options& options)
     // All are looked at before any is written: an example of which a part is the
     // user's edited file and a part new would not fill the template whole.
     QStringList refusals;
+    bool someWrittenOver = false;
     for (const char* name : kExampleFiles) {
         const QString target = folder.filePath(QLatin1String(name));
+        someWrittenOver = someWrittenOver || isRegularFile(target);
         if (const auto reason = reasonNotToSaveOver(target))
             refusals << QStringLiteral("%1 cannot be written: %2").arg(target, *reason);
         else if (const auto taken = targetTaken(target, options.overwrite))
@@ -37,7 +39,9 @@ int writeExample(const Options& options)
         tell(QStringLiteral("no file of the example was written"));
         return 1;
     }
-    if (const auto why = folderTakesNoNewFile(folder.path())) {
+    // Files there already may be written over where they stand; the others find
+    // out one by one.
+    if (const auto why = folderTakesNoNewFile(folder.path()); why && !someWrittenOver) {
         tell(QStringLiteral("the folder %1 takes no new file: %2").arg(options.exampleDir, *why));
         return 2;
     }
