@@ -351,7 +351,7 @@ int runBatch(const Options& options)
         const std::optional<QSizeF> paper = paperFor(options.templateFile);
         automation::OwnOffices offices;
         try {
-            templatePath = templateToUse(options.templateFile);
+            templatePath = templateToUse(options);
             offices = automation::prepareOwnOffices();
         } catch (const Failure& failure) {
             tell(failure.description());

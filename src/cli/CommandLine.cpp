@@ -2,6 +2,7 @@
 
 #include "Batch.h"
 #include "DataSources.h"
+#include "Example.h"
 #include "Output.h"
 #include "OutputPlaces.h"
 #include "PlaceholderReport.h"
@@ -104,7 +105,7 @@ int makeOneReport(const Options& options)
         return 2;
     }
     try {
-        const QString templatePath = templateToUse(options.templateFile);
+        const QString templatePath = templateToUse(options);
         automation::startSpareOffices(/*oneSessionOnly=*/true);
         const QString made = WorkFolder::file(QStringLiteral("report-%1.%2")
                                                   .arg(Random::uniqueSuffix(),
@@ -231,6 +232,9 @@ int run(int argc, char* argv[], const Options& options)
             break;
         case Mode::ListPlaceholders:
             status = listPlaceholders(options);
+            break;
+        case Mode::Example:
+            status = writeExample(options);
             break;
         default:
             break;

@@ -46,9 +46,10 @@ const Option kOptions[] = {
     {{"jobs", "j"}, "How many offices work side by side (default: one for each core, at most 4; never more than twice the cores, or 16).", "N"},
     {{"shard"}, "Make only the rows whose number modulo N is K, so machines can share a table.", "K/N"},
     {{"template", "t"}, "Use FILE (.dot, .dotx, .doc, .docx, .ott, .odt, .rtf) instead of the built-in template; read-only.", "FILE"},
-    {{"overwrite"}, "Replace reports that exist already."},
+    {{"overwrite"}, "Replace reports (or the example's files) that exist already."},
     {{"verbose"}, "Name each report as it is made."},
     {{"list-placeholders"}, "List the bracketed placeholders of the template FILE, and its lists with the rows they repeat, and end.", "FILE"},
+    {{"example"}, "Write into DIR the built-in template with every spot named (report-template.ott, report-template.dotx), a project file (project.json) and a tracker workbook of three projects (tracker.ods, tracker.xlsx) that fill all of it, and end.", "DIR"},
     {{"help", "h"}, "Show this help and end."},
     {{"version", "v"}, "Show the version and end."},
 };
@@ -57,7 +58,8 @@ const Option kOptions[] = {
 // be dropped without a word.
 // (And the four the window fills.)
 const char* const kSingleValued[] = {"output", "data", "batch", "output-dir", "format", "name",
-                                     "jobs", "shard", "template", "list-placeholders"};
+                                     "jobs", "shard", "template", "list-placeholders",
+                                     "example"};
 
 QString fieldHelp(const data::WindowField& field)
 {
@@ -168,6 +170,7 @@ QString helpText()
         "                  [--format FORMAT] [--name PATTERN] [--jobs N] [--shard K/N]\n"
         "                  [--template FILE] [--overwrite] [--verbose]\n"
         "       statusmill --list-placeholders FILE\n"
+        "       statusmill --example DIR [--overwrite]\n"
         "\n"
         "%1 makes project status reports. Without options it opens its window (on the\n"
         "template FILE, when one is given); the options make reports without a window.\n"
@@ -190,15 +193,22 @@ QString helpText()
         "  statusmill --batch projects.csv --list Milestones=milestones.csv --output-dir reports/\n"
         "  statusmill --batch projects.ods --output-dir reports/\n"
         "  statusmill --list-placeholders my-template.dotx\n"
+        "  statusmill --example week/ && statusmill --output week/report.pdf --data week/project.json\n"
         "\nData files:\n"
         "  JSON: an object is one report, an array of objects a batch. A key names a field,\n"
         "  its value text, a number, true, false or null (empty); an array of objects is a\n"
         "  list, each object an item:\n"
-        "    {\"ProjectName\": \"Harbour Bridge\", \"Budget\": 12500,\n"
+        "    {\"ProjectName\": \"Harbour Bridge\", \"OverallStatus\": \"Green\",\n"
         "     \"Milestones\": [{\"Milestone\": \"Design\", \"Owner\": \"Alice\"}]}\n"
         "  Workbooks: the first sheet has a row per report; each other sheet is the list of\n"
         "  its name, a row an item, its Project Name column (or another column of the first\n"
         "  sheet) saying whose. Cells are taken as the sheet shows them.\n"
+        "\nThe built-in template:\n"
+        "  Given structured data (--data, a JSON file or workbook to --batch, --list), the\n"
+        "  report whose every spot is named: [ReportPeriod], [OverallStatus], the list\n"
+        "  Milestones with [Milestones.Owner], and so on (statusmill(1) lists them all;\n"
+        "  --example writes it with data that fills it). Otherwise the form a person fills\n"
+        "  by hand, whose prompts ([Name], [Date]) a table's columns and --set fill.\n"
         "\nExit status: 0 when every report was made, 1 when any failed, 2 for a usage error,\n"
         "128 and the signal's number when a signal stopped it.\n"
         "Any other option is Qt's own (for example -platform or -display); see statusmill(1).\n");
@@ -266,8 +276,9 @@ Options parseOptions(const QStringList& arguments)
     const bool one = parser.isSet(QStringLiteral("output"));
     const bool batch = parser.isSet(QStringLiteral("batch"));
     const bool list = parser.isSet(QStringLiteral("list-placeholders"));
-    if (int(one) + int(batch) + int(list) > 1)
-        throw UsageError{QStringLiteral("--output, --batch and --list-placeholders do not go together")};
+    const bool example = parser.isSet(QStringLiteral("example"));
+    if (int(one) + int(batch) + int(list) + int(example) > 1)
+        throw UsageError{QStringLiteral("--output, --batch, --list-placeholders and --example do not go together")};
 
     // Each group of options belongs to one way of running, and says which.
     QStringList fieldOptions{"data", "set"};
@@ -291,6 +302,16 @@ Options parseOptions(const QStringList& arguments)
         refuse({"list"}, QStringLiteral("--output or --batch"));
     options.lists = listOptions(parser);
 
+    if (example) {
+        refuse({"template", "verbose"}, QStringLiteral("--output or --batch"));
+        if (!positional.isEmpty())
+            throw UsageError{QStringLiteral("--example takes no template")};
+        options.mode = Mode::Example;
+        options.exampleDir = parser.value(QStringLiteral("example"));
+        if (options.exampleDir.isEmpty())
+            throw UsageError{QStringLiteral("--example wants a folder, not an empty text")};
+        return options;
+    }
     if (list) {
         options.mode = Mode::ListPlaceholders;
         options.listFile = parser.value(QStringLiteral("list-placeholders"));

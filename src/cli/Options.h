@@ -13,7 +13,7 @@
 
 namespace statusmill::cli {
 
-enum class Mode { Window, Help, Version, OneReport, Batch, ListPlaceholders };
+enum class Mode { Window, Help, Version, OneReport, Batch, ListPlaceholders, Example };
 
 // A list given in a table of its own: --list Milestones=milestones.csv.
 struct ListOption
@@ -47,6 +47,8 @@ struct Options
     int shards = 1;
     // The template check.
     QString listFile;
+    // The example's folder.
+    QString exampleDir;
     // What was taken otherwise than asked, a line each, said before any work.
     QStringList notes;
 };

@@ -4,6 +4,8 @@
 #include "core/FileHelpers.h"
 #include "core/Paper.h"
 #include "core/WorkFolder.h"
+#include "data/JsonData.h"
+#include "data/Table.h"
 #include "generate/TemplateResource.h"
 
 #include <QFileInfo>
@@ -29,17 +31,28 @@ std::optional<QString> templateProblem(const QString& userFile)
     return std::nullopt;
 }
 
-QString templateToUse(const QString& userFile)
+BuiltInForm builtInFormFor(const Options& options)
 {
+    const bool structuredBatch = options.mode == Mode::Batch &&
+                                 (data::isJsonName(options.table) || data::isSpreadsheetName(options.table));
+    return !options.dataFile.isEmpty() || !options.lists.isEmpty() || structuredBatch ? BuiltInForm::Named
+                                                                                      : BuiltInForm::Prompts;
+}
+
+QString templateToUse(const Options& options)
+{
+    const QString& userFile = options.templateFile;
     if (!userFile.isEmpty()) {
         if (const auto problem = templateProblem(userFile))
             throw Failure(QStringLiteral("Cannot use the template %1: %2").arg(userFile, *problem));
         return QFileInfo(userFile).absoluteFilePath();
     }
+    const bool named = builtInFormFor(options) == BuiltInForm::Named;
     // Written without letting any event run: nothing here waits for one.
-    const QString builtIn = WorkFolder::file(QStringLiteral("template.dot"));
+    const QString builtIn =
+        WorkFolder::file(named ? QStringLiteral("template-data.dot") : QStringLiteral("template.dot"));
     if (!FileExists(builtIn))
-        writeNewFile(TemplateResource::bytes(), builtIn);
+        writeNewFile(named ? TemplateResource::dataBytes() : TemplateResource::bytes(), builtIn);
     return builtIn;
 }
 

@@ -7,6 +7,9 @@
 #include "support/SampleDocuments.h"
 #include "support/TestFiles.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -34,6 +37,15 @@ QString readBack(const QString& file)
                                                  : QStringLiteral("docx2txt"),
                   {file, QStringLiteral("-")});
 }
+
+// For each list of the built-in template, a field whose every value stands on one
+// line of the report, so that every reader gives it whole.
+const std::pair<const char*, const char*> kListShown[] = {
+    {"Achievements", "Text"}, {"Decisions", "Text"}, {"Milestones", "Milestone"},
+    {"Budget", "Item"},       {"Risks", "ID"},       {"NextSteps", "Action"}};
+
+// A name of the built-in template left in brackets: "[ReportPeriod]", "[Risks.ID]".
+const QRegularExpression kNameLeft(QStringLiteral(R"(\[[A-Za-z]+(\.[A-Za-z#]+)?\])"));
 
 } // namespace
 
@@ -798,6 +810,111 @@ private slots:
             QVERIFY2(text.contains(part), qPrintable(text));
         for (const QString& part : absent)
             QVERIFY2(!text.contains(part), qPrintable(text));
+    }
+
+    // The built-in template takes the form the data wants: the one whose spots are
+    // named for a data file, a JSON or workbook batch or a list, and the example's
+    // files fill every name of it, read back by independent readers; the form of
+    // prompts for a plain table, whose columns fill its prompts.
+    void theBuiltInFormFollowsTheData_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<bool>("whole"); // every name filled, nothing said
+        QTest::addColumn<QStringList>("present");
+        QTest::addColumn<QStringList>("absent");
+        const QStringList batch{"--output-dir", "out"};
+        QTest::newRow("--data project.json") << QStringList{"--output", "out.odt", "--data", "ex/project.json"} << 1
+                                             << true << QStringList{} << QStringList{};
+        QTest::newRow("a JSON batch") << QStringList{"--batch", "ex/project.json"} + batch << 1 << true
+                                      << QStringList{} << QStringList{};
+        QTest::newRow("a workbook batch, .ods")
+            << QStringList{"--batch", "ex/tracker.ods", "--format", "docx"} + batch << 3 << true << QStringList{}
+            << QStringList{};
+        QTest::newRow("a workbook batch, .xlsx")
+            << QStringList{"--batch", "ex/tracker.xlsx", "--format", "doc"} + batch << 3 << true << QStringList{}
+            << QStringList{};
+        QTest::newRow("the example's .ott")
+            << QStringList{"--template", "ex/report-template.ott", "--output", "out.pdf", "--data", "ex/project.json"}
+            << 1 << true << QStringList{} << QStringList{};
+        QTest::newRow("the example's .dotx")
+            << QStringList{"--template", "ex/report-template.dotx", "--output", "out.docx", "--data",
+                           "ex/project.json"}
+            << 1 << true << QStringList{} << QStringList{};
+        QTest::newRow("a table and a --list") << QStringList{"--batch", "plain.csv", "--list", "Milestones=m.csv"} + batch
+                                              << 1 << false << QStringList{"Dig the trench", "[ReportPeriod]"}
+                                              << QStringList{"[Milestones.", "[Enter the report period]"};
+        QTest::newRow("a table of prompts' columns")
+            << QStringList{"--batch", "names.csv"} + batch << 1 << false
+            << QStringList{"Prepared By: Alice Example", "[Enter the report period]"}
+            << QStringList{"[Name]", "[ReportPeriod]", "[PreparedBy]"};
+    }
+
+    void theBuiltInFormFollowsTheData()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, count);
+        QFETCH(bool, whole);
+        QFETCH(QStringList, present);
+        QFETCH(QStringList, absent);
+        QCOMPARE(run({"--example", "ex"}), 0);
+        QVERIFY(statusmill::testing::writeFile(path("plain.csv"), "Project Name\nHarbour Bridge Renewal\n"));
+        QVERIFY(statusmill::testing::writeFile(path("m.csv"), "Project Name,Milestone\nHarbour Bridge Renewal,Dig the trench\n"));
+        QVERIFY(statusmill::testing::writeFile(path("names.csv"), "Project Name,Name\nHarbour Bridge Renewal,Alice Example\n"));
+        // Of the Harbour project, the report shows every item of every list.
+        const QJsonObject harbour =
+            QJsonDocument::fromJson(statusmill::testing::readFile(path("ex/project.json"))).object();
+        if (whole)
+            for (const auto& [list, field] : kListShown)
+                for (const QJsonValue item : harbour.value(QLatin1String(list)).toArray())
+                    present << item.toObject().value(QLatin1String(field)).toString();
+
+        QString said;
+        QCOMPARE(run(arguments, &said), 0);
+        if (whole)
+            QCOMPARE(said, QString());
+        const bool one = arguments.contains("--output");
+        const QStringList made = one ? QStringList{arguments.at(arguments.indexOf("--output") + 1)}
+                                     : reports("out").replaceInStrings(QRegularExpression("^"), "out/");
+        QCOMPARE(made.size(), count);
+        for (const QString& report : made) {
+            const QString text = readBack(path(report)).simplified();
+            if (whole)
+                QVERIFY2(!text.contains(kNameLeft), qPrintable(report + ": " + text));
+            if (!text.contains(QLatin1String("Harbour Bridge Renewal")))
+                continue;
+            for (const QString& value : std::as_const(present))
+                QVERIFY2(text.contains(value), qPrintable(QStringLiteral("%1 lacks %2: %3").arg(report, value, text)));
+            for (const QString& value : std::as_const(absent))
+                QVERIFY2(!text.contains(value), qPrintable(QStringLiteral("%1 has %2: %3").arg(report, value, text)));
+            present.clear(); // found once is enough
+        }
+        QVERIFY2(present.isEmpty(), "no report of the Harbour project");
+    }
+
+    // The example goes into place whole or not at all: a file of it that is there
+    // already (the user's edited project, say) keeps it all from being written,
+    // until --overwrite.
+    void theExampleIsNeverWrittenOver()
+    {
+        const QStringList all{"project.json", "report-template.dotx", "report-template.ott", "tracker.ods",
+                              "tracker.xlsx"};
+        QString said;
+        QCOMPARE(run({"--example", "new/ex"}, &said), 0);
+        QCOMPARE(said, QString());
+        QCOMPARE(reports("new/ex"), all);
+        const QByteArray example = statusmill::testing::readFile(path("new/ex/project.json"));
+        QVERIFY(example.contains("Harbour Bridge Renewal"));
+
+        QVERIFY(statusmill::testing::writeFile(path("ex/project.json"), "{\"ProjectName\": \"Mine\"}"));
+        QCOMPARE(run({"--example", "ex"}, &said), 1);
+        QVERIFY2(said.contains("ex/project.json exists; --overwrite replaces it"), qPrintable(said));
+        QCOMPARE(reports("ex"), QStringList{"project.json"});
+        QCOMPARE(statusmill::testing::readFile(path("ex/project.json")), QByteArray("{\"ProjectName\": \"Mine\"}"));
+
+        QCOMPARE(run({"--example", "ex", "--overwrite"}, &said), 0);
+        QCOMPARE(reports("ex"), all);
+        QCOMPARE(statusmill::testing::readFile(path("ex/project.json")), example);
     }
 };
 

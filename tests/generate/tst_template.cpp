@@ -1,6 +1,7 @@
-// The report template the program carries, opened by the office engine as a
-// generation run opens it: where its fields are, and that the report stays short
-// enough for the preview to show it whole.
+// The report template the program carries, in both its forms, opened by the office
+// engine as a generation run opens it: where its fields are, the names data fills
+// and the prompts a person fills, that the report stays short enough for the
+// preview to show it whole, and that its tables stay within the text on any paper.
 
 #include "core/WorkFolder.h"
 #include "generate/Automation.h"
@@ -11,6 +12,7 @@
 #include "generate/TemplateResource.h"
 #include "support/OfficeProbes.h"
 #include "support/OfficeProcesses.h"
+#include "support/PageInk.h"
 #include "support/SavedDocument.h"
 #include "support/TestFiles.h"
 
@@ -54,6 +56,32 @@ private:
     std::shared_ptr<Document> m_document;
 };
 
+// The names of the template for data: users' data files and templates carry them,
+// so each is kept as it is here.
+const QStringList kPublicNames{
+    "ProjectName", "Department", "FocusArea", "Product", "ReportPeriod", "PreparedBy",
+    "NextReportDue", "ScheduleSummary", "BudgetSummary",
+    "OverallStatus", "OverallTrend", "OverallComment", "ScheduleStatus", "ScheduleTrend",
+    "ScheduleComment", "BudgetStatus", "BudgetTrend", "BudgetComment", "ScopeStatus", "ScopeTrend",
+    "ScopeComment", "QualityStatus", "QualityTrend", "QualityComment", "RisksStatus", "RisksTrend",
+    "RisksComment",
+    "Achievements.Text", "Decisions.Text",
+    "Milestones.#", "Milestones.Milestone", "Milestones.Owner", "Milestones.Planned",
+    "Milestones.Forecast", "Milestones.Status",
+    "Budget.Item", "Budget.Approved", "Budget.Actual", "Budget.Forecast", "Budget.Variance",
+    "Risks.ID", "Risks.Description", "Risks.Rating", "Risks.Response", "Risks.Owner", "Risks.Due",
+    "NextSteps.#", "NextSteps.Action", "NextSteps.Owner", "NextSteps.Due"};
+
+// Every bracketed text, each time it stands, without its brackets.
+QStringList bracketedIn(const QString& text)
+{
+    static const QRegularExpression bracketed(QStringLiteral(R"(\[([^\[\]\n]{1,200})\])"));
+    QStringList found;
+    for (auto match = bracketed.globalMatch(text); match.hasNext();)
+        found << match.next().captured(1);
+    return found;
+}
+
 QStringList tags()
 {
     QStringList list;
@@ -89,6 +117,38 @@ private slots:
         m_application.reset();
         QCOMPARE(testing::ourOfficeProcesses(), QList<pid_t>());
         WorkFolder::remove();
+    }
+
+    // The form for data holds each public name once and nothing else in brackets;
+    // the form a person fills holds none of them but the window's four.
+    void eachFormHoldsItsNames_data()
+    {
+        QTest::addColumn<bool>("named");
+        QTest::newRow("the form for data") << true;
+        QTest::newRow("the form a person fills") << false;
+    }
+
+    void eachFormHoldsItsNames()
+    {
+        QFETCH(bool, named);
+        const QString path = m_folder.filePath(named ? QStringLiteral("named.dot") : QStringLiteral("prompts.dot"));
+        QVERIFY(testing::writeFile(path, named ? TemplateResource::dataBytes() : TemplateResource::bytes()));
+        OpenedDocument document(*m_application, path);
+        QStringList found = bracketedIn(readDocumentText(*document).all());
+        if (named) {
+            QStringList expected = kPublicNames;
+            expected.sort();
+            found.sort();
+            QCOMPARE(found, expected);
+        } else {
+            QStringList publicOnes;
+            for (const QString& name : std::as_const(found))
+                if (kPublicNames.contains(name))
+                    publicOnes << name;
+            QCOMPARE(publicOnes, kPublicNames.mid(0, 4));
+            // Its prompts are what a person reads: the list rows are there to fill.
+            QCOMPARE(found.count(QStringLiteral("Amount")), 16);
+        }
     }
 
     void fieldsFollowTheirLabelsOnceAndInOrder()
@@ -186,6 +246,49 @@ private slots:
         // A whole number of pages, or the pages are not Letter.
         QVERIFY2(qAbs(pages - qRound(pages)) < 0.02, qPrintable(size));
         QVERIFY2(qRound(pages) >= 1 && qRound(pages) <= kMostPages, qPrintable(size));
+    }
+
+    // Every table, the header's rule and the headings' stand within the margins on
+    // any paper the report is made on: nothing is inked in the margins beside the
+    // text, as the printed page shows it.
+    void tablesStayWithinTheText_data()
+    {
+        QTest::addColumn<bool>("named");
+        QTest::addColumn<QSizeF>("paper"); // points
+        QTest::newRow("the form a person fills, A4") << false << QSizeF(595.3, 841.9);
+        QTest::newRow("the form for data, A4") << true << QSizeF(595.3, 841.9);
+        QTest::newRow("the form a person fills, Letter") << false << QSizeF(612, 792);
+    }
+
+    void tablesStayWithinTheText()
+    {
+        QFETCH(bool, named);
+        QFETCH(QSizeF, paper);
+        // The template's side margins.
+        constexpr int kMargin = 72;
+        // Half of the widest rule.
+        constexpr int kRule = 1;
+        const QString path = m_folder.filePath(QStringLiteral("paper.dot"));
+        QVERIFY(testing::writeFile(path, named ? TemplateResource::dataBytes() : TemplateResource::bytes()));
+        const QString pdf = m_folder.filePath(QStringLiteral("paper.pdf"));
+        {
+            OpenedDocument document(*m_application, path);
+            document->SetPaperSize(paper);
+            document->ExportAsFixedFormat(pdf);
+        }
+        const QList<PageInk> pages = pageInk(pdf);
+        QCOMPARE(pages.size(), 2);
+        for (const PageInk& page : pages) {
+            const QString where = QStringLiteral("ink from x %1 to %2 on a page %3 wide")
+                                      .arg(page.inked.left())
+                                      .arg(page.inked.right())
+                                      .arg(page.page.width());
+            QVERIFY2(qAbs(page.page.width() - paper.width()) <= 1, qPrintable(where));
+            QVERIFY2(page.inked.left() >= kMargin - kRule, qPrintable(where));
+            QVERIFY2(page.inked.right() <= page.page.width() - kMargin + kRule, qPrintable(where));
+            // The tables do reach across: the text is not merely narrow.
+            QVERIFY2(page.inked.right() >= page.page.width() - kMargin - 2, qPrintable(where));
+        }
     }
 };
 
