@@ -41,9 +41,9 @@ QString row(const QStringList& cells)
 
 // A report with a list in a table, one as bullets, one in the header, a status key
 // and a field; `extraRow` goes into the table.
-QString listTemplate(const QString& extraRow = QString())
+QString listStyles()
 {
-    const QString styles = QStringLiteral(
+    return QStringLiteral(
         "<style:style style:name=\"G\" style:family=\"table-cell\"><style:table-cell-properties "
         "fo:background-color=\"#c6efce\"/></style:style>"
         "<style:style style:name=\"A\" style:family=\"table-cell\"><style:table-cell-properties "
@@ -54,6 +54,11 @@ QString listTemplate(const QString& extraRow = QString())
         "fo:background-color=\"#dddddd\"/></style:style>"
         "<text:list-style style:name=\"Bullets\"><text:list-level-style-bullet text:level=\"1\" "
         "text:bullet-char=\"•\"/></text:list-style>");
+}
+
+QString listTemplate(const QString& extraRow = QString())
+{
+    const QString styles = listStyles();
     const QString header =
         QStringLiteral("<style:header><text:p>Risk [Risks.ID]: [Risks.Rating]</text:p></style:header>");
     const QString body =
@@ -191,6 +196,26 @@ private slots:
             QVERIFY(all.contains(QStringLiteral("End of milestones")));
             QVERIFY(all.contains(QStringLiteral("Last paragraph.")));
         }
+    }
+
+    // A list in a table of one column: its row's cell is copied as text.
+    void aOneColumnTableRowOncePerItem()
+    {
+        const QString body = QStringLiteral("<table:table table:name=\"One\"><table:table-column/>") +
+                             row({cell("Steps")}) + row({cell("Step [NextSteps.#]: [NextSteps.Action]", "Shaded")}) +
+                             QStringLiteral("</table:table>");
+        const QString path = writeTemplate(QStringLiteral("one.fodt"), flatDocument(listStyles(), QString(), body));
+        ReportMaker maker([] { return engine().createApplication(); }, path);
+        data::ReportData data;
+        data.setList(listOf("NextSteps", 3, {"Action"}, "x"));
+        const QString file = m_folder.filePath(QStringLiteral("one.odt"));
+        maker.make(data, file, SaveFormats::Format::Odt);
+        maker.finish();
+        const auto cells = shadedCells(file);
+        QCOMPARE(cells, (QList<std::pair<QString, QString>>{{"Steps", ""},
+                                                              {"Step 1: xAction-1", "#dddddd"},
+                                                              {"Step 2: xAction-2", "#dddddd"},
+                                                              {"Step 3: xAction-3", "#dddddd"}}));
     }
 
     // The numbers of the rows, and the statuses in the key's colours; a word that is

@@ -136,18 +136,19 @@ private:
             if (count > 1) {
                 // The new rows go above the row, and so take its cells' format; the
                 // row's text, with its character formatting, is put into each.
-                Reference<css::table::XCellRange> range(table, UNO_QUERY_THROW);
-                m_selection->select(css::uno::Any(
-                    range->getCellRangeByName(cells.front() + ":" + cells.back())));
+                m_selection->select(rowSelection(table, cells));
                 const auto copy = m_transfer->getTransferable();
                 rows->insertByIndex(row, count - 1);
                 moveFound(count - 1);
                 const OUString column = cells.front().copy(0, firstDigit(cells.front()));
                 for (sal_Int32 made = 0; made < count - 1; ++made) {
-                    Reference<css::text::XText> cell(
-                        table->getCellByName(column + OUString::number(row + made + 1)), UNO_QUERY_THROW);
+                    const OUString name = column + OUString::number(row + made + 1);
+                    Reference<css::text::XText> cell(table->getCellByName(name), UNO_QUERY_THROW);
                     m_selection->select(css::uno::Any(cell->createTextCursor()));
                     m_transfer->insertTransferable(copy);
+                    // The row itself now stands below its copies.
+                    if (cells.size() == 1)
+                        copyCellLook(table, column + OUString::number(row + count), name);
                 }
             }
             ListRegion region;
@@ -215,6 +216,39 @@ private:
             return;
         }
         Reference<css::lang::XComponent>(paragraph, UNO_QUERY_THROW)->dispose();
+    }
+
+    // What the row's copy is taken from: its cells, or, for a row of one cell, that
+    // cell's text (a range of one cell carries no text to paste).
+    static css::uno::Any rowSelection(const Reference<css::text::XTextTable>& table,
+                                      const std::vector<OUString>& cells)
+    {
+        if (cells.size() > 1) {
+            Reference<css::table::XCellRange> range(table, UNO_QUERY_THROW);
+            return css::uno::Any(range->getCellRangeByName(cells.front() + ":" + cells.back()));
+        }
+        Reference<css::text::XText> cell(table->getCellByName(cells.front()), UNO_QUERY_THROW);
+        const auto whole = cell->createTextCursor();
+        whole->gotoStart(false);
+        whole->gotoEnd(true);
+        return css::uno::Any(whole);
+    }
+
+    // A cell's shading, borders and alignment, which a range of cells brings with
+    // its text and the text of one cell does not.
+    static void copyCellLook(const Reference<css::text::XTextTable>& table, const OUString& from,
+                             const OUString& to)
+    {
+        static const char* const kLook[] = {
+            "BackColor",         "BackTransparent",      "LeftBorder",         "RightBorder",
+            "TopBorder",         "BottomBorder",         "LeftBorderDistance", "RightBorderDistance",
+            "TopBorderDistance", "BottomBorderDistance", "VertOrient"};
+        Reference<css::beans::XPropertySet> source(table->getCellByName(from), UNO_QUERY_THROW);
+        Reference<css::beans::XPropertySet> target(table->getCellByName(to), UNO_QUERY_THROW);
+        for (const char* name : kLook) {
+            const OUString property = OUString::createFromAscii(name);
+            target->setPropertyValue(property, source->getPropertyValue(property));
+        }
     }
 
     static sal_Int32 firstDigit(const OUString& name)
