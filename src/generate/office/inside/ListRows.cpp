@@ -142,13 +142,10 @@ private:
                 moveFound(count - 1);
                 const OUString column = cells.front().copy(0, firstDigit(cells.front()));
                 for (sal_Int32 made = 0; made < count - 1; ++made) {
-                    const OUString name = column + OUString::number(row + made + 1);
-                    Reference<css::text::XText> cell(table->getCellByName(name), UNO_QUERY_THROW);
+                    Reference<css::text::XText> cell(
+                        table->getCellByName(column + OUString::number(row + made + 1)), UNO_QUERY_THROW);
                     m_selection->select(css::uno::Any(cell->createTextCursor()));
                     m_transfer->insertTransferable(copy);
-                    // The row itself now stands below its copies.
-                    if (cells.size() == 1)
-                        copyCellLook(table, column + OUString::number(row + count), name);
                 }
             }
             ListRegion region;
@@ -232,23 +229,6 @@ private:
         whole->gotoStart(false);
         whole->gotoEnd(true);
         return css::uno::Any(whole);
-    }
-
-    // A cell's shading, borders and alignment, which a range of cells brings with
-    // its text and the text of one cell does not.
-    static void copyCellLook(const Reference<css::text::XTextTable>& table, const OUString& from,
-                             const OUString& to)
-    {
-        static const char* const kLook[] = {
-            "BackColor",         "BackTransparent",      "LeftBorder",         "RightBorder",
-            "TopBorder",         "BottomBorder",         "LeftBorderDistance", "RightBorderDistance",
-            "TopBorderDistance", "BottomBorderDistance", "VertOrient"};
-        Reference<css::beans::XPropertySet> source(table->getCellByName(from), UNO_QUERY_THROW);
-        Reference<css::beans::XPropertySet> target(table->getCellByName(to), UNO_QUERY_THROW);
-        for (const char* name : kLook) {
-            const OUString property = OUString::createFromAscii(name);
-            target->setPropertyValue(property, source->getPropertyValue(property));
-        }
     }
 
     static sal_Int32 firstDigit(const OUString& name)
