@@ -26,9 +26,9 @@ void warmUpSpareOffice()
     office::warmUpSpareOffice();
 }
 
-void prepareTemplatesAhead(const QString& templateFile)
+void prepareTemplatesAhead(const QString& templateFile, bool dataForm)
 {
-    office::Spares::instance().prepareTemplates(templateFile);
+    office::Spares::instance().prepareTemplates(templateFile, dataForm);
 }
 
 void holdBackSpareOffices(std::chrono::milliseconds quiet)

@@ -41,7 +41,8 @@ void warmUpSpareOffice();
 // built-in template when that is empty) opened ahead, as a press opens it, so
 // that the press need not: it takes that document when the file it opens holds
 // the very same bytes, and opens the file as ever otherwise.
-void prepareTemplatesAhead(const QString& templateFile);
+// With `dataForm`, the built-in template is its form for data.
+void prepareTemplatesAhead(const QString& templateFile, bool dataForm = false);
 
 // No office is launched in the background for this long: the moments after the
 // window shows belong to the user (a press made then needs both cores) and to

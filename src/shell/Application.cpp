@@ -114,7 +114,7 @@ int runProgram(const std::function<void(Form1&)>& whenShown, const QString& temp
     WorkFolder::removeLeftovers();
     automation::startSpareOffices();
     // Every waiting office holds the template a press will open.
-    automation::prepareTemplatesAhead(templateFile);
+    automation::prepareTemplatesAhead(templateFile, !dataFile.isEmpty());
     int result = 0;
     {
         Form1 form;

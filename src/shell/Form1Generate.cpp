@@ -57,24 +57,24 @@ void Form1::PushButton6_Click()
 
     // The built-in template is written into the working folder for the run; a
     // template of the user's is opened where it is, read-only.
+    // With data, it is the form whose spots are named as the data names them.
     const bool builtIn = m_templateFile.isEmpty();
+    const QString builtInFile =
+        WorkFolder::file(reportData ? QStringLiteral("template-data.dot") : QStringLiteral("template.dot"));
     QByteArray templateBytes;
     if (builtIn) {
-        proc.run(106, [&] { templateBytes = TemplateResource::bytes(); });
-        if (proc.when(108, [&] {
-                return !FileExists(WorkFolder::file(QStringLiteral("template.dot")));
-            }))
-            proc.run(108, [&] {
-                WriteBytesIfAbsent(templateBytes, WorkFolder::file(QStringLiteral("template.dot")));
-            });
+        proc.run(106, [&] {
+            templateBytes = reportData ? TemplateResource::dataBytes() : TemplateResource::bytes();
+        });
+        if (proc.when(108, [&] { return !FileExists(builtInFile); }))
+            proc.run(108, [&] { WriteBytesIfAbsent(templateBytes, builtInFile); });
     }
 
     std::unique_ptr<Application> app;
     proc.run(110, [&] { app = engine().createApplication(); });
     QString templatePath;
     proc.run(112, [&] {
-        templatePath = builtIn ? WorkFolder::file(QStringLiteral("template.dot"))
-                               : QFileInfo(m_templateFile).absoluteFilePath();
+        templatePath = builtIn ? builtInFile : QFileInfo(m_templateFile).absoluteFilePath();
     });
     // The built-in report comes on the user's paper; a template of theirs has its own.
     std::shared_ptr<Document> doc =

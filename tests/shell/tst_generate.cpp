@@ -1,4 +1,5 @@
 #include "data/WindowFields.h"
+#include "generate/TemplateResource.h"
 #include "core/FileHelpers.h"
 #include "core/Procedure.h"
 #include "core/Random.h"
@@ -28,6 +29,10 @@
 
 #include <QtTest>
 #include <QDate>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
 
 using namespace statusmill;
 
@@ -140,6 +145,31 @@ private slots:
                  qPrintable(Dialogs::shown().value(0).text));
         QCOMPARE(testing::savedDocumentText(form.existingForm2()->wordFile()).trimmed(),
                  "Mine: Harbour Deck, [ReportPeriod]\nStep: [NextSteps.Action]\nMade " + today);
+    }
+
+    // The built-in report filled whole at a press from the example's project file:
+    // its form for data, every spot filled, the window's four its own.
+    void theBuiltInReportFilledWholeAtAPress()
+    {
+        const QByteArray project = TemplateResource::exampleBytes(QStringLiteral("project.json"));
+        const QString json = m_run.filePath(QStringLiteral("project.json"));
+        QVERIFY(testing::writeFile(json, project));
+        Form1 form;
+        form.setDataFile(json);
+        form.show();
+        fill(form, {"Window Project", "Window Department", "Window Focus", "Window Product"});
+        form.PushButton6()->click();
+        QVERIFY2(Dialogs::shown().isEmpty(), qPrintable(Dialogs::shown().value(0).text));
+        const QString text = testing::savedDocumentText(form.existingForm2()->wordFile());
+        QVERIFY2(text.contains(QStringLiteral("Window Project")) && text.contains(QStringLiteral("Window Product")),
+                 qPrintable(text));
+        const QJsonObject data = QJsonDocument::fromJson(project).object();
+        for (const QJsonValue milestone : data.value(QStringLiteral("Milestones")).toArray())
+            QVERIFY2(text.contains(milestone.toObject().value(QStringLiteral("Milestone")).toString()),
+                     qPrintable(text));
+        QVERIFY2(text.contains(data.value(QStringLiteral("ReportPeriod")).toString()), qPrintable(text));
+        const QRegularExpression named(QStringLiteral("\\[[A-Za-z]+(\\.[A-Za-z#]+)?\\]"));
+        QVERIFY2(!text.contains(named), qPrintable(named.match(text).captured()));
     }
 
     // The whole run with the real office: the report is made, shown, and cleaned up after.

@@ -387,6 +387,7 @@ private slots:
         QTest::newRow("a template planted in the working folder") << "planted" << 0;
         QTest::newRow("the user's template changed on disk") << "changed" << 0;
         QTest::newRow("its office died") << "killed" << 0;
+        QTest::newRow("the built-in template's form for data") << "data" << 1;
     }
 
     void aPressTakesTheTemplateOpenedAhead()
@@ -402,7 +403,13 @@ private slots:
         fill(form);
         if (change == QLatin1String("changed"))
             form.setTemplateFile(mine);
-        automation::prepareTemplatesAhead(change == QLatin1String("changed") ? mine : QString());
+        if (change == QLatin1String("data")) {
+            const QString json = m_run.filePath(QStringLiteral("project.json"));
+            QVERIFY(testing::writeFile(json, QByteArray("{\"ReportPeriod\": \"Week 49\"}")));
+            form.setDataFile(json);
+        }
+        automation::prepareTemplatesAhead(change == QLatin1String("changed") ? mine : QString(),
+                                          change == QLatin1String("data"));
         startUp(); // the engine check's office is given back, and opens the template
         if (change == QLatin1String("planted"))
             QVERIFY(testing::writeFile(WorkFolder::file(QStringLiteral("template.dot")),

@@ -333,9 +333,10 @@ void Spares::topUp()
     }
 }
 
-void Spares::prepareTemplates(const QString& templateFile)
+void Spares::prepareTemplates(const QString& templateFile, bool dataForm)
 {
     m_templateToPrepare = templateFile;
+    m_dataForm = dataForm;
     prepareSoon();
 }
 
@@ -374,8 +375,9 @@ void Spares::prepareIn(OfficeInstance& office)
     // The template is read on the preparation's own thread: a large one of the
     // user's would hold the window.
     if (m_templateToPrepare->isEmpty())
-        office.prepareTemplate({{}, TemplateResource::bytes(), QStringLiteral("dot"),
-                                Paper::forTheReport()});
+        office.prepareTemplate({{},
+                                m_dataForm ? TemplateResource::dataBytes() : TemplateResource::bytes(),
+                                QStringLiteral("dot"), Paper::forTheReport()});
     else
         office.prepareTemplate({QFileInfo(*m_templateToPrepare).absoluteFilePath(), {}, {}, {}});
 }

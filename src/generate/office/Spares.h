@@ -48,8 +48,8 @@ public:
     QString readyProfileForOthers();
     // From now on every office waiting for a session holds the template opened
     // ahead (see OfficeInstance::prepareTemplate): `templateFile`, or the built-in
-    // one when that is empty.
-    void prepareTemplates(const QString& templateFile);
+    // one when that is empty, in its form for data when `dataForm`.
+    void prepareTemplates(const QString& templateFile, bool dataForm);
     // How many offices have been taken for sessions so far.
     int takesSoFar() const { return m_takes; }
     // The office of a session that ended without fault: kept for the next one when
@@ -94,6 +94,7 @@ private:
     bool m_oneSessionOnly = false;
     // The template opened ahead in waiting offices; empty for the built-in one.
     std::optional<QString> m_templateToPrepare;
+    bool m_dataForm = false;
     bool m_prepareDue = false;
 };
 
