@@ -24,7 +24,7 @@ PACKAGING_PACKAGES=(dpkg-dev file)
 TEST_TOOL_PACKAGES=(
     desktop-file-utils appstream lintian
     xvfb openbox xdotool x11-utils xclip
-    docx2txt odt2txt poppler-utils
+    docx2txt odt2txt poppler-utils unzip
     libreoffice-calc
 )
 

@@ -34,7 +34,7 @@ struct Option
 // The four the window fills come between --output and --set, from data/WindowFields.h.
 const Option kOptionsBeforeFields[] = {
     {{"output", "o"}, "Make one report and write it to FILE; its extension (.doc, .docx, .odt or .pdf) chooses the format.", "FILE"},
-    {{"data"}, "With --output: the report's fields and lists from FILE, a JSON object or a table or workbook (.csv, .tsv, .ods, .xlsx) whose row --project picks when it holds several; the options below go over it.", "FILE"},
+    {{"data"}, "With --output: the report's fields and lists from FILE, a JSON object or a table or workbook (.csv, .tsv, .ods, .xlsx) whose row --project picks when it holds several; the options below go over it. Without: the window's data, read anew at every press.", "FILE"},
 };
 const Option kOptions[] = {
     {{"set"}, "Fill every [NAME] placeholder of the template with TEXT; may be given again.", "NAME=TEXT"},
@@ -162,7 +162,7 @@ QList<ListOption> listOptions(const QCommandLineParser& parser)
 QString helpText()
 {
     QString text = QStringLiteral(
-        "Usage: statusmill [FILE] [Qt options]\n"
+        "Usage: statusmill [FILE] [--data FILE] [Qt options]\n"
         "       statusmill --output FILE [--data FILE] [--project TEXT] [--department TEXT]\n"
         "                  [--focus-area TEXT] [--product TEXT] [--set NAME=TEXT]...\n"
         "                  [--list NAME=FILE]... [--template FILE] [--overwrite]\n"
