@@ -9,7 +9,8 @@
 //     without data;
 //   - with --long, 1,000 full reports: every process's memory along the way, and
 //     the median time a report of the first and of the last hundred.
-// Usage: bench_data [--long]        (the program is build/src/statusmill; the peer
+// Usage: bench_data [--long]        (the program is build/src/statusmill; the peer runs in
+//                                    Debian's /usr/bin/python3 and
 //                                    needs python3-uno: apt-get install python3-uno)
 //        bench_data --press [FILE]  (internal: one start-up and first press)
 
@@ -171,9 +172,9 @@ int main(int argc, char* argv[])
     writeJson(scratch.filePath(QStringLiteral("hundred.json")), QJsonDocument(hundred));
     // The built-in template as users get it, for the peer.
     runMs(kProgram, {"--example", "example"}, folder);
-    const QString ott = scratch.filePath(QStringLiteral("example/template.ott"));
+    const QString ott = scratch.filePath(QStringLiteral("example/report-template.ott"));
     if (!QFileInfo::exists(ott)) {
-        std::printf("statusmill --example made no template.ott\n");
+        std::printf("statusmill --example made no report-template.ott\n");
         return 1;
     }
 
@@ -183,7 +184,7 @@ int main(int argc, char* argv[])
         QDir(scratch.filePath(QStringLiteral("peer"))).removeRecursively();
         ours.push_back(runMs(kProgram, {"--batch", "hundred.json", "--output-dir", "out", "--jobs", "2"}, folder));
         QByteArray said;
-        runMs(QStringLiteral("python3"), {kPeer, ott, "hundred.json", "peer", "2"}, folder, &said);
+        runMs(QStringLiteral("/usr/bin/python3"), {kPeer, ott, "hundred.json", "peer", "2"}, folder, &said);
         peers.push_back(said.trimmed().toDouble());
     }
     const double batch = bench::median(ours), peer = bench::median(peers);

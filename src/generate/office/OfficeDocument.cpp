@@ -338,6 +338,7 @@ void OfficeDocument::Close(std::optional<int> saveChanges)
     m_headerFooters.reset();
     m_comments.reset();
     m_shapeTexts.reset();
+    m_fill.clear();
     m_held->release();
 }
 
@@ -422,15 +423,17 @@ void OfficeDocument::FillData(const data::ReportData& data)
     arguments.getArray()[2] = NamedValue("Lists", css::uno::Any(lists));
     arguments.getArray()[3] = NamedValue("Record", css::uno::Any(rtl::OUString("Report")));
     m_session->call([&] {
-        const auto context = m_session->office()->context();
-        const Reference<css::task::XJob> fill(
-            context->getServiceManager()->createInstanceWithContext("org.statusmill.ReportFill",
-                                                                    context),
-            UNO_QUERY);
-        if (!fill.is())
-            throw Failure(QStringLiteral("The office part of the program (libstatusmill_office.so) "
-                                         "was not found; reinstall the program."));
-        fill->execute(arguments);
+        if (!m_fill.is()) {
+            const auto context = m_session->office()->context();
+            m_fill.set(context->getServiceManager()->createInstanceWithContext("org.statusmill.ReportFill",
+                                                                               context),
+                       UNO_QUERY);
+            if (!m_fill.is())
+                throw Failure(QStringLiteral("The office part of the program (libstatusmill_office.so) "
+                                             "was not found; reinstall the program."));
+            m_held->hold(m_fill);
+        }
+        m_fill->execute(arguments);
     });
 }
 

@@ -13,6 +13,7 @@
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/document/XUndoManager.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
+#include <com/sun/star/task/XJob.hpp>
 
 #include <QImage>
 
@@ -99,6 +100,8 @@ private:
     std::optional<TextList> m_headerFooters;
     std::optional<std::vector<uno::Reference<uno::css::beans::XPropertySet>>> m_comments;
     std::optional<TextList> m_shapeTexts;
+    // The office's part of the fill, made once for the document's reports.
+    uno::Reference<uno::css::task::XJob> m_fill;
     bool m_closed = false;
     // Set once text in a drawing shape has been replaced, which the office's undo
     // does not reach.

@@ -123,9 +123,8 @@ private:
     Reference<css::document::XUndoManager> m_undo;
 };
 
-// The document's views are not told of each change until the scope ends: a change
-// then costs a third of what it does otherwise. Rows are copied before, through
-// the view's selection, which a locked view does not follow.
+// The document's views are not told of each change until the scope ends, and its
+// layout is made once then: a change costs a third of what it does otherwise.
 class ViewsLocked
 {
 public:
@@ -145,6 +144,32 @@ private:
     Reference<css::frame::XModel> m_document;
 };
 
+// Every placeholder of the document's stories, as the office's search finds them.
+std::vector<Reference<css::text::XTextRange>> placeholdersOf(const Reference<css::frame::XModel>& document)
+{
+    Reference<css::util::XSearchable> searchable(document, UNO_QUERY_THROW);
+    const auto search = searchable->createSearchDescriptor();
+    search->setSearchString(OUString::createFromAscii(kPlaceholderPattern));
+    Reference<css::beans::XPropertySet>(search, UNO_QUERY_THROW)
+        ->setPropertyValue("SearchRegularExpression", Any(true));
+    const auto found = searchable->findAll(search);
+    std::vector<Reference<css::text::XTextRange>> ranges;
+    ranges.reserve(size_t(found->getCount()));
+    for (sal_Int32 i = 0; i < found->getCount(); ++i)
+        ranges.emplace_back(found->getByIndex(i), UNO_QUERY_THROW);
+    return ranges;
+}
+
+// A found placeholder's text, or nothing when the row it stood in was taken away.
+OUString textOf(const Reference<css::text::XTextRange>& range)
+{
+    try {
+        return range->getString();
+    } catch (const css::uno::RuntimeException&) {
+        return OUString();
+    }
+}
+
 class Filler
 {
 public:
@@ -162,22 +187,24 @@ public:
 
     sal_Int32 fill(const Reference<css::frame::XModel>& document)
     {
-        const StatusKey key(document);
-        m_regions = makeListRows(document, m_lists);
+        // The views follow no change until the end; the layout is made once.
         const ViewsLocked locked(document);
-
-        Reference<css::util::XSearchable> searchable(document, UNO_QUERY_THROW);
-        const auto search = searchable->createSearchDescriptor();
-        search->setSearchString(OUString::createFromAscii(kPlaceholderPattern));
-        Reference<css::beans::XPropertySet>(search, UNO_QUERY_THROW)
-            ->setPropertyValue("SearchRegularExpression", Any(true));
+        const StatusKey key(document);
         // All are found before any is filled: no value is ever searched.
-        const auto found = searchable->findAll(search);
-        std::vector<Reference<css::table::XCell>> cells;
-        sal_Int32 filled = 0;
-        for (sal_Int32 i = 0; i < found->getCount(); ++i) {
-            Reference<css::text::XTextRange> range(found->getByIndex(i), UNO_QUERY_THROW);
-            const OUString whole = range->getString();
+        auto placeholders = placeholdersOf(document);
+        const ListRows rows = makeListRows(
+            document, m_lists,
+            [this](const ListData& list, size_t item, const OUString& field) { return itemText(list, item, field); },
+            placeholders);
+        m_regions = rows.regions;
+        if (rows.searchAgain)
+            placeholders = placeholdersOf(document);
+        std::vector<Reference<css::table::XCell>> cells = rows.filledCells;
+        sal_Int32 filled = rows.filled;
+        for (const auto& range : placeholders) {
+            const auto whole = textOf(range);
+            if (whole.getLength() < 2)
+                continue;
             Reference<css::beans::XPropertySet> where(range, UNO_QUERY_THROW);
             Reference<css::table::XCell> cell(where->getPropertyValue("Cell"), UNO_QUERY);
             const auto value = valueFor(whole.copy(1, whole.getLength() - 2), where, cell);
@@ -251,13 +278,17 @@ private:
             if (m_names.key(region.list->name) != list)
                 continue;
             const auto item = itemAt(region, where, cell);
-            if (!item)
-                continue;
-            if (field->field == "#")
-                return OUString::number(*item + 1);
-            return valueIn(m_items.at(list)[*item], m_names.key(field->field)).value_or(OUString());
+            if (item)
+                return itemText(*region.list, *item, field->field);
         }
         return std::nullopt;
+    }
+
+    OUString itemText(const ListData& list, size_t item, const OUString& field) const
+    {
+        if (field == "#")
+            return OUString::number(item + 1);
+        return valueIn(m_items.at(m_names.key(list.name))[item], m_names.key(field)).value_or(OUString());
     }
 
     // Which item of the region the placeholder stands in, if it is in the region.

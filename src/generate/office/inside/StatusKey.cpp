@@ -3,8 +3,7 @@
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/text/XText.hpp>
-#include <com/sun/star/text/XTextTable.hpp>
-#include <com/sun/star/text/XTextTablesSupplier.hpp>
+#include <com/sun/star/util/XSearchable.hpp>
 #include <rtl/character.hxx>
 
 namespace statusmill::inside {
@@ -43,22 +42,28 @@ OUString textOf(const Reference<css::table::XCell>& cell)
 
 StatusKey::StatusKey(const Reference<css::frame::XModel>& document)
 {
-    Reference<css::container::XIndexAccess> tables(
-        Reference<css::text::XTextTablesSupplier>(document, UNO_QUERY_THROW)->getTextTables(),
-        UNO_QUERY_THROW);
-    for (sal_Int32 t = 0; t < tables->getCount(); ++t) {
-        Reference<css::text::XTextTable> table(tables->getByIndex(t), UNO_QUERY_THROW);
-        for (const OUString& name : table->getCellNames()) {
-            const auto cell = table->getCellByName(name);
-            // The key spells its statuses out.
-            const int status = statusOf(textOf(cell), false);
-            if (status < 0 || m_colours[status])
-                continue;
-            sal_Int32 colour = kNoColour;
-            Reference<css::beans::XPropertySet>(cell, UNO_QUERY_THROW)->getPropertyValue("BackColor") >>= colour;
-            if (colour != kNoColour)
-                m_colours[status] = colour;
-        }
+    // Found by the office's own search, which is many times quicker than reading
+    // every cell of every table: a key's cell is a paragraph that is a status.
+    Reference<css::util::XSearchable> searchable(document, UNO_QUERY_THROW);
+    const auto search = searchable->createSearchDescriptor();
+    search->setSearchString("^\\s*(green|amber|red)\\s*$");
+    Reference<css::beans::XPropertySet> options(search, UNO_QUERY_THROW);
+    options->setPropertyValue("SearchRegularExpression", css::uno::Any(true));
+    options->setPropertyValue("SearchCaseSensitive", css::uno::Any(false));
+    const auto found = searchable->findAll(search);
+    for (sal_Int32 i = 0; i < found->getCount(); ++i) {
+        Reference<css::beans::XPropertySet> where(found->getByIndex(i), UNO_QUERY_THROW);
+        Reference<css::table::XCell> cell(where->getPropertyValue("Cell"), UNO_QUERY);
+        if (!cell.is())
+            continue;
+        // The key spells its statuses out, alone in their cells.
+        const int status = statusOf(textOf(cell), false);
+        if (status < 0 || m_colours[status])
+            continue;
+        sal_Int32 colour = kNoColour;
+        Reference<css::beans::XPropertySet>(cell, UNO_QUERY_THROW)->getPropertyValue("BackColor") >>= colour;
+        if (colour != kNoColour)
+            m_colours[status] = colour;
     }
 }
 
