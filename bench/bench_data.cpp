@@ -110,6 +110,8 @@ int pressOnce(int argc, char* argv[], const QString& dataFile)
             bench::idle(3000);
             const double ms = bench::pressMs(form);
             std::printf("%.1f %lld\n", ms, static_cast<long long>(Dialogs::shown().size()));
+            for (const auto& shown : Dialogs::shown())
+                std::fprintf(stderr, "  the press said: %s\n", qPrintable(shown.text));
             std::fflush(stdout);
             QCoreApplication::exit(0);
         },

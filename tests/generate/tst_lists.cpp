@@ -13,6 +13,7 @@
 #include "support/TestFiles.h"
 
 #include <QRegularExpression>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 #include <QtTest>
@@ -117,6 +118,40 @@ QList<std::pair<QString, QString>> shadedCells(const QString& odt)
         }
     }
     return cells;
+}
+
+// The texts of a saved .odt in bold, in order: each paragraph or span whose style
+// is bold (the office keeps a paragraph's bold in the paragraph).
+QStringList boldTexts(const QString& odt)
+{
+    const QByteArray content = commandOutput(QStringLiteral("unzip"), {"-p", odt, "content.xml"}).toUtf8();
+    QSet<QString> bold;
+    QStringList texts;
+    QXmlStreamReader xml(content);
+    QString style;
+    int boldDepth = 0;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        const bool paragraphOrSpan = xml.name() == QLatin1String("p") || xml.name() == QLatin1String("span");
+        if (xml.isStartElement() && xml.name() == QLatin1String("style")) {
+            style = xml.attributes().value(QStringLiteral("style:name")).toString();
+        } else if (xml.isStartElement() && xml.name() == QLatin1String("text-properties") &&
+                   xml.attributes().value(QStringLiteral("fo:font-weight")) == QLatin1String("bold")) {
+            bold.insert(style);
+        } else if (xml.isStartElement() && paragraphOrSpan) {
+            if (boldDepth > 0)
+                ++boldDepth;
+            else if (bold.contains(xml.attributes().value(QStringLiteral("text:style-name")).toString())) {
+                boldDepth = 1;
+                texts.append(QString());
+            }
+        } else if (xml.isEndElement() && paragraphOrSpan && boldDepth > 0) {
+            --boldDepth;
+        } else if (boldDepth > 0 && xml.isCharacters()) {
+            texts.last() += xml.text();
+        }
+    }
+    return texts;
 }
 
 } // namespace
@@ -235,6 +270,28 @@ private slots:
                                                               {reads + "1: xAction-1", "#dddddd"},
                                                               {reads + "2: xAction-2", "#dddddd"},
                                                               {reads + "3: xAction-3", "#dddddd"}}));
+    }
+
+    // A copied row keeps its characters' formatting: a bold placeholder's copies
+    // are bold, within a cell's text or as the whole cell.
+    void aCopyKeepsItsCharacters()
+    {
+        const QString body = QStringLiteral("<table:table table:name=\"Risks\"><table:table-column "
+                                            "table:number-columns-repeated=\"2\"/>") +
+                             row({cell("<text:span text:style-name=\"Bold\">[Risks.ID]</text:span>: [Risks.Rating]"),
+                                  cell("<text:span text:style-name=\"Bold\">[Risks.Owner]</text:span>")}) +
+                             QStringLiteral("</table:table>");
+        const QString path = writeTemplate(QStringLiteral("bold.fodt"), flatDocument(listStyles(), QString(), body));
+        ReportMaker maker([] { return engine().createApplication(); }, path);
+        data::ReportData data;
+        data.setList(listOf("Risks", 3, {"ID", "Rating", "Owner"}, "x"));
+        const QString file = m_folder.filePath(QStringLiteral("bold.odt"));
+        maker.make(data, file, SaveFormats::Format::Odt);
+        maker.finish();
+        QCOMPARE(boldTexts(file), (QStringList{"xID-1", "xOwner-1", "xID-2", "xOwner-2", "xID-3", "xOwner-3"}));
+        const DocumentText text = savedDocument(file);
+        for (int item = 1; item <= 3; ++item)
+            QVERIFY2(text.all().contains(QStringLiteral("xID-%1: xRating-%1").arg(item)), qPrintable(text.all()));
     }
 
     void statusCellsTakeTheKeysColour()

@@ -202,8 +202,9 @@ public:
             }
             if (count > 1) {
                 // The new rows go above the row, and so take its cells' format and
-                // their paragraphs' style; the office copies each cell's text into
-                // them, with its character formatting.
+                // their paragraphs' style. A cell that is one plain placeholder is
+                // written with its item's text at once; the office copies any
+                // other's text, with its character formatting, to be filled after.
                 rows->insertByIndex(row, count - 1);
                 moveFound(count - 1);
                 for (const OUString& cellName : cells) {
