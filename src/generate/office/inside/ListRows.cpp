@@ -341,7 +341,10 @@ private:
 
     void writeItem(const Reference<css::table::XCell>& cell, const ListData& list, size_t item, const OUString& field)
     {
-        Reference<css::text::XText>(cell, UNO_QUERY_THROW)->setString(m_itemText(list, item, field));
+        // Inserted rather than set: setting a cell's text also resets its number
+        // format, which gives every cell a format of its own.
+        Reference<css::text::XText> text(cell, UNO_QUERY_THROW);
+        text->insertString(text->getStart(), m_itemText(list, item, field), false);
         m_made.filledCells.push_back(cell);
         ++m_made.filled;
     }

@@ -60,11 +60,17 @@ public:
     {}
     OUString key(const OUString& name) const
     {
-        return m_classes->toLower(name, 0, name.getLength(), css::lang::Locale());
+        // A report asks for the same few names hundreds of times.
+        const auto known = m_keys.find(name);
+        if (known != m_keys.end())
+            return known->second;
+        return m_keys.emplace(name, m_classes->toLower(name, 0, name.getLength(), css::lang::Locale()))
+            .first->second;
     }
 
 private:
     Reference<css::i18n::XCharacterClassification> m_classes;
+    mutable std::map<OUString, OUString> m_keys;
 };
 
 // Texts by their names' keys.
