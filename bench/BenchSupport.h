@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <vector>
 
@@ -148,6 +149,27 @@ inline double medianGapMs(const std::vector<double>& madeAt, size_t from, size_t
     for (size_t i = from + 1; i < to && i < madeAt.size(); ++i)
         gaps.push_back(madeAt[i] - madeAt[i - 1]);
     return gaps.empty() ? 0.0 : median(gaps);
+}
+
+// A batch of a thousand reports of `table` in `folder` with 2 jobs: every
+// process's memory after each hundred, and the median time between reports of
+// the first and of the last hundred, said as `what`.
+inline void longBatch(const QString& program, const QString& folder, const QString& table, const char* what)
+{
+    QProcess batch;
+    batch.setWorkingDirectory(folder);
+    batch.start(program, {"--batch", table, "--output-dir", "long", "--jobs", "2", "--verbose"});
+    batch.waitForStarted();
+    const std::vector<double> madeAt = followBatch(batch, [&](size_t made) {
+        std::printf("  after %4zu reports: %s\n", made, qPrintable(memoryOf(pid_t(batch.processId()))));
+        std::fflush(stdout);
+    });
+    const double first = medianGapMs(madeAt, 0, 100);
+    const double last = madeAt.size() >= 100 ? medianGapMs(madeAt, madeAt.size() - 100, madeAt.size()) : 0.0;
+    std::printf("1,000 %s: %zu made in %.1f s; median between reports, first hundred %.1f ms, "
+                "last hundred %.1f ms = %.2f x (target <= 1.1 x)\n",
+                what, madeAt.size(), madeAt.empty() ? 0.0 : madeAt.back() / 1000, first, last,
+                first > 0 ? last / first : 0.0);
 }
 
 } // namespace statusmill::bench

@@ -139,20 +139,7 @@ void longRun(const QString& folder)
     for (int report = 1; report <= kReports; ++report)
         all.append(fullReport(report, QStringLiteral("Project %1").arg(report)));
     writeJson(folder + QStringLiteral("/long.json"), QJsonDocument(all));
-    QProcess batch;
-    batch.setWorkingDirectory(folder);
-    batch.start(kProgram, {"--batch", "long.json", "--output-dir", "long", "--jobs", "2", "--verbose"});
-    batch.waitForStarted();
-    const std::vector<double> madeAt = bench::followBatch(batch, [&](size_t made) {
-        std::printf("  after %4zu reports: %s\n", made, qPrintable(bench::memoryOf(pid_t(batch.processId()))));
-        std::fflush(stdout);
-    });
-    const double first = bench::medianGapMs(madeAt, 0, 100);
-    const double last = madeAt.size() >= 100 ? bench::medianGapMs(madeAt, madeAt.size() - 100, madeAt.size()) : 0.0;
-    std::printf("1,000 full reports: %zu made in %.1f s; median between reports, first hundred "
-                "%.1f ms, last hundred %.1f ms = %.2f x (target <= 1.1 x)\n",
-                madeAt.size(), madeAt.empty() ? 0.0 : madeAt.back() / 1000, first, last,
-                first > 0 ? last / first : 0.0);
+    bench::longBatch(kProgram, folder, QStringLiteral("long.json"), "full reports");
 }
 
 } // namespace
