@@ -163,6 +163,20 @@ private slots:
         QCOMPARE(testing::officeProcessesStarted(), before);
     }
 
+    // The spares are asked for again on the way to the main window. With an office
+    // up and waiting by then, the backup office is launched from the event loop, as
+    // after any session, not there and then: nothing on that way waits for its fork
+    // and profile copy, and a run's count of starts does not hang on how fast the
+    // first office came up.
+    void aSecondStartLeavesTheBackupToTheEventLoop()
+    {
+        automation::engine().createApplication()->quit(); // the first office, up and given back
+        const int before = testing::officeProcessesStarted();
+        automation::startSpareOffices();
+        QCOMPARE(testing::officeProcessesStarted(), before);
+        QTRY_COMPARE(testing::officeProcessesStarted(), before + 1);
+    }
+
     // However many presses, no more than two offices of ours run, and none once
     // the spares are ended.
     void twentyPressesStayWithinTheBound()

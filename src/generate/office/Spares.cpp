@@ -83,7 +83,13 @@ void Spares::start(bool oneSessionOnly)
     if (m_oneSessionOnly && !m_waiting.empty())
         return;
     takeKeptProfile();
-    topUp();
+    // The second office waits for the event loop, as after every session: when the
+    // first is up already, launching it here would hold the first session and the
+    // main window for a fork and a profile copy.
+    if (m_waiting.empty())
+        topUp();
+    else
+        topUpSoon();
 }
 
 void Spares::holdBack(std::chrono::milliseconds quiet)
