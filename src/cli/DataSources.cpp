@@ -60,7 +60,7 @@ RunData readRunData(const QString& file, const QList<ListOption>& lists)
 RunData commandLineData(const QList<data::Field>& given, const QList<ListOption>& lists)
 {
     RunData run;
-    data::Record record{QStringLiteral("the command line"), {}, {}};
+    data::Record record{QStringLiteral("the command line"), {}, {}, {}};
     for (const data::Field& field : given) {
         record.data.setField(field.name, field.text);
         run.reports.fields << field.name;

@@ -157,7 +157,7 @@ Reports jsonReports(QByteArray bytes, const QString& file)
     }
     Reports reports;
     auto add = [&](const QJsonValue& value, const QString& where) {
-        Record record{where, {}, {}};
+        Record record{where, {}, {}, {}};
         // The fields a report names count also when it cannot be made: a name
         // pattern may use them.
         const QJsonObject object = value.toObject();

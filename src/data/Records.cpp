@@ -84,7 +84,7 @@ Reports reportsOfTable(const Table& table)
     Reports reports;
     reports.fields = fieldsOfHeader(table.header);
     for (const TableRow& row : table.rows) {
-        Record record{QStringLiteral("line %1").arg(row.line), {}, {}};
+        Record record{QStringLiteral("line %1").arg(row.line), {}, {}, {}};
         if (row.cells.size() != table.header.size())
             record.problem = cellCountProblem(row, table);
         else
@@ -95,15 +95,16 @@ Reports reportsOfTable(const Table& table)
     return reports;
 }
 
-Reports reportsOfWorkbook(const QList<Sheet>& sheets, const QString& file)
+Reports reportsOfWorkbook(const Workbook& workbook, const QString& file)
 {
+    const QList<Sheet>& sheets = workbook.sheets;
     if (sheets.isEmpty())
         return {};
-    Reports reports = reportsOfTable(tableOfSheet(sheets.constFirst().rows));
+    Reports reports = reportsOfTable(tableOfSheet(sheets.constFirst()));
     for (qsizetype index = 1; index < sheets.size(); ++index) {
         const Sheet& sheet = sheets.at(index);
         reports.lists.append({sheet.name, QStringLiteral("%1, sheet %2").arg(file, sheet.name),
-                              tableOfSheet(sheet.rows), false});
+                              tableOfSheet(sheet), false});
     }
     return reports;
 }

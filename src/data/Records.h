@@ -43,7 +43,7 @@ Reports reportsOfTable(const Table& table);
 
 // A workbook's first sheet as reportsOfTable, its other sheets as lists of their
 // names. `file` names the workbook in messages. Throws Failure as fieldsOfHeader.
-Reports reportsOfWorkbook(const QList<Sheet>& sheets, const QString& file);
+Reports reportsOfWorkbook(const Workbook& workbook, const QString& file);
 
 // Gives every record each of the lists (with no items where none links to it) in
 // the order of its table. A list column whose name is one of `fields` links an

@@ -6,6 +6,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -56,6 +57,9 @@ struct Record
     // 3 columns"); empty when one can. Kept in its place, so that the records
     // after it keep their numbers.
     QString problem;
+    // The cells of a workbook that its data was read from, its list items' too,
+    // that hold a formula error: "sheet Risks, cell C7 (#DIV/0!)".
+    QStringList errorCells;
 };
 
 // The text of an item's field, any letter case; nothing when it has none.

@@ -239,19 +239,21 @@ QList<QStringList> readCsvRecords(const QString& path)
     return read.records;
 }
 
-Table tableOfSheet(const QList<QStringList>& rows)
+Table tableOfSheet(const Sheet& sheet)
 {
     Table table;
-    bool headerRead = false;
-    for (qsizetype row = 0; row < rows.size(); ++row) {
-        const QStringList& cells = rows.at(row);
-        if (std::all_of(cells.begin(), cells.end(), [](const QString& cell) { return cell.isEmpty(); }))
+    for (const TableRow& row : sheet.rows) {
+        if (std::all_of(row.cells.begin(), row.cells.end(), [](const QString& cell) { return cell.isEmpty(); }))
             continue;
-        if (!std::exchange(headerRead, true))
-            table.header = cells;
+        if (table.header.isEmpty())
+            table.header = row.cells;
         else
-            table.rows.append({int(row + 1), cells});
+            table.rows.append(row);
     }
+    // A row's empty cells at its end are left off: every row is as wide as the header.
+    for (TableRow& row : table.rows)
+        while (row.cells.size() < table.header.size())
+            row.cells << QString();
     return table;
 }
 

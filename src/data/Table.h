@@ -37,17 +37,38 @@ QList<QStringList> readCsvRecords(const QString& path);
 // Whether the name is a spreadsheet's (.ods, .xlsx, .xls), which an office reads.
 bool isSpreadsheetName(const QString& path);
 
-// One sheet of a workbook as the office shows it: its name, and its rows down to
-// the last row and column in use, each cell's text as the sheet shows it.
+// One sheet of a workbook as the office shows it: its name and the rows that hold
+// something, each numbered as the sheet numbers it, its cells from column A as the
+// sheet shows them (in their number, currency or date format), the empty cells
+// after the last that holds something left off. A merged area's value stands in
+// every row and column it spans.
 struct Sheet
 {
+    // A cell that holds a formula error, and the error as the sheet shows it.
+    struct Error
+    {
+        int row = 0;    // as the sheet numbers it, from 1
+        int column = 0; // from 0 (column A)
+        QString shown;  // "#DIV/0!", "#N/A"
+    };
+
     QString name;
-    QList<QStringList> rows;
+    QList<TableRow> rows;
+    QList<Error> errors;
 };
 
-// A sheet's rows as a table: the first row that is not empty names the columns,
-// each later row is numbered as the sheet numbers it, and a row of empty cells is
-// no row, as in a table of text.
-Table tableOfSheet(const QList<QStringList>& rows);
+// A workbook's visible sheets, in its order, and what was hidden in it and so left
+// out: the rows that hold something in hidden rows of the visible sheets, and the
+// hidden sheets.
+struct Workbook
+{
+    QList<Sheet> sheets;
+    int hiddenSheets = 0;
+    int hiddenRows = 0;
+};
+
+// A sheet's rows as a table: the first row names the columns, each later row is
+// numbered as the sheet numbers it.
+Table tableOfSheet(const Sheet& sheet);
 
 } // namespace statusmill::data

@@ -18,9 +18,9 @@ data::Reports readReportFile(const QString& file)
     if (!isRegularFile(file))
         throw Failure(QStringLiteral("Cannot read %1: no such file").arg(file));
     const auto application = engine().createApplication();
-    const QList<data::Sheet> sheets = readWorkbook(*application, file);
+    const data::Workbook workbook = readWorkbook(*application, file);
     application->quit();
-    return data::reportsOfWorkbook(sheets, file);
+    return data::reportsOfWorkbook(workbook, file);
 }
 
 data::ReportData reportOfProject(const QString& file, const QString& project)

@@ -41,6 +41,6 @@ QList<PlaceholderSeen> surveyPlaceholders(Document& document);
 // the sheet shows it (in its number, currency or date format). Throws Failure;
 // when the office has no spreadsheet program, a message that says what to install.
 // The main thread's: the office writes a sheet's text into the working folder.
-QList<data::Sheet> readWorkbook(Application& application, const QString& path);
+data::Workbook readWorkbook(Application& application, const QString& path);
 
 } // namespace statusmill::automation

@@ -238,14 +238,17 @@ data::Sheet readSheet(const Reference<css::frame::XStorable>& workbook,
                 cells << QString();
             }
         }
-        read.rows << cells;
+        while (!cells.isEmpty() && cells.constLast().isEmpty())
+            cells.removeLast();
+        if (!cells.isEmpty())
+            read.rows.append({int(row + 1), cells});
     }
     return read;
 }
 
 } // namespace
 
-QList<data::Sheet> readWorkbook(Application& application, const QString& path)
+data::Workbook readWorkbook(Application& application, const QString& path)
 {
     auto* officeApplication = dynamic_cast<OfficeApplication*>(&application);
     if (!officeApplication)
@@ -261,7 +264,8 @@ QList<data::Sheet> readWorkbook(Application& application, const QString& path)
                           .arg(path));
     OfficeSession& session = officeApplication->session();
     const QString absolute = QFileInfo(path).absoluteFilePath();
-    QList<data::Sheet> sheets;
+    data::Workbook workbook;
+    QList<data::Sheet>& sheets = workbook.sheets;
     session.call([&] {
         Reference<css::frame::XComponentLoader> loader(session.desktop(), UNO_QUERY_THROW);
         const auto loaded = loader->loadComponentFromURL(
@@ -289,7 +293,7 @@ QList<data::Sheet> readWorkbook(Application& application, const QString& path)
                                 Reference<css::sheet::XSpreadsheet>(all->getByIndex(index), UNO_QUERY_THROW),
                                 index);
     });
-    return sheets;
+    return workbook;
 }
 
 } // namespace statusmill::automation
