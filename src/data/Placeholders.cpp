@@ -1,80 +1,42 @@
 #include "Placeholders.h"
 
-#include <algorithm>
+#include "rule/PlaceholderRule.h"
 
 namespace statusmill::data {
 namespace {
 
-bool isLineBreak(QChar c)
+std::u16string_view view(QStringView text)
 {
-    switch (c.unicode()) {
-    case u'\n':
-    case u'\r':
-    case u'\v': // Word's manual line break
-    case u'\f':
-    case 0x0085:
-    case 0x2028:
-    case 0x2029:
-        return true;
-    default:
-        return false;
-    }
+    return {reinterpret_cast<const char16_t*>(text.utf16()), size_t(text.size())};
 }
 
-bool endsName(QChar c)
+QString qString(std::u16string_view text)
 {
-    return c == u'[' || c == u']' || isLineBreak(c);
-}
-
-bool hasLetterOrDigit(QStringView text)
-{
-    return std::any_of(text.begin(), text.end(), [](QChar c) { return c.isLetterOrNumber(); });
-}
-
-// A part of a list field's name: starts with a letter, no space at either end.
-bool isPartName(QStringView part)
-{
-    return !part.isEmpty() && part.front().isLetter() && !part.back().isSpace();
+    return QString(reinterpret_cast<const QChar*>(text.data()), qsizetype(text.size()));
 }
 
 } // namespace
 
 bool isPlaceholderName(QStringView name)
 {
-    return !name.isEmpty() && name.size() <= kLongestPlaceholderName &&
-           std::none_of(name.begin(), name.end(), endsName) && hasLetterOrDigit(name);
+    return rule::isName(view(name));
 }
 
 QList<PlaceholderAt> placeholdersIn(QStringView text)
 {
     QList<PlaceholderAt> found;
-    qsizetype at = text.indexOf(u'[');
-    while (at >= 0) {
-        // The name runs to the next bracket or line break: each character is
-        // looked at once, however many brackets open and never close.
-        qsizetype end = at + 1;
-        while (end < text.size() && !endsName(text[end]))
-            ++end;
-        if (end == text.size())
-            break;
-        const QStringView name = text.sliced(at + 1, end - at - 1);
-        if (text[end] == u']' && isPlaceholderName(name))
-            found.append({at, end - at + 1, name.toString()});
-        at = text[end] == u'[' ? end : text.indexOf(u'[', end + 1);
-    }
+    for (const rule::Span& span : rule::placeholdersIn(view(text)))
+        found.append({qsizetype(span.start), qsizetype(span.length),
+                      text.sliced(qsizetype(span.start) + 1, qsizetype(span.length) - 2).toString()});
     return found;
 }
 
 std::optional<ListField> listFieldOf(QStringView name)
 {
-    const qsizetype dot = name.indexOf(u'.');
-    if (dot < 0 || name.indexOf(u'.', dot + 1) >= 0 || !isPlaceholderName(name))
+    const auto parts = rule::listFieldOf(view(name));
+    if (!parts)
         return std::nullopt;
-    const QStringView list = name.first(dot);
-    const QStringView field = name.sliced(dot + 1);
-    if (!isPartName(list) || (field != QStringView(kItemNumberField) && !isPartName(field)))
-        return std::nullopt;
-    return ListField{list.toString(), field.toString()};
+    return ListField{qString(parts->list), qString(parts->field)};
 }
 
 QString bracketed(const QString& name)

@@ -7,6 +7,7 @@
 // rest of the program never sees them.
 
 #include <QString>
+#include <QStringList>
 #include <QSizeF>
 
 class QPagedPaintDevice;
@@ -133,10 +134,13 @@ public:
 
     // Fills the report's data in one go, inside the office: each field its
     // placeholder, each list row once per item of its list with the item's fields,
-    // and a table cell that says Green, Amber or Red in the colour the document's
-    // status key gives it. What the data does not give stays as it is. One step to
-    // take back. Throws Failure (a row that names two lists, among others).
-    virtual void FillData(const data::ReportData& data) = 0;
+    // and a table cell whose placeholder names a status and that says Green, Amber
+    // or Red in the colour the document's status key gives it. What the data does
+    // not give stays as it is: returns those placeholders ("[Name]"), each once,
+    // also those in drawing shapes, which the fill leaves to the shapes' own pass.
+    // One step to take back. Throws Failure (a row that names two lists, among
+    // others).
+    virtual QStringList FillData(const data::ReportData& data) = 0;
 
     static constexpr int kStatisticPages = 2;
     // A statistic of the document as it is laid out; kStatisticPages: its pages.

@@ -132,16 +132,19 @@ void fillPlaceholders(Steps& steps, const std::shared_ptr<Document>& doc,
 // The fill of a report from its data, one for the window (when it has data), one
 // report and every row of a batch: the stories in one call made inside the office
 // (statement 118), lists and the status colours with them; then the fields in the
-// drawing shapes, which that call does not reach.
+// drawing shapes, which that call does not reach. Returns the placeholders the
+// data gave no text for, which the report keeps ("[Name]", each once).
 template <class Steps>
-void fillReport(Steps& steps, const std::shared_ptr<Document>& doc, const data::ReportData& data)
+QStringList fillReport(Steps& steps, const std::shared_ptr<Document>& doc, const data::ReportData& data)
 {
-    steps.run(118, [&] { use(doc).FillData(data); });
+    QStringList left;
+    steps.run(118, [&] { left = use(doc).FillData(data); });
     QList<Replacement> fields;
     for (const data::Field& field : data.fields())
         fields.append({QLatin1Char('[') + field.name + QLatin1Char(']'), field.text});
     const FillPlan plan = planFill(fields);
     fillShapes(steps, doc, plan.placeholders + plan.markers);
+    return left;
 }
 
 } // namespace statusmill::automation

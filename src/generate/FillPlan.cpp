@@ -67,11 +67,20 @@ QString documentText(const QString& text)
 {
     QString kept;
     kept.reserve(text.size());
-    for (const QChar c : text) {
+    for (qsizetype at = 0; at < text.size(); ++at) {
+        const QChar c = text.at(at);
         const char16_t code = c.unicode();
-        const bool control = code < 0x20 && code != u'\t' && code != u'\n' && code != u'\r';
-        if (!control && code != 0xFFFE && code != 0xFFFF)
+        if (c.isHighSurrogate() && at + 1 < text.size() && text.at(at + 1).isLowSurrogate()) {
             kept += c;
+            kept += text.at(++at);
+        } else if (c.isSurrogate()) {
+            kept += QChar::ReplacementCharacter;
+        } else if (code == u'\r') {
+            if (at + 1 >= text.size() || text.at(at + 1) != u'\n')
+                kept += u'\n';
+        } else if ((code >= 0x20 || code == u'\t' || code == u'\n') && code != 0xFFFE && code != 0xFFFF) {
+            kept += c;
+        }
     }
     return kept;
 }

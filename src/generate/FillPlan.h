@@ -31,10 +31,14 @@ struct FillPlan
 
 FillPlan planFill(const QList<Replacement>& replacements);
 
-// The text as a document can hold it: control characters other than tab, line
-// feed and carriage return, and U+FFFE and U+FFFF, left out. The office's Word
-// export crashes on the others or writes a file other readers choke on (a NUL
-// hides the rest of its paragraph), and those two are no characters at all.
+// The text as a document can hold it, the one way every value goes to the office:
+// control characters other than tab and line feed, and U+FFFE and U+FFFF, left
+// out (the office's Word export crashes on them or writes a file other readers
+// choke on: a NUL hides the rest of its paragraph; those two are no characters at
+// all); a surrogate without its pair, on which the office stops, as U+FFFD (the
+// replacement character); and a carriage return, alone or before a line feed, as a
+// line feed: a value breaks lines within its paragraph, never the paragraph, so a
+// list row stays one row.
 QString documentText(const QString& text);
 
 } // namespace statusmill::automation

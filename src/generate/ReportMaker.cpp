@@ -23,12 +23,14 @@ void ReportMaker::make(const QList<Replacement>& replacements, const QString& fi
     make(data, file, format);
 }
 
-void ReportMaker::make(const data::ReportData& data, const QString& file,
-                       SaveFormats::Format format)
+QStringList ReportMaker::make(const data::ReportData& data, const QString& file,
+                              SaveFormats::Format format)
 {
     // One step to take back, however much it fills: the office fills the stories
     // in one call, as one step.
-    makeWith(file, format, [&](StrictSteps& steps) { fillReport(steps, m_document, data); });
+    QStringList left;
+    makeWith(file, format, [&](StrictSteps& steps) { left = fillReport(steps, m_document, data); });
+    return left;
 }
 
 void ReportMaker::makeWith(const QString& file, SaveFormats::Format format,

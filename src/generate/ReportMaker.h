@@ -37,8 +37,9 @@ public:
               SaveFormats::Format format);
 
     // The same from a report's data: each field fills its placeholder ("ProjectName"
-    // fills [ProjectName]), and each list the rows that name it.
-    void make(const data::ReportData& data, const QString& file, SaveFormats::Format format);
+    // fills [ProjectName]), and each list the rows that name it. Returns the
+    // placeholders the data gave no text for, which the report keeps ("[Name]").
+    QStringList make(const data::ReportData& data, const QString& file, SaveFormats::Format format);
 
     // The placeholders the template holds (see TemplateSurvey.h), from the template
     // as this maker has it open. Throws Failure.

@@ -7,6 +7,7 @@
 #include "core/Failure.h"
 #include "core/WorkFolder.h"
 #include "generate/ReportMaker.h"
+#include "support/OdtContent.h"
 #include "support/OfficeProcesses.h"
 #include "support/SampleDocuments.h"
 #include "support/SavedDocument.h"
@@ -88,36 +89,6 @@ data::List listOf(const QString& name, int items, const QStringList& fields, con
         list.items.append(values);
     }
     return list;
-}
-
-// Each cell's text in a saved .odt, with its shading (empty for none).
-QList<std::pair<QString, QString>> shadedCells(const QString& odt)
-{
-    const QByteArray content = commandOutput(QStringLiteral("unzip"), {"-p", odt, "content.xml"}).toUtf8();
-    QHash<QString, QString> shading;
-    QList<std::pair<QString, QString>> cells;
-    QXmlStreamReader xml(content);
-    QString style, cellStyle, text;
-    bool inCell = false;
-    while (!xml.atEnd()) {
-        xml.readNext();
-        if (xml.isStartElement() && xml.name() == QLatin1String("style")) {
-            style = xml.attributes().value(QStringLiteral("style:name")).toString();
-        } else if (xml.isStartElement() && xml.name() == QLatin1String("table-cell-properties")) {
-            shading.insert(style, xml.attributes().value(QStringLiteral("fo:background-color")).toString());
-        } else if (xml.isStartElement() && xml.name() == QLatin1String("table-cell")) {
-            inCell = true;
-            cellStyle = xml.attributes().value(QStringLiteral("table:style-name")).toString();
-            text.clear();
-        } else if (inCell && xml.isCharacters()) {
-            text += xml.text();
-        } else if (xml.isEndElement() && xml.name() == QLatin1String("table-cell")) {
-            inCell = false;
-            const QString colour = shading.value(cellStyle);
-            cells.append({text, colour == QLatin1String("transparent") ? QString() : colour});
-        }
-    }
-    return cells;
 }
 
 // The texts of a saved .odt in bold, in order: each paragraph or span whose style
@@ -265,7 +236,7 @@ private slots:
         const QString file = m_folder.filePath(QStringLiteral("one.odt"));
         maker.make(data, file, SaveFormats::Format::Odt);
         maker.finish();
-        const auto cells = shadedCells(file);
+        const auto cells = odtShadedCells(file);
         QCOMPARE(cells, (QList<std::pair<QString, QString>>{{"Steps", ""},
                                                               {reads + "1: xAction-1", "#dddddd"},
                                                               {reads + "2: xAction-2", "#dddddd"},
@@ -308,7 +279,7 @@ private slots:
         maker.make(data, file, SaveFormats::Format::Odt);
         maker.finish();
 
-        const auto cells = shadedCells(file);
+        const auto cells = odtShadedCells(file);
         const QList<std::pair<QString, QString>> expected{
             {"Green", "#c6efce"}, {"Amber", "#ffeb9c"}, {"Red", "#ffc7ce"},
             {"#", ""}, {"Milestone", ""}, {"Status", ""},

@@ -217,10 +217,10 @@ public:
         m_state->enter(QStringLiteral("EndCustomRecord"));
         m_inner->EndCustomRecord();
     }
-    void FillData(const data::ReportData& data) override
+    QStringList FillData(const data::ReportData& data) override
     {
         m_state->enter(QStringLiteral("FillData"));
-        m_inner->FillData(data);
+        return m_inner->FillData(data);
     }
     void PrintOut(QPagedPaintDevice& device, int from, int to) override
     {

@@ -8,17 +8,13 @@
 #include "core/FileHelpers.h"
 #include "core/Random.h"
 #include "core/WorkFolder.h"
-#include "data/ReportData.h"
-#include "generate/FillPlan.h"
 #include "generate/ClipboardPicture.h"
 
 #include <QFileInfo>
 #include <QScopeGuard>
 
 #include <com/sun/star/document/XUndoManagerSupplier.hpp>
-#include <com/sun/star/beans/NamedValue.hpp>
 #include <com/sun/star/frame/XModel.hpp>
-#include <com/sun/star/task/XJob.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/text/XPageCursor.hpp>
 #include <com/sun/star/text/XTextDocument.hpp>
@@ -394,47 +390,6 @@ void OfficeDocument::StartCustomRecord(const QString& name)
 void OfficeDocument::EndCustomRecord()
 {
     withUndoManager([](const auto& undo) { undo->leaveUndoContext(); });
-}
-
-void OfficeDocument::FillData(const data::ReportData& data)
-{
-    ensureOpen();
-    using css::beans::NamedValue;
-    const auto text = [](const QString& value) {
-        return css::uno::Any(toOUString(automation::documentText(value)));
-    };
-    const auto named = [&](const QList<data::Field>& fields) {
-        css::uno::Sequence<NamedValue> values(fields.size());
-        for (qsizetype i = 0; i < fields.size(); ++i)
-            values.getArray()[i] = NamedValue(toOUString(fields.at(i).name), text(fields.at(i).text));
-        return values;
-    };
-    css::uno::Sequence<NamedValue> lists(data.lists().size());
-    for (qsizetype i = 0; i < data.lists().size(); ++i) {
-        const data::List& list = data.lists().at(i);
-        css::uno::Sequence<css::uno::Sequence<NamedValue>> items(list.items.size());
-        for (qsizetype item = 0; item < list.items.size(); ++item)
-            items.getArray()[item] = named(list.items.at(item));
-        lists.getArray()[i] = NamedValue(toOUString(list.name), css::uno::Any(items));
-    }
-    css::uno::Sequence<NamedValue> arguments(4);
-    arguments.getArray()[0] = NamedValue("Document", css::uno::Any(m_component));
-    arguments.getArray()[1] = NamedValue("Fields", css::uno::Any(named(data.fields())));
-    arguments.getArray()[2] = NamedValue("Lists", css::uno::Any(lists));
-    arguments.getArray()[3] = NamedValue("Record", css::uno::Any(rtl::OUString("Report")));
-    m_session->call([&] {
-        if (!m_fill.is()) {
-            const auto context = m_session->office()->context();
-            m_fill.set(context->getServiceManager()->createInstanceWithContext("org.statusmill.ReportFill",
-                                                                               context),
-                       UNO_QUERY);
-            if (!m_fill.is())
-                throw Failure(QStringLiteral("The office part of the program (libstatusmill_office.so) "
-                                             "was not found; reinstall the program."));
-            m_held->hold(m_fill);
-        }
-        m_fill->execute(arguments);
-    });
 }
 
 int OfficeDocument::ComputeStatistics(int statistic)

@@ -56,6 +56,12 @@ Reference<css::frame::XDesktop2> OfficeSession::desktop() const
     return m_office ? m_office->desktop() : nullptr;
 }
 
+void OfficeSession::stillWorking()
+{
+    if (m_office)
+        m_office->watchdog().stillWorking();
+}
+
 void OfficeSession::adopt(HeldReferences&& held)
 {
     if (m_office)

@@ -50,6 +50,9 @@ public:
     }
 
     uno::Reference<uno::css::frame::XDesktop2> desktop() const;
+    // The call under way reported progress: it is not hung, and has its whole
+    // time again.
+    void stillWorking();
     // The office serving the session; nothing once it has ended.
     OfficeInstance* office() const { return m_office.get(); }
 

@@ -23,7 +23,19 @@ void Watchdog::arm(std::chrono::milliseconds limit)
 {
     {
         std::lock_guard lock(m_mutex);
+        m_limit = limit;
         m_deadline = std::chrono::steady_clock::now() + limit;
+    }
+    m_changed.notify_all();
+}
+
+void Watchdog::stillWorking()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_deadline)
+            return;
+        m_deadline = std::chrono::steady_clock::now() + m_limit;
     }
     m_changed.notify_all();
 }

@@ -24,6 +24,9 @@ public:
     Watchdog& operator=(const Watchdog&) = delete;
 
     void arm(std::chrono::milliseconds limit);
+    // The call under way is making progress: it has its whole limit again, from
+    // now. Nothing when no call is under way.
+    void stillWorking();
     // Once this returns, no kill is under way or can follow until the next arm().
     void disarm();
     // Whether the process was killed because a call ran too long.
@@ -36,6 +39,7 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::optional<std::chrono::steady_clock::time_point> m_deadline;
+    std::chrono::milliseconds m_limit{0};
     bool m_stopping = false;
     std::atomic<bool> m_fired = false;
     std::jthread m_thread;

@@ -1,13 +1,7 @@
 #pragma once
 
-// What a placeholder is, as the office side of the fill finds it: the rule of
-// data/Placeholders.h, written again here because Qt has no place inside the
-// office. "[" and a name of at most 200 characters that holds no bracket and no
-// line break and at least one letter or digit, then "]". A name of two parts
-// joined by one dot, each starting with a letter and neither ending in a space
-// ("[Milestones.Owner]"; "#" may stand for the field), is a field of a list.
-// Outside ASCII, letters are told from the rest by their blocks, which the names
-// templates use agree with.
+// What a placeholder is, in the office's strings: the one rule of
+// rule/PlaceholderRule.h, which the data side and the template check take too.
 
 #include <rtl/ustring.hxx>
 
@@ -16,8 +10,10 @@
 
 namespace statusmill::inside {
 
-// The same rule as a regular expression of the office's search, whose classes of
-// letters and digits are Unicode's own.
+// What the office's search looks for: a bracket, a name of at most 200 characters
+// that holds no bracket and no line break and a letter or number (the classes of
+// the office's search are ICU's, as the rule's are), a bracket. Only a first sift:
+// every text it finds is taken for a placeholder only when the rule says it is one.
 inline constexpr const char* kPlaceholderPattern =
     "\\[(?=[^\\[\\]\\n\\r\\v\\f\\x{85}\\x{2028}\\x{2029}]*[\\p{L}\\p{N}])"
     "[^\\[\\]\\n\\r\\v\\f\\x{85}\\x{2028}\\x{2029}]{1,200}\\]";
@@ -40,5 +36,14 @@ struct Found
 
 // Every placeholder in the text, left to right, none inside another.
 std::vector<Found> placeholdersIn(const rtl::OUString& text);
+
+// The name of the placeholder that is the whole of `text`, brackets and all.
+std::optional<rtl::OUString> wholePlaceholder(const rtl::OUString& text);
+
+// A name as names are compared: in any letter case.
+rtl::OUString nameKey(const rtl::OUString& name);
+
+// Whether the placeholder's value is a status, shown in the status key's colour.
+bool namesStatus(const rtl::OUString& name);
 
 } // namespace statusmill::inside

@@ -1,4 +1,5 @@
 #include "StatusKey.h"
+#include "UnoNames.h"
 
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
@@ -7,11 +8,6 @@
 #include <rtl/character.hxx>
 
 namespace statusmill::inside {
-
-using css::uno::Reference;
-using css::uno::UNO_QUERY;
-using css::uno::UNO_QUERY_THROW;
-using rtl::OUString;
 
 namespace {
 

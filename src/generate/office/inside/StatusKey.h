@@ -1,9 +1,11 @@
 #pragma once
 
-// The status in colour: a table cell whose whole text is a status (Green, Amber or
-// Red, or G, A or R, in any letter case) takes that status's shading from the
-// document's own key: the cells whose whole text is the status's name, shaded. A
-// document without a key leaves its cells as they are. Runs inside the office.
+// The status in colour: a table cell filled from a placeholder that names a status
+// (see rule/PlaceholderRule.h namesStatus), whose whole text is then a status
+// (Green, Amber or Red, or G, A or R, in any letter case), takes that status's
+// shading from the document's own key: the cells whose whole text is the status's
+// name, shaded. A document without a key leaves its cells as they are. Runs
+// inside the office.
 
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/table/XCell.hpp>
@@ -20,7 +22,8 @@ class StatusKey
 public:
     explicit StatusKey(const css::uno::Reference<css::frame::XModel>& document);
 
-    // Shades the cell when its text is a status of the key.
+    // Shades the cell when its text is a status of the key. Only for a cell whose
+    // placeholder names a status: an owner "G" is no status.
     void colour(const css::uno::Reference<css::table::XCell>& cell) const;
 
 private:
