@@ -9,7 +9,7 @@ PACKAGES=(
     cmake g++ make pkg-config
     qt6-base-dev libgl-dev
     libreoffice-writer libreoffice-dev catdoc
-    libpoppler-qt6-dev libcsv-dev libpaper-dev
+    libpoppler-qt6-dev libcsv-dev libpaper-dev libicu-dev
     fonts-liberation2 fonts-dejavu-core
 )
 

@@ -3,9 +3,11 @@
 
 #include "data/Placeholders.h"
 #include "data/WindowFields.h"
+#include "rule/PlaceholderRule.h"
 
 #include <QtTest>
 
+using namespace statusmill;
 using namespace statusmill::data;
 
 class TestPlaceholders : public QObject
@@ -33,6 +35,11 @@ private slots:
             << QStringLiteral("[Project\nName] [Line") + QChar(0x2028) + "break]" << QStringList{};
         QTest::newRow("no letter or digit") << "[ ] [...] [—] [#]" << QStringList{};
         QTest::newRow("empty") << "[]" << QStringList{};
+        QTest::newRow("a number of any script is a name, as the office's search has it")
+            << QString::fromUtf8("[½] [٣] [²]") << QStringList{QString::fromUtf8("½@0"), QString::fromUtf8("٣@4"), QString::fromUtf8("²@8")};
+        QTest::newRow("a letter beyond the basic plane")
+            << QString::fromUtf8("[𝐀] [") + QString(199, 'x') + QString::fromUtf8("𝐀]")
+            << QStringList{QString::fromUtf8("𝐀@0"), QString(199, 'x') + QString::fromUtf8("𝐀@5")};
         QTest::newRow("200 characters, and 201")
             << "[" + QString(200, 'x') + "] [" + QString(201, 'y') + "]"
             << QStringList{QString(200, 'x') + "@0"};
@@ -72,6 +79,7 @@ private slots:
         QTest::newRow("a list's field") << "Milestones.Owner" << "Milestones|Owner";
         QTest::newRow("the item's number") << "Risks.#" << "Risks|#";
         QTest::newRow("spaces inside the parts") << "Next Steps.Due date" << "Next Steps|Due date";
+        QTest::newRow("a list's name beyond ASCII") << QString::fromUtf8("Étapes.Qui") << QString::fromUtf8("Étapes|Qui");
         QTest::newRow("a plain field") << "ProjectName" << "";
         QTest::newRow("a sentence's full stop") << "Spending against the budget." << "";
         QTest::newRow("an abbreviation") << "Approx. cost" << "";
@@ -87,6 +95,49 @@ private slots:
         QFETCH(QString, listField);
         const auto found = listFieldOf(name);
         QCOMPARE(found ? found->list + '|' + found->field : QString(), listField);
+    }
+
+    // Names are one in any letter case, of any script; a status is named so.
+    void namesCompared_data()
+    {
+        QTest::addColumn<QString>("one");
+        QTest::addColumn<QString>("other");
+        QTest::addColumn<bool>("same");
+        QTest::newRow("ASCII") << "ProjectName" << "PROJECTNAME" << true;
+        QTest::newRow("accented") << QString::fromUtf8("MILESTÖNES") << QString::fromUtf8("milestönes") << true;
+        QTest::newRow("Greek") << QString::fromUtf8("ΩMEGA") << QString::fromUtf8("ωmega") << true;
+        QTest::newRow("another letter") << QString::fromUtf8("Milestönes") << "Milestones" << false;
+    }
+
+    void namesCompared()
+    {
+        QFETCH(QString, one);
+        QFETCH(QString, other);
+        QFETCH(bool, same);
+        const auto key = [](const QString& name) {
+            return rule::nameKey({reinterpret_cast<const char16_t*>(name.utf16()), size_t(name.size())});
+        };
+        QCOMPARE(key(one) == key(other), same);
+    }
+
+    void statusesNamed_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("status");
+        QTest::newRow("a field ending in Status") << "OverallStatus" << true;
+        QTest::newRow("in another case, with a space") << "overall STATUS" << true;
+        QTest::newRow("Status itself") << "Status" << true;
+        QTest::newRow("a list's Status") << "Milestones.status" << true;
+        QTest::newRow("a list's field ending in Status") << "Milestones.RagStatus" << false;
+        QTest::newRow("Status first") << "StatusNote" << false;
+        QTest::newRow("an owner") << "Owner" << false;
+    }
+
+    void statusesNamed()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, status);
+        QCOMPARE(rule::namesStatus({reinterpret_cast<const char16_t*>(name.utf16()), size_t(name.size())}), status);
     }
 
     void columnsFillFields_data()

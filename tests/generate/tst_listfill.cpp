@@ -208,6 +208,20 @@ private slots:
         QCOMPARE(cells, wanted);
     }
 
+    // The office takes a placeholder by the same rule as the data side: a number
+    // of any script is a name, also in a comment; a list's name in another case
+    // of another script is the same list.
+    void namesAsTheDataSideHasThem()
+    {
+        const QString body = QStringLiteral("<text:p>Share [½]") + kComment.arg("Of [½]") +
+                             QStringLiteral("</text:p><text:p>Step [Étapes.Qui]</text:p>");
+        data::ReportData data;
+        data.setField(QStringLiteral("½"), QStringLiteral("half"));
+        data.setList(listOf(QStringLiteral("ÉTAPES"), {{"Ann"}, {"Bo"}}, {"QUI"}));
+        const QStringList paragraphs = odtParagraphs(make(body, data));
+        QCOMPARE(paragraphs, (QStringList{"comment: Of half", "Share half", "Step Ann", "Step Bo"}));
+    }
+
     // A list whose fill takes longer than a call into the office may: the office
     // says it is getting on, and the fill is not cut short as if it hung.
     void aLongFillIsNoHungOffice()
