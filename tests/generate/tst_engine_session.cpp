@@ -2,6 +2,7 @@
 #include "core/WorkFolder.h"
 #include "generate/Automation.h"
 #include "generate/Offices.h"
+#include "generate/office/OfficeComponent.h"
 #include "generate/office/OfficeLocation.h"
 #include "generate/office/PipeFiles.h"
 #include "support/OfficeProbes.h"
@@ -354,6 +355,34 @@ private slots:
                  QStringList{temp});
         application->quit();
         QCOMPARE(stillThere(view.pipeFilesBound), QStringList());
+    }
+
+    // Our component is loaded beside the services of the office's own installation,
+    // as its bootstrap file lists them, whatever they are.
+    void theOfficeKeepsItsOwnServices_data()
+    {
+        QTest::addColumn<QByteArray>("bootstrap");
+        QTest::addColumn<QByteArray>("before");
+        QTest::newRow("the installation's list")
+            << QByteArray("[Bootstrap]\nURE_BIN_DIR=x\nURE_MORE_SERVICES=<$ORIGIN/services>* ${$ORIGIN/a:B}\n")
+            << QByteArray("<$ORIGIN/services>* ${$ORIGIN/a:B} ");
+        QTest::newRow("none listed") << QByteArray("[Bootstrap]\nURE_BIN_DIR=x\n") << QByteArray();
+    }
+
+    void theOfficeKeepsItsOwnServices()
+    {
+        QFETCH(QByteArray, bootstrap);
+        QFETCH(QByteArray, before);
+        const QString program = m_folder.filePath(QStringLiteral("office/program/soffice.bin"));
+        const QString profile = m_folder.filePath(QStringLiteral("office/profile"));
+        QVERIFY(QDir().mkpath(profile) && QDir().mkpath(QFileInfo(program).path()));
+        QFile rc(QFileInfo(program).dir().filePath(QStringLiteral("fundamentalrc")));
+        QVERIFY(rc.open(QIODevice::WriteOnly) && rc.write(bootstrap) == bootstrap.size());
+        rc.close();
+        office::registerOfficeComponent(profile, QStringLiteral("/opt/x/libstatusmill_office.so"));
+        const QByteArray argument = office::officeComponentArgument(profile, program);
+        QCOMPARE(argument, "-env:URE_MORE_SERVICES=" + before +
+                               QUrl::fromLocalFile(profile + QStringLiteral("/statusmill.component")).toEncoded());
     }
 
     void missingOfficeIsReportedAsSuch()

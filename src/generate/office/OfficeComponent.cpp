@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QUrl>
 
@@ -13,14 +14,6 @@ namespace {
 
 const char* const kLibraryName = "libstatusmill_office.so";
 const char* const kRegistrationName = "statusmill.component";
-
-// The services the office loads of itself (its installation's file, read by
-// every start): they stay, ours come after them.
-const char* const kOfficeOwnServices =
-    "${${$BRAND_BASE_DIR/program/lounorc:PKG_UserUnoFile}:UNO_SERVICES} "
-    "${${$BRAND_BASE_DIR/program/lounorc:PKG_SharedUnoFile}:UNO_SERVICES} "
-    "${${$BRAND_BASE_DIR/program/lounorc:PKG_BundledUnoFile}:UNO_SERVICES} "
-    "<$BRAND_BASE_DIR/program/services>*";
 
 QString registrationOf(const QString& profileFolder)
 {
@@ -32,6 +25,25 @@ QString registrationOf(const QString& profileFolder)
 QByteArray argumentUrl(const QString& path)
 {
     return QUrl::fromLocalFile(path).toEncoded().replace("$", "%24");
+}
+
+// The services the office loads of itself, as its installation's bootstrap file
+// names them: ours are added to them, not put in their place. The value is taken as
+// it is written: the office reads it where it reads the file's own, so $ORIGIN
+// there is that file's folder.
+QByteArray officeOwnServices(const QString& program)
+{
+    const QString folder = QFileInfo(program).absolutePath();
+    QFile file(QDir(folder).filePath(QStringLiteral("fundamentalrc")));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    for (QByteArray line : file.readAll().split('\n')) {
+        line = line.trimmed();
+        if (!line.startsWith("URE_MORE_SERVICES="))
+            continue;
+        return line.mid(int(qstrlen("URE_MORE_SERVICES=")));
+    }
+    return {};
 }
 
 } // namespace
@@ -69,12 +81,13 @@ void registerOfficeComponent(const QString& profileFolder, const QString& librar
     writeNewFile(text, registrationOf(profileFolder));
 }
 
-QByteArray officeComponentArgument(const QString& profileFolder)
+QByteArray officeComponentArgument(const QString& profileFolder, const QString& program)
 {
     const QString registration = registrationOf(profileFolder);
     if (!isRegularFile(registration))
         return {};
-    return "-env:URE_MORE_SERVICES=" + QByteArray(kOfficeOwnServices) + ' ' + argumentUrl(registration);
+    const QByteArray own = officeOwnServices(program);
+    return "-env:URE_MORE_SERVICES=" + (own.isEmpty() ? QByteArray() : own + ' ') + argumentUrl(registration);
 }
 
 } // namespace statusmill::office

@@ -17,8 +17,10 @@ QString officeComponentLibrary();
 // started on that profile to load. Throws Failure.
 void registerOfficeComponent(const QString& profileFolder, const QString& library);
 
-// The office's start argument that loads what is registered in the profile folder,
-// beside every service the office loads anyway; empty when nothing is registered.
-QByteArray officeComponentArgument(const QString& profileFolder);
+// The start argument of the office `program` that loads what is registered in the
+// profile folder, beside every service that office loads anyway (as its
+// installation's bootstrap file, fundamentalrc, names them); empty when nothing is
+// registered.
+QByteArray officeComponentArgument(const QString& profileFolder, const QString& program);
 
 } // namespace statusmill::office

@@ -260,7 +260,7 @@ void OfficeProcess::start()
         "--accept=pipe,name=" + m_pipeName.toUtf8() + ";urp;",
         "-env:UserInstallation=" + profileUrl,
     };
-    if (QByteArray services = officeComponentArgument(m_profileFolder); !services.isEmpty())
+    if (QByteArray services = officeComponentArgument(m_profileFolder, m_program); !services.isEmpty())
         arguments.push_back(std::move(services));
     std::vector<char*> argv;
     for (QByteArray& argument : arguments)
