@@ -9,7 +9,7 @@ endif()
 set(libdir "${PREFIX}/lib/statusmill")
 set(expected
     "${libdir}/statusmill"
-    "${libdir}/libstatusmill_office.so"
+    "${libdir}/office/libstatusmill_office.so"
     "${PREFIX}/bin/statusmill"
     "${PREFIX}/share/applications/${APP_ID}.desktop"
     "${PREFIX}/share/metainfo/${APP_ID}.metainfo.xml"

@@ -11,8 +11,10 @@ set(STATUSMILL_PROGRAM_DIR "lib/statusmill")
 set(STATUSMILL_DOC_DIR "${CMAKE_INSTALL_DATADIR}/doc/statusmill")
 
 install(TARGETS statusmill RUNTIME DESTINATION "${STATUSMILL_PROGRAM_DIR}")
-# The office side of the fill, which the program looks for beside itself.
-install(TARGETS statusmill_office LIBRARY DESTINATION "${STATUSMILL_PROGRAM_DIR}")
+# The office side of the fill, a module the program's offices load and no program
+# links: in a folder of its own under the program's, where the program looks for
+# it, and which the system's library search (ldconfig) has no business with.
+install(TARGETS statusmill_office LIBRARY DESTINATION "${STATUSMILL_PROGRAM_DIR}/office")
 install(CODE "
     file(MAKE_DIRECTORY \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}\")
     file(CREATE_LINK \"../${STATUSMILL_PROGRAM_DIR}/statusmill\"

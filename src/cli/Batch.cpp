@@ -5,6 +5,7 @@
 #include "OutputPlaces.h"
 #include "PlaceholderReport.h"
 #include "ReportNames.h"
+#include "Strict.h"
 #include "Templates.h"
 #include "core/CopyIntoPlace.h"
 #include "core/FileHelpers.h"
@@ -42,6 +43,7 @@ struct Job
     QString where; // "line 7", "projects.json [3]"
     QString name;  // the file name in the output folder
     data::ReportData data;
+    QStringList errorCells; // of its data, read as errors
 };
 
 // What the jobs tell the main thread, which alone writes to the terminal.
@@ -160,12 +162,16 @@ void makeRows(const automation::OwnOffices& offices, const QString& templatePath
         try {
             if (const auto taken = targetTaken(target, options.overwrite))
                 throw Failure(*taken);
+            if (options.strict && !job.errorCells.isEmpty())
+                throw Failure(strictRefusal(job.errorCells, {}));
             // An office that died or hung costs this row one more try, on a fresh
             // office; what failed of the row's own (its template, the disk) would
             // only fail again.
             for (int attempt = 1;; ++attempt) {
                 try {
-                    maker.make(job.data, made, options.format);
+                    const QStringList kept = maker.make(job.data, made, options.format);
+                    if (options.strict && !kept.isEmpty())
+                        throw Failure(strictRefusal({}, kept));
                     break;
                 } catch (const Failure& failure) {
                     if (attempt == 2 || StopRequest::requested() ||
@@ -280,7 +286,7 @@ int runBatch(const Options& options)
                 refused.append({record.where, {}, record.problem + QStringLiteral("; skipped")});
             continue;
         }
-        Job job{record.where, {}, record.data};
+        Job job{record.where, {}, record.data, record.errorCells};
         // The window's four are filled in every report, empty when the data has
         // no text for them.
         data::giveWindowFields(job.data);

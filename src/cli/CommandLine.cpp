@@ -6,6 +6,7 @@
 #include "Output.h"
 #include "OutputPlaces.h"
 #include "PlaceholderReport.h"
+#include "Strict.h"
 #include "Templates.h"
 #include "core/CopyIntoPlace.h"
 #include "core/FileHelpers.h"
@@ -60,8 +61,16 @@ void tellStopOr(const QString& failure, const QString& stopped)
 
 // The one report's data: the data file's report (or none), the fields given on
 // the command line over it, the lists linked, the four the window fills always
-// there. Says the data's warnings. Throws Failure.
-std::pair<data::ReportData, DataShape> oneReportData(const Options& options)
+// there; what it holds, for the warnings; the cells of a workbook it reads as
+// errors. Says the data's warnings. Throws Failure.
+struct OneReport
+{
+    data::ReportData data;
+    DataShape shape;
+    QStringList errorCells;
+};
+
+OneReport oneReportData(const Options& options)
 {
     std::optional<QString> project;
     for (const data::Field& field : options.given)
@@ -69,7 +78,8 @@ std::pair<data::ReportData, DataShape> oneReportData(const Options& options)
             project = field.text;
     RunData run = options.dataFile.isEmpty() ? commandLineData(options.given, options.lists)
                                              : readRunData(options.dataFile, options.lists);
-    data::ReportData report = pickReport(run, options.dataFile, project);
+    const data::Record picked = pickReport(run, options.dataFile, project);
+    data::ReportData report = picked.data;
     for (const QString& warning : std::as_const(run.warnings))
         tell(QStringLiteral("warning: ") + warning);
     DataShape shape;
@@ -86,20 +96,19 @@ std::pair<data::ReportData, DataShape> oneReportData(const Options& options)
         report.setField(field.name, field.text);
     data::giveWindowFields(report);
     data::giveReportDate(report);
-    return {report, shape};
+    return {report, shape, picked.errorCells};
 }
 
 int makeOneReport(const Options& options)
 {
     const auto format = *SaveFormats::formatOfName(options.output);
-    data::ReportData report;
-    DataShape shape;
+    OneReport one;
     if (const auto problem = outputProblem(options)) {
         tell(*problem);
         return 1;
     }
     try {
-        std::tie(report, shape) = oneReportData(options);
+        one = oneReportData(options);
     } catch (const Failure& failure) {
         tellStopOr(failure.description(), QStringLiteral("no report was made"));
         return 2;
@@ -121,14 +130,20 @@ int makeOneReport(const Options& options)
                 for (const QString& field : fieldsNotHeld(seen, options.setFields))
                     tell(QStringLiteral("warning: the template holds no %1, so --set %2 fills nothing")
                              .arg(data::bracketed(field), field));
-                for (const QString& warning : dataWarnings(seen, shape))
+                for (const QString& warning : dataWarnings(seen, one.shape))
                     tell(QStringLiteral("warning: ") + warning);
             } catch (const Failure&) {
                 // The report says what is wrong with the template.
             }
         }
-        maker.make(report, made, format);
+        const QStringList kept = maker.make(one.data, made, format);
         maker.finish();
+        if (options.strict) {
+            if (const QString refused = strictRefusal(one.errorCells, kept); !refused.isEmpty()) {
+                tell(QStringLiteral("%1: %2").arg(options.output, refused));
+                return 1;
+            }
+        }
         copyFileIntoPlace(made, options.output, options.overwrite);
         return 0;
     } catch (const Failure& failure) {

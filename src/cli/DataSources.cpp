@@ -77,7 +77,7 @@ RunData commandLineData(const QList<data::Field>& given, const QList<ListOption>
     return run;
 }
 
-data::ReportData pickReport(const RunData& run, const QString& file, const std::optional<QString>& project)
+data::Record pickReport(const RunData& run, const QString& file, const std::optional<QString>& project)
 {
     const QList<data::Record>& records = run.reports.records;
     QList<const data::Record*> picked;
@@ -108,7 +108,7 @@ data::ReportData pickReport(const RunData& run, const QString& file, const std::
                           .arg(record.where.startsWith(file) ? record.where
                                                              : file + QStringLiteral(", ") + record.where,
                                record.problem));
-    return record.data;
+    return record;
 }
 
 } // namespace statusmill::cli

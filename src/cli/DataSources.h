@@ -35,7 +35,7 @@ RunData commandLineData(const QList<data::Field>& given, const QList<ListOption>
 // The report of `run` that one report is made of: the only one, or the one whose
 // project name is `project`. Throws Failure naming `file` when there is none, or
 // several to choose from.
-data::ReportData pickReport(const RunData& run, const QString& file,
+data::Record pickReport(const RunData& run, const QString& file,
                             const std::optional<QString>& project);
 
 } // namespace statusmill::cli

@@ -48,6 +48,7 @@ const Option kOptions[] = {
     {{"template", "t"}, "Use FILE (.dot, .dotx, .doc, .docx, .ott, .odt, .rtf) instead of the built-in template; read-only.", "FILE"},
     {{"overwrite"}, "Replace reports (or the example's files) that exist already."},
     {{"verbose"}, "Name each report as it is made."},
+    {{"strict"}, "Write no report that would keep a placeholder of the template, or whose data holds a cell that reads as an error; name it and what it lacks, and go on with the others."},
     {{"list-placeholders"}, "List the bracketed placeholders of the template FILE, and its lists with the rows they repeat, and end.", "FILE"},
     {{"example"}, "Write into DIR the built-in template with every spot named (report-template.ott, report-template.dotx), a project file (project.json) and a tracker workbook of three projects (tracker.ods, tracker.xlsx) that fill all of it, and end.", "DIR"},
     {{"help", "h"}, "Show this help and end."},
@@ -165,10 +166,10 @@ QString helpText()
         "Usage: statusmill [FILE] [--data FILE] [Qt options]\n"
         "       statusmill --output FILE [--data FILE] [--project TEXT] [--department TEXT]\n"
         "                  [--focus-area TEXT] [--product TEXT] [--set NAME=TEXT]...\n"
-        "                  [--list NAME=FILE]... [--template FILE] [--overwrite]\n"
+        "                  [--list NAME=FILE]... [--template FILE] [--overwrite] [--strict]\n"
         "       statusmill --batch TABLE --output-dir DIR [--list NAME=FILE]...\n"
         "                  [--format FORMAT] [--name PATTERN] [--jobs N] [--shard K/N]\n"
-        "                  [--template FILE] [--overwrite] [--verbose]\n"
+        "                  [--template FILE] [--overwrite] [--verbose] [--strict]\n"
         "       statusmill --list-placeholders FILE\n"
         "       statusmill --example DIR [--overwrite]\n"
         "\n"
@@ -259,6 +260,7 @@ Options parseOptions(const QStringList& arguments)
     }
     options.overwrite = parser.isSet(QStringLiteral("overwrite"));
     options.verbose = parser.isSet(QStringLiteral("verbose"));
+    options.strict = parser.isSet(QStringLiteral("strict"));
 
     QStringList singleValued;
     for (const char* name : kSingleValued)
@@ -303,7 +305,7 @@ Options parseOptions(const QStringList& arguments)
     options.lists = listOptions(parser);
 
     if (example) {
-        refuse({"template", "verbose"}, QStringLiteral("--output or --batch"));
+        refuse({"template", "verbose", "strict"}, QStringLiteral("--output or --batch"));
         if (!positional.isEmpty())
             throw UsageError{QStringLiteral("--example takes no template")};
         options.mode = Mode::Example;
@@ -313,6 +315,7 @@ Options parseOptions(const QStringList& arguments)
         return options;
     }
     if (list) {
+        refuse({"strict"}, QStringLiteral("--output or --batch"));
         options.mode = Mode::ListPlaceholders;
         options.listFile = parser.value(QStringLiteral("list-placeholders"));
         return options;
@@ -375,7 +378,7 @@ Options parseOptions(const QStringList& arguments)
         }
         return options;
     }
-    refuse({"overwrite", "verbose"}, QStringLiteral("--output or --batch"));
+    refuse({"overwrite", "verbose", "strict"}, QStringLiteral("--output or --batch"));
     options.dataFile = parser.value(QStringLiteral("data"));
     // A data file opened with the program ("Open With" in a file manager) is the
     // window's data, not a template.

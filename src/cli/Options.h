@@ -28,6 +28,9 @@ struct Options
     QString templateFile; // empty: the built-in template
     bool overwrite = false;
     bool verbose = false;
+    // One report or a batch: a report that would keep a placeholder of the template,
+    // or that was read from a cell holding an error, is not written.
+    bool strict = false;
     // One report: where it goes, and what fills the template: the data file's
     // report, over which go the fields given by --project, --department,
     // --focus-area, --product and --set, in that order.

@@ -46,6 +46,7 @@ paths="$(awk '{ print $6 }' <<<"$listing" | sed -e 's|^\./|/|' -e 's|/$||')"
 expected=(
     /usr/bin/statusmill
     /usr/lib/statusmill/statusmill
+    /usr/lib/statusmill/office/libstatusmill_office.so
     "/usr/share/applications/$app_id.desktop"
     "/usr/share/metainfo/$app_id.metainfo.xml"
     /usr/share/man/man1/statusmill.1.gz

@@ -51,8 +51,11 @@ QByteArray officeOwnServices(const QString& program)
 QString officeComponentLibrary()
 {
     QStringList candidates;
-    if (QCoreApplication::instance())
-        candidates << QDir(QCoreApplication::applicationDirPath()).filePath(QLatin1String(kLibraryName));
+    if (QCoreApplication::instance()) {
+        const QDir programFolder(QCoreApplication::applicationDirPath());
+        candidates << programFolder.filePath(QStringLiteral("office/") + QLatin1String(kLibraryName))
+                   << programFolder.filePath(QLatin1String(kLibraryName));
+    }
 #ifdef STATUSMILL_OFFICE_COMPONENT_BUILT
     candidates << QStringLiteral(STATUSMILL_OFFICE_COMPONENT_BUILT);
 #endif

@@ -9,8 +9,9 @@
 
 namespace statusmill::office {
 
-// The library: beside the program (where it is installed), else where the build
-// made it; nothing when neither is there.
+// The library: in the folder "office" beside the program (where it is installed)
+// or beside the program itself, else where the build made it; nothing when none
+// is there.
 QString officeComponentLibrary();
 
 // Writes the registration of `library` into the profile folder, for the office

@@ -1,0 +1,15 @@
+#pragma once
+
+// What --strict holds a report to: none of the template's placeholders kept, no
+// cell of its data read as an error. A report that falls short is not written.
+
+#include <QStringList>
+
+namespace statusmill::cli {
+
+// Why the report may not be written under --strict: the cells its data was read
+// from that hold an error ("sheet Risks, cell C7 (#DIV/0!)"), then the
+// placeholders it would keep ("[Risks.ID]"). Empty when it may.
+QString strictRefusal(const QStringList& errorCells, const QStringList& kept);
+
+} // namespace statusmill::cli
