@@ -5,8 +5,8 @@
 //   URL        the workbook's file URL
 // loads it hidden and read-only, its macros never run and its links to other files
 // not followed, reads it and closes it, and answers with NamedValue:
-//   Unreadable    "Password" when the workbook asks for one, "NoSpreadsheet" when
-//                 what opened is no spreadsheet; nothing more then
+//   Unreadable    when no spreadsheet opened: "Password" when the workbook asked
+//                 for one, else "NoSpreadsheet"; nothing more then
 //   HiddenSheets  the number of hidden sheets, left out
 //   HiddenRows    the number of hidden rows that hold something, left out
 //   Sheets        for each visible sheet, in the workbook's order, NamedValue:
@@ -150,28 +150,11 @@ public:
         if (url.isEmpty())
             throw css::lang::IllegalArgumentException("No workbook to read.", nullptr, 0);
         const rtl::Reference<LoadQuestions> questions(new LoadQuestions);
-        const auto how = sequenceOf(std::vector{
-            property("Hidden", Any(true)), property("ReadOnly", Any(true)),
-            property("MacroExecutionMode", Any(css::document::MacroExecMode::NEVER_EXECUTE)),
-            property("UpdateDocMode", Any(css::document::UpdateDocMode::NO_UPDATE)),
-            property("InteractionHandler",
-                     Any(Reference<css::task::XInteractionHandler>(questions.get())))});
-        Reference<css::lang::XComponent> component;
-        try {
-            component =
-                css::frame::Desktop::create(m_context)->loadComponentFromURL(url, "_blank", 0, how);
-        } catch (const css::uno::Exception&) {
-            // A password refused fails the load, in a way that differs by format.
-            if (!questions->passwordAsked())
-                throw;
-        }
-        const Loaded loaded(component);
-        if (questions->passwordAsked())
-            return Any(unreadable("Password"));
+        const Loaded loaded(load(url, questions));
         const Reference<css::sheet::XSpreadsheetDocument> workbook(loaded.component(), UNO_QUERY);
-        if (!workbook.is())
-            return Any(unreadable("NoSpreadsheet"));
-        return Any(answerOfWorkbook(workbook));
+        if (workbook.is())
+            return Any(answerOfWorkbook(workbook));
+        return Any(unreadable(questions->passwordAsked() ? "Password" : "NoSpreadsheet"));
     }
 
     OUString SAL_CALL getImplementationName() override
@@ -188,6 +171,28 @@ public:
     }
 
 private:
+    // Hidden and read-only, its macros never run and its links never followed;
+    // nothing when the load failed for a password refused.
+    Reference<css::lang::XComponent> load(const OUString& url,
+                                          const rtl::Reference<LoadQuestions>& questions) const
+    {
+        const auto how = sequenceOf(std::vector{
+            property("Hidden", Any(true)), property("ReadOnly", Any(true)),
+            property("MacroExecutionMode", Any(css::document::MacroExecMode::NEVER_EXECUTE)),
+            property("UpdateDocMode", Any(css::document::UpdateDocMode::NO_UPDATE)),
+            property("InteractionHandler",
+                     Any(Reference<css::task::XInteractionHandler>(questions.get())))});
+        try {
+            return css::frame::Desktop::create(m_context)->loadComponentFromURL(url, "_blank", 0,
+                                                                                how);
+        } catch (const css::uno::Exception&) {
+            // How a refused password fails the load differs by format.
+            if (!questions->passwordAsked())
+                throw;
+        }
+        return {};
+    }
+
     Reference<css::uno::XComponentContext> m_context;
 };
 
