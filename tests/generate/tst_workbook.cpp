@@ -21,113 +21,55 @@ using namespace statusmill::testing;
 
 namespace {
 
-// `active`: the sheet the workbook opens at, as Excel keeps it (Excel opens no
-// workbook at a hidden sheet).
-QString flatWorkbook(const QString& tables, const QString& active)
+// A flat OpenDocument workbook of these sheets, which opens at the sheet
+// "Projects", as Excel keeps it: Excel opens no workbook at a hidden sheet.
+QString flatWorkbook(const QString& sheets)
 {
-    return QStringLiteral(
-               "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-               "<office:document xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
-               "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\" "
-               "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
-               "xmlns:style=\"urn:oasis:names:tc:opendocument:xmlns:style:1.0\" "
-               "xmlns:number=\"urn:oasis:names:tc:opendocument:xmlns:datastyle:1.0\" "
-               "xmlns:of=\"urn:oasis:names:tc:opendocument:xmlns:of:1.2\" "
-               "xmlns:config=\"urn:oasis:names:tc:opendocument:xmlns:config:1.0\" "
-               "office:version=\"1.3\" "
-               "office:mimetype=\"application/vnd.oasis.opendocument.spreadsheet\">"
-               "<office:settings><config:config-item-set config:name=\"ooo:view-settings\">"
-               "<config:config-item-map-indexed "
-               "config:name=\"Views\"><config:config-item-map-entry>"
-               "<config:config-item config:name=\"ActiveTable\" "
-               "config:type=\"string\">%2</config:config-item>"
-               "</config:config-item-map-entry></config:config-item-map-indexed></"
-               "config:config-item-set>"
-               "</office:settings>"
-               "<office:automatic-styles>"
-               "<number:currency-style style:name=\"N1\"><number:currency-symbol "
-               "number:language=\"en\" "
-               "number:country=\"GB\">£</number:currency-symbol><number:number "
-               "number:decimal-places=\"2\" "
-               "number:min-decimal-places=\"2\" number:min-integer-digits=\"1\" "
-               "number:grouping=\"true\"/>"
-               "</number:currency-style>"
-               "<number:date-style style:name=\"N2\"><number:day "
-               "number:style=\"long\"/><number:text>.</number:text>"
-               "<number:month number:style=\"long\"/><number:text>.</number:text><number:year "
-               "number:style=\"long\"/>"
-               "</number:date-style>"
-               "<number:percentage-style style:name=\"N3\"><number:number "
-               "number:decimal-places=\"1\" "
-               "number:min-decimal-places=\"1\" "
-               "number:min-integer-digits=\"1\"/><number:text>%</number:text>"
-               "</number:percentage-style>"
-               "<style:style style:name=\"money\" style:family=\"table-cell\" "
-               "style:data-style-name=\"N1\"/>"
-               "<style:style style:name=\"date\" style:family=\"table-cell\" "
-               "style:data-style-name=\"N2\"/>"
-               "<style:style style:name=\"share\" style:family=\"table-cell\" "
-               "style:data-style-name=\"N3\"/>"
-               "<style:style style:name=\"hidden\" style:family=\"table\"><style:table-properties "
-               "table:display=\"false\"/></style:style>"
-               "</office:automatic-styles><office:body><office:spreadsheet>%1</office:spreadsheet>"
-               "</office:body></office:document>\n")
-        .arg(tables, active);
+    return QString::fromUtf8(R"(<?xml version="1.0" encoding="UTF-8"?>
+<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0" xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0" xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0" xmlns:number="urn:oasis:names:tc:opendocument:xmlns:datastyle:1.0" xmlns:config="urn:oasis:names:tc:opendocument:xmlns:config:1.0" xmlns:of="urn:oasis:names:tc:opendocument:xmlns:of:1.2" office:version="1.3" office:mimetype="application/vnd.oasis.opendocument.spreadsheet">
+<office:settings><config:config-item-set config:name="ooo:view-settings"><config:config-item-map-indexed config:name="Views"><config:config-item-map-entry><config:config-item config:name="ActiveTable" config:type="string">Projects</config:config-item></config:config-item-map-entry></config:config-item-map-indexed></config:config-item-set></office:settings>
+<office:automatic-styles>
+ <number:currency-style style:name="N1"><number:currency-symbol number:language="en" number:country="GB">£</number:currency-symbol><number:number number:decimal-places="2" number:min-decimal-places="2" number:min-integer-digits="1" number:grouping="true"/></number:currency-style>
+ <number:percentage-style style:name="N2"><number:number number:decimal-places="1" number:min-decimal-places="1" number:min-integer-digits="1"/><number:text>%</number:text></number:percentage-style>
+ <style:style style:name="money" style:family="table-cell" style:data-style-name="N1"/>
+ <style:style style:name="share" style:family="table-cell" style:data-style-name="N2"/>
+ <style:style style:name="hidden" style:family="table"><style:table-properties table:display="false"/></style:style>
+</office:automatic-styles>
+<office:body><office:spreadsheet>%1</office:spreadsheet></office:body></office:document>
+)")
+        .arg(sheets);
 }
 
-QString sheet(const QString& name, const QString& rows, bool hidden = false)
+QString sheet(const char* name, const QString& rows, const char* attributes = "")
 {
-    return QStringLiteral("<table:table table:name=\"%1\"%2>%3</table:table>")
-        .arg(name, hidden ? QStringLiteral(" table:style-name=\"hidden\"") : QString(), rows);
+    return QStringLiteral("<table:table table:name=\"%1\" %2>%3</table:table>")
+        .arg(QLatin1String(name), QLatin1String(attributes), rows);
 }
 
-QString row(const QString& cells, const char* visibility = nullptr)
+QString row(const QString& cells, const char* attributes = "")
 {
-    return QStringLiteral("<table:table-row%1>%2</table:table-row>")
-        .arg(visibility ? QStringLiteral(" table:visibility=\"%1\"").arg(QLatin1String(visibility))
-                        : QString(),
-             cells);
+    return QStringLiteral("<table:table-row %1>%2</table:table-row>")
+        .arg(QLatin1String(attributes), cells);
 }
 
-QString text(const QString& text, const QString& span = QString())
+// A cell of text (none for nothing), with these attributes.
+QString cell(const char* text, const char* attributes = "")
 {
-    return QStringLiteral("<table:table-cell "
-                          "office:value-type=\"string\"%1><text:p>%2</text:p></table:table-cell>")
-        .arg(span, text);
+    return QStringLiteral("<table:table-cell %1>%2</table:table-cell>")
+        .arg(QLatin1String(attributes),
+             text ? QStringLiteral("<text:p>%1</text:p>").arg(QString::fromUtf8(text)) : QString());
 }
 
-QString texts(const QStringList& cells)
+QString cells(std::initializer_list<const char*> texts)
 {
     QString all;
-    for (const QString& cell : cells)
-        all += text(cell);
+    for (const char* text : texts)
+        all += cell(text);
     return all;
 }
 
+const char* const kHidden = "table:visibility=\"collapse\"";
 const QString kCovered = QStringLiteral("<table:covered-table-cell/>");
-const QString kEmpty = QStringLiteral("<table:table-cell/>");
-
-QString rowsSpanned(int rows)
-{
-    return QStringLiteral(" table:number-rows-spanned=\"%1\"").arg(rows);
-}
-
-QString number(const char* style, const char* type, const char* value)
-{
-    const char* attribute = qstrcmp(type, "date") == 0 ? "office:date-value" : "office:value";
-    return QStringLiteral(
-               "<table:table-cell table:style-name=\"%1\" office:value-type=\"%2\" %3=\"%4\"/>")
-        .arg(QLatin1String(style), QLatin1String(type), QLatin1String(attribute),
-             QLatin1String(value));
-}
-
-QString formula(const char* expression, const char* style = nullptr)
-{
-    return QStringLiteral("<table:table-cell%1 table:formula=\"of:%2\"/>")
-        .arg(style ? QStringLiteral(" table:style-name=\"%1\"").arg(QLatin1String(style))
-                   : QString(),
-             QLatin1String(expression));
-}
 
 // The read in lines to compare: each sheet's name, its rows ("3: a|b"), its error
 // cells ("error 3,1: #N/A", the column from 0), and last what was hidden.
@@ -179,15 +121,15 @@ private:
 
     // The workbook written as flat OpenDocument, or made of it by the office in
     // another format.
-    QString workbook(const QString& name, const QString& tables, const QString& format,
+    QString workbook(const char* name, const QString& sheets, const QString& format,
                      const QString& password = QString())
     {
-        const QString flat = m_folder.filePath(name + QStringLiteral(".fods"));
-        if (!writeFile(flat, flatWorkbook(tables, QStringLiteral("Projects")).toUtf8()))
+        const QString flat = m_folder.filePath(QLatin1String(name) + QStringLiteral(".fods"));
+        if (!writeFile(flat, flatWorkbook(sheets).toUtf8()))
             return QString();
         if (format == QLatin1String("fods") && password.isEmpty())
             return flat;
-        const QString made = m_folder.filePath(name + QLatin1Char('.') + format);
+        const QString made = m_folder.filePath(QLatin1String(name) + QLatin1Char('.') + format);
         const char* filter = format == QLatin1String("xlsx")  ? "Calc MS Excel 2007 XML"
                              : format == QLatin1String("xls") ? "MS Excel 97"
                                                               : "calc8";
@@ -220,66 +162,62 @@ private slots:
     void readsWhatTheSheetShows_data()
     {
         QTest::addColumn<QString>("format");
-        QTest::addColumn<QString>("tables");
+        QTest::addColumn<QString>("sheets");
         QTest::addColumn<QStringList>("expected");
-        const QString harbour = row(texts({"Project Name"})) + row(texts({"Harbour"}));
+        const QString harbour = row(cells({"Project Name"})) + row(cells({"Harbour"}));
         for (const char* format : {"fods", "xlsx"}) {
-            const QString f = QLatin1String(format);
             const auto name = [&](const char* what) {
-                return QStringLiteral("%1 (%2)").arg(QLatin1String(what), f);
+                return QStringLiteral("%1 (%2)").arg(QLatin1String(what), QLatin1String(format));
             };
             QTest::newRow(qPrintable(name("a hidden first sheet")))
-                << f
-                << sheet("Old", row(texts({"Project Name"})) + row(texts({"Retired"})), true) +
-                       sheet("Projects", harbour) + sheet("Archive", harbour, true)
+                << format
+                << sheet("Old", row(cells({"Project Name"})) + row(cells({"Retired"})),
+                         "table:style-name=\"hidden\"") +
+                       sheet("Projects", harbour) +
+                       sheet("Archive", harbour, "table:style-name=\"hidden\"")
                 << QStringList{"sheet Projects", "1: Project Name", "2: Harbour",
                                "hidden: 2 sheets, 0 rows"};
             QTest::newRow(qPrintable(name("hidden and filtered rows")))
-                << f
-                << sheet("Projects", harbour + row(texts({"Secret"}), "collapse") +
-                                         row(texts({"Filtered"}), "filter") +
-                                         row(kEmpty, "collapse") + row(texts({"Tunnel"})))
+                << format
+                << sheet("Projects", harbour + row(cells({"Secret"}), kHidden) +
+                                         row(cells({"Filtered"}), "table:visibility=\"filter\"") +
+                                         row(cell(nullptr), kHidden) + row(cells({"Tunnel"})))
                 << QStringList{"sheet Projects", "1: Project Name", "2: Harbour", "6: Tunnel",
                                "hidden: 0 sheets, 2 rows"};
+            // A row that the area alone reaches holds nothing of its own.
             QTest::newRow(qPrintable(name("merged areas")))
-                << f
+                << format
                 << sheet("Milestones",
-                         row(texts({"Project Name", "Milestone", "Owner"})) +
-                             row(text("Harbour", rowsSpanned(2)) + texts({"Design", "Ann"})) +
-                             row(kCovered + texts({"Build", "Bob"})) +
-                             row(text("Tunnel") +
-                                 text("Dig, by all",
-                                      QStringLiteral(" table:number-columns-spanned=\"2\"")) +
-                                 kCovered) +
-                             row(text("Bridge", rowsSpanned(2)) + texts({"Survey"})) +
+                         row(cells({"Project Name", "Milestone", "Owner"})) +
+                             row(cell("Harbour", "table:number-rows-spanned=\"2\"") +
+                                 cells({"Design", "Ann"})) +
+                             row(kCovered + cells({"Build", "Bob"})) +
+                             row(cell("Tunnel") +
+                                 cell("Dig", "table:number-columns-spanned=\"2\"") + kCovered) +
+                             row(cell("Bridge", "table:number-rows-spanned=\"2\"") +
+                                 cells({"Survey"})) +
                              row(kCovered))
-                << QStringList{"sheet Milestones",
-                               "1: Project Name|Milestone|Owner",
-                               "2: Harbour|Design|Ann",
-                               "3: Harbour|Build|Bob",
-                               "4: Tunnel|Dig, by all|Dig, by all",
-                               "5: Bridge|Survey",
+                << QStringList{"sheet Milestones",        "1: Project Name|Milestone|Owner",
+                               "2: Harbour|Design|Ann",   "3: Harbour|Build|Bob",
+                               "4: Tunnel|Dig|Dig",       "5: Bridge|Survey",
                                "hidden: 0 sheets, 0 rows"};
+            // Numbers in their cells' formats beside them.
             QTest::newRow(qPrintable(name("formula errors")))
-                << f
+                << format
                 << sheet("Projects",
-                         row(texts({"Project Name", "Ratio", "Check"})) +
-                             row(text("Tunnel") + formula("=1/0") + formula("=NA()")) +
-                             row(text("Harbour") + formula("=1/4", "share") + text("ok")))
-                << QStringList{"sheet Projects",          "1: Project Name|Ratio|Check",
-                               "2: Tunnel|#DIV/0!|#N/A",  "3: Harbour|25.0%|ok",
+                         row(cells({"Project Name", "Ratio", "Check", "Budget"})) +
+                             row(cell("Tunnel") + cell(nullptr, "table:formula=\"of:=1/0\"") +
+                                 cell(nullptr, "table:formula=\"of:=NA()\"")) +
+                             row(cell("Harbour") +
+                                 cell(nullptr,
+                                      "table:formula=\"of:=1/8\" table:style-name=\"share\"") +
+                                 cell("ok") +
+                                 cell(nullptr,
+                                      "table:style-name=\"money\" office:value-type=\"currency\" "
+                                      "office:value=\"12500\"")))
+                << QStringList{"sheet Projects",          "1: Project Name|Ratio|Check|Budget",
+                               "2: Tunnel|#DIV/0!|#N/A",  "3: Harbour|12.5%|ok|£12,500.00",
                                "error 2,1: #DIV/0!",      "error 2,2: #N/A",
-                               "hidden: 0 sheets, 0 rows"};
-            QTest::newRow(qPrintable(name("cells as their formats show them")))
-                << f
-                << sheet("Projects",
-                         row(texts({"Project Name", "Budget", "Due", "Share", "Code"})) +
-                             row(text("Harbour") + number("money", "currency", "12500") +
-                                 number("date", "date", "2026-03-31") +
-                                 number("share", "percentage", "0.125") + text("007")) +
-                             row(kEmpty + kEmpty + number("money", "currency", "0.5")))
-                << QStringList{"sheet Projects", "1: Project Name|Budget|Due|Share|Code",
-                               "2: Harbour|£12,500.00|31.03.2026|12.5%|007", "3: ||£0.50",
                                "hidden: 0 sheets, 0 rows"};
         }
     }
@@ -287,9 +225,9 @@ private slots:
     void readsWhatTheSheetShows()
     {
         QFETCH(QString, format);
-        QFETCH(QString, tables);
+        QFETCH(QString, sheets);
         QFETCH(QStringList, expected);
-        const QString path = workbook(QStringLiteral("shown"), tables, format);
+        const QString path = workbook("shown", sheets, format);
         // Joined, so that a failure shows the whole read.
         QCOMPARE(described(readWorkbook(*m_application, path)).join(QLatin1Char('\n')),
                  expected.join(QLatin1Char('\n')));
@@ -297,28 +235,19 @@ private slots:
     }
 
     // One cell at the sheet's far corner (column AMJ, row 1048576) is one row more,
-    // not a million rows of a thousand cells each, and the office stays small.
-    void aStrayCellFarOffCostsItsOwnRowOnly_data()
-    {
-        QTest::addColumn<QString>("format");
-        QTest::newRow("OpenDocument") << "fods";
-        QTest::newRow("Excel") << "xlsx";
-    }
-
+    // not a million rows of a thousand cells each, and the office stays small. (The
+    // office takes a quarter of a minute to write such a sheet as Excel's, and reads
+    // it as it reads its own.)
     void aStrayCellFarOffCostsItsOwnRowOnly()
     {
-        QFETCH(QString, format);
         const QString farOff =
-            QStringLiteral(
-                "<table:table-row table:number-rows-repeated=\"1048572\"><table:table-cell "
-                "table:number-columns-repeated=\"1024\"/></table:table-row>") +
-            row(QStringLiteral("<table:table-cell table:number-columns-repeated=\"1023\"/>") +
-                text("stray"));
+            row(cell(nullptr), "table:number-rows-repeated=\"1048572\"") +
+            row(cell(nullptr, "table:number-columns-repeated=\"1023\"") + cell("stray"));
         const QString path =
-            workbook(QStringLiteral("stray"),
-                     sheet("Projects", row(texts({"Project Name"})) + row(texts({"Harbour"})) +
-                                           row(texts({"Tunnel"})) + farOff),
-                     format);
+            workbook("stray",
+                     sheet("Projects", row(cells({"Project Name"})) + row(cells({"Harbour"})) +
+                                           row(cells({"Tunnel"})) + farOff),
+                     QStringLiteral("fods"));
         const data::Workbook read = readWorkbook(*m_application, path);
         QCOMPARE(read.sheets.size(), 1);
         const QList<data::TableRow>& rows = read.sheets.constFirst().rows;
@@ -332,35 +261,47 @@ private slots:
         verifyNothingLeftOpen();
     }
 
-    // A workbook locked with a password is said to be one; the office that was
-    // asked goes on reading the next.
-    void aPasswordIsSaidAsSuch_data()
+    // A workbook locked with a password is said to be one, a file of text no
+    // spreadsheet; the office that was asked goes on reading the next.
+    void aWorkbookThatCannotBeReadSaysWhy_data()
     {
         QTest::addColumn<QString>("format");
-        QTest::newRow("OpenDocument") << "ods";
-        QTest::newRow("Excel") << "xlsx";
-        QTest::newRow("Excel 97") << "xls";
+        QTest::addColumn<QString>("password"); // none: a file of text
+        QTest::addColumn<QString>("said");     // %1: the file
+        const QString locked = QStringLiteral(
+            "%1 is protected by a password; save a copy without the password and read that.");
+        QTest::newRow("OpenDocument, a password") << "ods"
+                                                  << "secret" << locked;
+        QTest::newRow("Excel, a password") << "xlsx"
+                                           << "secret" << locked;
+        QTest::newRow("Excel 97, a password") << "xls"
+                                              << "secret" << locked;
+        QTest::newRow("text") << "xlsx"
+                              << ""
+                              << "%1 is not a spreadsheet.";
     }
 
-    void aPasswordIsSaidAsSuch()
+    void aWorkbookThatCannotBeReadSaysWhy()
     {
         QFETCH(QString, format);
-        const QString tables =
-            sheet("Projects", row(texts({"Project Name"})) + row(texts({"Harbour"})));
-        const QString locked =
-            workbook(QStringLiteral("locked"), tables, format, QStringLiteral("secret"));
+        QFETCH(QString, password);
+        QFETCH(QString, said);
+        const QString sheets =
+            sheet("Projects", row(cells({"Project Name"})) + row(cells({"Harbour"})));
+        const QString unreadable = m_folder.filePath(QStringLiteral("text.") + format);
+        if (password.isEmpty())
+            QVERIFY(writeFile(unreadable, "Project Name\nHarbour\n"));
+        const QString path =
+            password.isEmpty() ? unreadable : workbook("locked", sheets, format, password);
+        QString message = QStringLiteral("<read>");
         try {
-            readWorkbook(*m_application, locked);
-            QFAIL("a workbook locked with a password was read");
+            readWorkbook(*m_application, path);
         } catch (const Failure& failure) {
-            QCOMPARE(failure.description(),
-                     QStringLiteral(
-                         "%1 is protected by a password; save a copy without the password and "
-                         "read that.")
-                         .arg(locked));
+            message = failure.description();
         }
+        QCOMPARE(message, said.arg(path));
         verifyNothingLeftOpen();
-        const QString open = workbook(QStringLiteral("open"), tables, format);
+        const QString open = workbook("open", sheets, format);
         QCOMPARE(readWorkbook(*m_application, open).sheets.constFirst().rows.size(), 2);
     }
 };

@@ -100,10 +100,11 @@ void storeCopy(automation::Application& application, const QString& source, cons
         throw Failure(QStringLiteral("Only sessions of the office engine store copies."));
     office::OfficeSession& session = office->session();
     session.call([&] {
+        // Opened with a view, as a person's office opens it: Excel keeps what the view
+        // says (the sheet a workbook opens at; a sheet shown there is never hidden).
         Reference<css::frame::XComponentLoader> loader(session.desktop(), UNO_QUERY_THROW);
         const auto document = loader->loadComponentFromURL(
-            fileUrl(QFileInfo(source).absoluteFilePath()), "_blank", 0,
-            properties({{"Hidden", css::uno::Any(false)}}));
+            fileUrl(QFileInfo(source).absoluteFilePath()), "_blank", 0, {});
         const Reference<css::util::XCloseable> closeable(document, UNO_QUERY_THROW);
         const auto close = qScopeGuard([&] {
             try {
