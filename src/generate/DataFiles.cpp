@@ -1,11 +1,11 @@
 #include "DataFiles.h"
 
 #include "Automation.h"
-#include "TemplateSurvey.h"
 #include "core/Failure.h"
 #include "core/FileHelpers.h"
 #include "data/JsonData.h"
 #include "data/Table.h"
+#include "office/WorkbookReader.h"
 
 namespace statusmill::automation {
 

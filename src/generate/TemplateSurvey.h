@@ -2,10 +2,9 @@
 
 // What a template holds that looks like a placeholder (see data/Placeholders.h),
 // story by story and with what holds it, for the command line's template check
-// and a batch's warnings; and the sheets of a workbook, read through the office.
+// and a batch's warnings.
 
 #include "Automation.h"
-#include "data/Table.h"
 
 #include <QList>
 #include <QString>
@@ -35,12 +34,5 @@ struct PlaceholderSeen
 // Every placeholder of an open document of the office engine, one entry per
 // occurrence. Throws Failure.
 QList<PlaceholderSeen> surveyPlaceholders(Document& document);
-
-// Every sheet of a workbook (.ods, .xlsx, .xls) the session opens, in the
-// workbook's order, each down to the last row and column in use and each cell as
-// the sheet shows it (in its number, currency or date format). Throws Failure;
-// when the office has no spreadsheet program, a message that says what to install.
-// The main thread's: the office writes a sheet's text into the working folder.
-data::Workbook readWorkbook(Application& application, const QString& path);
 
 } // namespace statusmill::automation

@@ -9,12 +9,19 @@
 #include "generate/office/PipeFiles.h"
 #include "generate/office/TextReplacer.h"
 
+#include <com/sun/star/beans/NamedValue.hpp>
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/configuration/theDefaultProvider.hpp>
 #include <com/sun/star/container/XEnumeration.hpp>
 #include <com/sun/star/container/XEnumerationAccess.hpp>
 #include <com/sun/star/container/XNameAccess.hpp>
+#include <com/sun/star/frame/XComponentLoader.hpp>
+#include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/lang/XMultiServiceFactory.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
+
+#include <QFileInfo>
+#include <QScopeGuard>
 
 namespace statusmill::testing {
 
@@ -83,6 +90,44 @@ DocumentText readDocumentText(automation::Document& document)
     });
     result.pages = document.ComputeStatistics(automation::Document::kStatisticPages);
     return result;
+}
+
+void storeCopy(automation::Application& application, const QString& source, const QString& target,
+               const char* filter, const QString& password)
+{
+    auto* office = dynamic_cast<office::OfficeApplication*>(&application);
+    if (!office)
+        throw Failure(QStringLiteral("Only sessions of the office engine store copies."));
+    office::OfficeSession& session = office->session();
+    session.call([&] {
+        // Opened with a view, as a person's office opens it: Excel keeps what the view
+        // says (the sheet a workbook opens at; a sheet shown there is never hidden).
+        Reference<css::frame::XComponentLoader> loader(session.desktop(), UNO_QUERY_THROW);
+        const auto document = loader->loadComponentFromURL(
+            fileUrl(QFileInfo(source).absoluteFilePath()), "_blank", 0, {});
+        const Reference<css::util::XCloseable> closeable(document, UNO_QUERY_THROW);
+        const auto close = qScopeGuard([&] {
+            try {
+                closeable->close(true);
+            } catch (const css::uno::Exception&) {
+            }
+        });
+        const auto filterName = css::uno::Any(rtl::OUString::createFromAscii(filter));
+        // The Office Open XML filters take their password as encryption data only,
+        // with the kind of encryption that Excel 2007 makes.
+        const css::beans::NamedValue ooxml[] = {
+            css::beans::NamedValue("CryptoType", css::uno::Any(rtl::OUString("Standard"))),
+            css::beans::NamedValue("OOXPassword", css::uno::Any(toOUString(password)))};
+        const auto how =
+            password.isEmpty() ? properties({{"FilterName", filterName}})
+            : QByteArray(filter).contains("2007 XML")
+                ? properties({{"FilterName", filterName},
+                              {"EncryptionData",
+                               css::uno::Any(css::uno::Sequence<css::beans::NamedValue>(ooxml, 2))}})
+                : properties({{"FilterName", filterName}, {"Password", css::uno::Any(toOUString(password))}});
+        Reference<css::frame::XStorable>(document, UNO_QUERY_THROW)
+            ->storeToURL(fileUrl(QFileInfo(target).absoluteFilePath()), how);
+    });
 }
 
 int preparedTemplatesTaken()

@@ -38,6 +38,13 @@ struct DocumentText
 // Throws Failure when the document did not come from the office engine.
 DocumentText readDocumentText(automation::Document& document);
 
+// Stores a copy of the document at `source` as `target` through the office's filter
+// of that name ("Calc MS Excel 2007 XML", "MS Excel 97", "calc8"), locked with the
+// password when one is given: workbooks of other programs' formats, made in a test.
+// Throws Failure.
+void storeCopy(automation::Application& application, const QString& source, const QString& target,
+               const char* filter, const QString& password = QString());
+
 // How many office processes this program has started so far, restarts included,
 // so tests can tell a press that started none.
 int officeProcessesStarted();

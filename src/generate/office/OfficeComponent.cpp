@@ -77,6 +77,10 @@ void registerOfficeComponent(const QString& profileFolder, const QString& librar
         "constructor=\"org_statusmill_comp_ReportFill_get_implementation\">\n"
         "   <service name=\"org.statusmill.ReportFill\"/>\n"
         "  </implementation>\n"
+        "  <implementation name=\"org.statusmill.comp.WorkbookRead\" "
+        "constructor=\"org_statusmill_comp_WorkbookRead_get_implementation\">\n"
+        "   <service name=\"org.statusmill.WorkbookRead\"/>\n"
+        "  </implementation>\n"
         " </component>\n"
         "</components>\n";
     // A profile copied from another office's brings that office's registration.
