@@ -197,18 +197,22 @@ QList<QStringList> readCsvRecords(const QString& path)
 Table tableOfSheet(const Sheet& sheet)
 {
     Table table;
+    qsizetype width = 0;
     for (const TableRow& row : sheet.rows) {
         if (std::all_of(row.cells.begin(), row.cells.end(), [](const QString& cell) { return cell.isEmpty(); }))
             continue;
+        width = std::max(width, row.cells.size());
         if (table.header.isEmpty())
             table.header = row.cells;
         else
             table.rows.append(row);
     }
-    // A row's empty cells at its end are left off: every row is as wide as the header.
+    // The empty cells at a row's end are left off, the header's too: every row is
+    // made as wide as the widest, so that a note typed right of the header stands
+    // in a column of its own, one with no name.
+    table.header.resize(width);
     for (TableRow& row : table.rows)
-        while (row.cells.size() < table.header.size())
-            row.cells << QString();
+        row.cells.resize(width);
     return table;
 }
 
