@@ -41,8 +41,10 @@ DataShape RunData::shape() const
     DataShape shape;
     shape.whole = whole;
     shape.columns = columns;
+    // A record that makes no report says nothing of what reports hold.
     for (const data::Record& record : reports.records)
-        shape.add(record.data);
+        if (record.problem.isEmpty())
+            shape.add(record.data, record.where);
     return shape;
 }
 
@@ -50,7 +52,7 @@ RunData readRunData(const QString& file, const QList<ListOption>& lists)
 {
     RunData run;
     run.reports = automation::readReportFile(file);
-    run.whole = data::isJsonName(file) || data::isSpreadsheetName(file);
+    run.whole = true;
     run.columns = !data::isJsonName(file);
     QList<data::ListTable> tables = run.reports.lists;
     tables.removeIf([&](const data::ListTable& sheet) {
@@ -73,6 +75,7 @@ RunData commandLineData(const QList<data::Field>& given, const QList<ListOption>
         run.reports.fields << field.name;
     }
     run.reports.records << record;
+    run.whole = !lists.isEmpty();
     run.columns = false;
     const QList<data::ListTable> tables = readListTables(lists);
     run.warnings = data::linkLists(run.reports.records, linkingFields(run.reports, run.columns), tables,

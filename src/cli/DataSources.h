@@ -13,8 +13,8 @@ namespace statusmill::cli {
 struct RunData
 {
     data::Reports reports; // lists linked
-    // A JSON file or a workbook says what the reports hold; a table's columns are
-    // only some of it (see DataShape::whole).
+    // The reports come from data, a file or a --list, which says what they hold
+    // (see DataShape::whole); the command line's fields alone are only some of it.
     bool whole = false;
     bool columns = true; // a table's or a workbook's: its fields are columns
     // What reading the data said: columns left out, cells that hold an error, what
