@@ -78,14 +78,6 @@ private slots:
             << QStringList{"Harbour.pdf", "Tunnel.pdf"}
             << QStringList{"Harbour.pdf: Risk R1 owned by Ann", "Tunnel.pdf: Risk [Risks.ID] owned by [Risks.Owner]"}
             << QStringList{"projects.json [1] has no list Risks, which other reports have", "-[ReportDate]"};
-        QTest::newRow("a plain table, what it does not give")
-            << QList<QStringList>{{"projects.csv", "Project Name\nHarbour\nTunnel\n"}}
-            << QStringList{"--batch", "projects.csv", "--name", "{ProjectName}"} + batch << 0
-            << QStringList{"Harbour.pdf", "Tunnel.pdf"}
-            << QStringList{"Tunnel.pdf: led by [Owner]", "Tunnel.pdf: Risk [Risks.ID]", "Tunnel.pdf: -[ReportDate]"}
-            << QStringList{"the data gives no text for [Owner], which the reports keep as the template has it",
-                           "the data has no list Risks, whose rows the reports keep as the template has them",
-                           "-[ReportDate]"};
         QTest::newRow("items that give no field of the template")
             << QList<QStringList>{{"harbour.json", R"({"ProjectName": "Harbour", "Owner": "Ann", "Risks": [{"ID": "R1"}]})"}}
             << QStringList{"--output", "out.pdf", "--data", "harbour.json", "--template", "risks.fodt"} << 0
@@ -132,12 +124,6 @@ private slots:
             << "pipe.ods" << "pipe" << QStringList{"--batch", "pipe.ods"} + batch << "pipe.ods: not a regular file";
         QTest::newRow("a folder for a workbook")
             << "dir.xlsx" << "folder" << QStringList{"--batch", "dir.xlsx"} + batch << "dir.xlsx: not a regular file";
-        QTest::newRow("a named pipe for a project file") << "pipe.json" << "pipe"
-                                                         << QStringList{"--output", "out.pdf", "--data", "pipe.json"}
-                                                         << "pipe.json: not a regular file";
-        QTest::newRow("a named pipe for a list") << "pipe.csv" << "pipe"
-                                                 << QStringList{"--output", "out.pdf", "--list", "Risks=pipe.csv"}
-                                                 << "pipe.csv: not a regular file";
         QTest::newRow("a project file in UTF-16")
             << "u.json" << QChar(0xFEFF) + QStringLiteral("{\"ProjectName\": \"Harbour\"}")
             << QStringList{"--output", "out.pdf", "--data", "u.json"}

@@ -73,9 +73,6 @@ private slots:
         QTest::newRow("an item's field twice, with its path")
             << QByteArray(R"({"Milestones": [{}, {"Owner": "A"}, {"Owner": "A", "OWNER ": "B"}]})")
             << QStringList{"!Milestones[2].OWNER  is given twice, as \"Owner\" and \"OWNER \""};
-        QTest::newRow("one key in objects of its own")
-            << QByteArray(R"({"Owner": "C", "Milestones": [{"Owner": "A"}, {"Owner": "B"}]})")
-            << QStringList{"Owner=C", "Milestones[0].Owner=A", "Milestones[1].Owner=B"};
         // Other readers of JSON take a number too small for a double as 0.
         QTest::newRow("a number too small") << QByteArray("{\"a\": -1e-400, \"b\": [{\"c\": 1E-999}]}")
                                             << QStringList{"a=0", "b[0].c=0"};

@@ -97,17 +97,6 @@ private slots:
                                   {"Risks", "Project Name|ID", "Harbour|R1||ask Ann", "Tunnel|R2"}}
             << 0 << 0 << QStringList{"line 2: ProjectName=Harbour; Risks: ID=R1", "line 3: ProjectName=Tunnel; Risks: ID=R2"}
             << QStringList{"t.ods, sheet Risks: column D has no name in its header, so it is left out"};
-        QTest::newRow("a list's header with a column of nothing inside it")
-            << QList<QStringList>{{"Projects", "Project Name", "Harbour", "Tunnel"},
-                                  {"Risks", "Project Name|ID||Note", "Harbour|R1", "Tunnel|R2||late"}}
-            << 0 << 0
-            << QStringList{"line 2: ProjectName=Harbour; Risks: ID=R1/Note=",
-                           "line 3: ProjectName=Tunnel; Risks: ID=R2/Note=late"}
-            << QStringList{};
-        QTest::newRow("a note beside the reports' header")
-            << QList<QStringList>{{"Projects", "Project Name||Budget", "Harbour|call Ann|5"}} << 0 << 0
-            << QStringList{"line 2: ProjectName=Harbour/Budget=5"}
-            << QStringList{"t.ods, sheet Projects: column B has no name in its header, so it is left out"};
     }
 
     void aWorkbooksSheets()
