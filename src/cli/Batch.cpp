@@ -1,5 +1,6 @@
 #include "Batch.h"
 
+#include "BatchJobs.h"
 #include "DataSources.h"
 #include "Output.h"
 #include "OutputPlaces.h"
@@ -20,7 +21,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QHash>
 #include <QScopeGuard>
 #include <QThread>
 
@@ -36,23 +36,6 @@
 
 namespace statusmill::cli {
 namespace {
-
-// One report to make.
-struct Job
-{
-    QString where; // "line 7", "projects.json [3]"
-    QString name;  // the file name in the output folder
-    data::ReportData data;
-    QStringList errorCells; // of its data, read as errors
-};
-
-// What the jobs tell the main thread, which alone writes to the terminal.
-struct Outcome
-{
-    QString where; // empty: a job's, not a report's
-    QString name;
-    QString failure; // empty: made
-};
 
 class Board
 {
@@ -107,13 +90,6 @@ QString failureLine(const QString& where, const QString& name, const QString& ca
         return cause;
     return name.isEmpty() ? QStringLiteral("%1: %2").arg(where, cause)
                           : QStringLiteral("%1: %2: %3").arg(where, name, cause);
-}
-
-// "the row on line 6", "the report projects.json [2]": which one had a name first.
-QString earlierOne(const QString& where)
-{
-    return where.startsWith(QLatin1String("line ")) ? QStringLiteral("the row on ") + where
-                                                     : QStringLiteral("the report ") + where;
 }
 
 // The count a stop ends the batch with, also when a second request ends the
@@ -270,44 +246,9 @@ int runBatch(const Options& options)
         return 1;
     }
 
-    // Names for every report, the same in every shard, so that shards never
-    // disagree on which of two reports of one name is skipped.
-    const QString extension = QLatin1Char('.') + QLatin1String(SaveFormats::extensionOf(options.format));
-    const int rowDigits = std::max(3, int(QString::number(records.size()).size()));
-    QList<Job> jobs;
-    QList<Outcome> refused;
-    QHash<QString, QString> whereOfName;
-    for (qsizetype index = 0; index < records.size(); ++index) {
-        const data::Record& record = records.at(index);
-        const int number = int(index) + 1;
-        const bool inShard = number % options.shards == options.shard;
-        if (!record.problem.isEmpty()) {
-            if (inShard)
-                refused.append({record.where, {}, record.problem + QStringLiteral("; skipped")});
-            continue;
-        }
-        Job job{record.where, {}, record.data, record.errorCells};
-        // The window's four are filled in every report, empty when the data has
-        // no text for them.
-        data::giveWindowFields(job.data);
-        data::giveReportDate(job.data);
-        const auto name = reportFileName(pattern, number, rowDigits, job.data, extension);
-        if (!name) {
-            if (inShard)
-                refused.append({record.where, {}, QStringLiteral("no file name can be made of it; skipped")});
-            continue;
-        }
-        job.name = *name;
-        if (const auto earlier = whereOfName.constFind(job.name); earlier != whereOfName.constEnd()) {
-            if (inShard)
-                refused.append({record.where, job.name,
-                                QStringLiteral("%1 has that name already; skipped").arg(earlierOne(*earlier))});
-            continue;
-        }
-        whereOfName.insert(job.name, record.where);
-        if (inShard)
-            jobs.append(job);
-    }
+    const BatchJobs batch = jobsOf(records, options, pattern);
+    const QList<Job>& jobs = batch.jobs;
+    const QList<Outcome>& refused = batch.refused;
 
     // The folder is made, and must take the reports, before any office starts: a
     // folder found unwritable only after every row was made costs the whole batch.

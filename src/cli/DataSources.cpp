@@ -10,10 +10,15 @@
 namespace statusmill::cli {
 namespace {
 
-data::Reports readReports(const QString& file, bool& whole)
+// The reports' fields that can link a list's items (see linkLists): a table's, its
+// first column first; of fields in no order of columns (a JSON file's keys, the
+// command line's options), the project name alone.
+QStringList linkingFields(const data::Reports& reports, bool columns)
 {
-    whole = data::isJsonName(file) || data::isSpreadsheetName(file);
-    return automation::readReportFile(file);
+    const QString project = QLatin1String(data::kWindowFields[0].name);
+    if (columns)
+        return reports.fields;
+    return reports.fields.contains(project, Qt::CaseInsensitive) ? QStringList{project} : QStringList{};
 }
 
 QList<data::ListTable> readListTables(const QList<ListOption>& lists)
@@ -24,7 +29,7 @@ QList<data::ListTable> readListTables(const QList<ListOption>& lists)
             throw Failure(QStringLiteral("--list %1: %2 is no CSV or TSV table; a workbook's lists "
                                          "are its sheets")
                               .arg(list.name, list.file));
-        tables.append({list.name, list.file, data::readDelimitedTable(list.file), true});
+        tables.append({list.name, list.file, data::readDelimitedTable(list.file), true, {}, {}});
     }
     return tables;
 }
@@ -36,15 +41,18 @@ DataShape RunData::shape() const
     DataShape shape;
     shape.whole = whole;
     shape.columns = columns;
+    // A record that makes no report says nothing of what reports hold.
     for (const data::Record& record : reports.records)
-        shape.add(record.data);
+        if (record.problem.isEmpty())
+            shape.add(record.data, record.where);
     return shape;
 }
 
 RunData readRunData(const QString& file, const QList<ListOption>& lists)
 {
     RunData run;
-    run.reports = readReports(file, run.whole);
+    run.reports = automation::readReportFile(file);
+    run.whole = true;
     run.columns = !data::isJsonName(file);
     QList<data::ListTable> tables = run.reports.lists;
     tables.removeIf([&](const data::ListTable& sheet) {
@@ -53,7 +61,8 @@ RunData readRunData(const QString& file, const QList<ListOption>& lists)
         });
     });
     tables += readListTables(lists);
-    run.warnings = data::linkLists(run.reports.records, run.reports.fields, tables);
+    run.warnings = run.reports.warnings;
+    run.warnings += data::linkLists(run.reports.records, linkingFields(run.reports, run.columns), tables);
     return run;
 }
 
@@ -66,8 +75,11 @@ RunData commandLineData(const QList<data::Field>& given, const QList<ListOption>
         run.reports.fields << field.name;
     }
     run.reports.records << record;
+    run.whole = !lists.isEmpty();
+    run.columns = false;
     const QList<data::ListTable> tables = readListTables(lists);
-    run.warnings = data::linkLists(run.reports.records, run.reports.fields, tables, /*sayUnlinked=*/false);
+    run.warnings = data::linkLists(run.reports.records, linkingFields(run.reports, run.columns), tables,
+                                   /*sayUnlinked=*/false);
     for (const data::ListTable& table : tables) {
         const data::List* list = run.reports.records.constFirst().data.list(table.name);
         if (!table.table.rows.isEmpty() && list && list->items.isEmpty())

@@ -38,7 +38,7 @@ const Option kOptionsBeforeFields[] = {
 };
 const Option kOptions[] = {
     {{"set"}, "Fill every [NAME] placeholder of the template with TEXT; may be given again.", "NAME=TEXT"},
-    {{"list"}, "The items of the list NAME, a row each, from the table FILE (.csv, .tsv); its first column that is also a column of the reports (such as Project Name) links each item to its report. May be given again.", "NAME=FILE"},
+    {{"list"}, "The items of the list NAME, a row each, from the table FILE (.csv, .tsv); its Project Name column (without one, a column of the reports' first column) links each item to its report. May be given again.", "NAME=FILE"},
     {{"batch"}, "Make one report per row of TABLE (.csv, .tsv), per row of a workbook's first sheet (.ods, .xlsx; its other sheets are lists), or per object of a JSON array (.json).", "TABLE"},
     {{"output-dir"}, "Where a batch writes its reports.", "DIR"},
     {{"format"}, "The format of a batch's reports: doc, docx, odt or pdf (the default).", "FORMAT"},
@@ -119,6 +119,10 @@ void takeGivenFields(const QCommandLineParser& parser, Options& options)
         const QString name = set.left(equals);
         if (equals <= 0 || name.contains(QLatin1Char('[')) || name.contains(QLatin1Char(']')))
             throw UsageError{QStringLiteral("--set wants NAME=TEXT, not \"%1\"").arg(set)};
+        if (const auto listField = data::listFieldOf(name))
+            throw UsageError{QStringLiteral("--set fills fields, and %1 is of the list %2, whose items come "
+                                            "from data files (--data, --batch, --list)")
+                                 .arg(data::bracketed(name), listField->list)};
         const data::WindowField* window = data::windowFieldNamed(name);
         const QString field = window ? QString::fromLatin1(window->name) : name;
         const QString text = set.mid(equals + 1);
@@ -202,8 +206,8 @@ QString helpText()
         "    {\"ProjectName\": \"Harbour Bridge\", \"OverallStatus\": \"Green\",\n"
         "     \"Milestones\": [{\"Milestone\": \"Design\", \"Owner\": \"Alice\"}]}\n"
         "  Workbooks: the first sheet has a row per report; each other sheet is the list of\n"
-        "  its name, a row an item, its Project Name column (or another column of the first\n"
-        "  sheet) saying whose. Cells are taken as the sheet shows them.\n"
+        "  its name, a row an item, its Project Name column (without one, a column of the\n"
+        "  first sheet's first column) saying whose. Cells are taken as the sheet shows them.\n"
         "\nThe built-in template:\n"
         "  Given structured data (--data, a JSON file or workbook to --batch, --list), the\n"
         "  report whose every spot is named: [ReportPeriod], [OverallStatus], the list\n"

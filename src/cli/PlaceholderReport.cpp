@@ -140,6 +140,64 @@ QString joinedAnd(const QStringList& items)
            items.constLast();
 }
 
+// The window's four and the report's date: filled in every report, given or not.
+bool isAlwaysFilled(const QString& name)
+{
+    return isWindowField(name) || name.compare(QLatin1String(data::kReportDate), Qt::CaseInsensitive) == 0;
+}
+
+// "A, B, C, D, E and 3 others": a long run of names said in a line.
+QString namedFew(const QStringList& names)
+{
+    constexpr qsizetype kNamed = 5;
+    if (names.size() <= kNamed + 1)
+        return joinedAnd(names);
+    return names.mid(0, kNamed).join(QStringLiteral(", ")) +
+           QStringLiteral(" and %1 others").arg(names.size() - kNamed);
+}
+
+// The fields of a list that its items and the template do not share.
+QStringList listFieldWarnings(const DataShape::ListShape& list, const TemplateList& used)
+{
+    QStringList warnings;
+    for (const QString& field : list.fields)
+        if (!used.fields.contains(field, Qt::CaseInsensitive))
+            warnings << QStringLiteral("the template holds no %1, so the items' %2 fills nothing")
+                            .arg(data::bracketed(list.name + QLatin1Char('.') + field), field);
+    QStringList notGiven;
+    for (const QString& field : used.fields)
+        if (!list.fields.isEmpty() && field != QStringView(data::kItemNumberField) &&
+            !list.fields.contains(field, Qt::CaseInsensitive))
+            notGiven << data::bracketed(used.name + QLatin1Char('.') + field);
+    if (!notGiven.isEmpty())
+        warnings << QStringLiteral("the items of the list %1 give no %2, which the reports leave empty")
+                        .arg(list.name, joinedAnd(notGiven));
+    return warnings;
+}
+
+// A list of the template that the data gives no report, or only some of them.
+QStringList listNotGivenWarnings(const TemplateList& list, const DataShape& shape)
+{
+    const auto given = std::find_if(shape.lists.begin(), shape.lists.end(), [&](const DataShape::ListShape& l) {
+        return l.name.compare(list.name, Qt::CaseInsensitive) == 0;
+    });
+    if (given == shape.lists.end())
+        return {QStringLiteral("the data has no list %1, whose rows the reports keep as the "
+                               "template has them")
+                    .arg(list.name)};
+    QStringList lacking;
+    for (const QString& report : shape.reports)
+        if (!given->givenBy.contains(report))
+            lacking << report;
+    if (lacking.isEmpty())
+        return {};
+    const bool one = lacking.size() == 1;
+    return {QStringLiteral("%1 %2 no list %3, which other reports have, so its rows stay in %4 as the "
+                           "template has them")
+                .arg(namedFew(lacking), one ? QStringLiteral("has") : QStringLiteral("have"), list.name,
+                     one ? QStringLiteral("its report") : QStringLiteral("their reports"))};
+}
+
 } // namespace
 
 QStringList fieldsNotHeld(const QList<PlaceholderSeen>& seen, const QStringList& fields)
@@ -250,8 +308,9 @@ QString describePlaceholders(const QString& file, const QList<PlaceholderSeen>& 
     return text;
 }
 
-void DataShape::add(const data::ReportData& report)
+void DataShape::add(const data::ReportData& report, const QString& where)
 {
+    reports << where;
     for (const data::Field& field : report.fields())
         addOnce(fields, field.name);
     for (const data::List& list : report.lists()) {
@@ -259,9 +318,10 @@ void DataShape::add(const data::ReportData& report)
             return l.name.compare(list.name, Qt::CaseInsensitive) == 0;
         });
         if (known == lists.end()) {
-            lists.append({list.name, {}});
+            lists.append({list.name, {}, {}});
             known = lists.end() - 1;
         }
+        known->givenBy << where;
         for (const auto& item : list.items)
             for (const data::Field& field : item)
                 addOnce(known->fields, field.name);
@@ -288,25 +348,13 @@ QStringList dataWarnings(const QList<PlaceholderSeen>& seen, const DataShape& sh
                             .arg(list.name);
             continue;
         }
-        for (const QString& field : list.fields)
-            if (!used->fields.contains(field, Qt::CaseInsensitive))
-                warnings << QStringLiteral("the template holds no %1, so the items' %2 fills nothing")
-                                .arg(data::bracketed(list.name + QLatin1Char('.') + field), field);
-        QStringList notGiven;
-        for (const QString& field : used->fields)
-            if (!list.fields.isEmpty() && field != QStringView(data::kItemNumberField) &&
-                !list.fields.contains(field, Qt::CaseInsensitive))
-                notGiven << data::bracketed(used->name + QLatin1Char('.') + field);
-        if (!notGiven.isEmpty())
-            warnings << QStringLiteral("the items of the list %1 give no %2, which the reports keep "
-                                       "as the template has them")
-                            .arg(list.name, joinedAnd(notGiven));
+        warnings += listFieldWarnings(list, *used);
     }
     if (!shape.whole)
         return warnings;
     QStringList notGiven;
     for (const QString& field : names.fields)
-        if (!isWindowField(field) && !shape.fields.contains(field, Qt::CaseInsensitive) &&
+        if (!isAlwaysFilled(field) && !shape.fields.contains(field, Qt::CaseInsensitive) &&
             !shape.alsoGiven.contains(field, Qt::CaseInsensitive))
             notGiven << data::bracketed(field);
     if (!notGiven.isEmpty())
@@ -315,12 +363,7 @@ QStringList dataWarnings(const QList<PlaceholderSeen>& seen, const DataShape& sh
                         .arg(joinedAnd(notGiven),
                              notGiven.size() == 1 ? QStringLiteral("it") : QStringLiteral("them"));
     for (const TemplateList& list : names.lists)
-        if (std::none_of(shape.lists.begin(), shape.lists.end(), [&](const DataShape::ListShape& l) {
-                return l.name.compare(list.name, Qt::CaseInsensitive) == 0;
-            }))
-            warnings << QStringLiteral("the data has no list %1, whose rows the reports keep as the "
-                                       "template has them")
-                            .arg(list.name);
+        warnings += listNotGivenWarnings(list, shape);
     return warnings;
 }
 

@@ -33,26 +33,29 @@ struct DataShape
     struct ListShape
     {
         QString name;
-        QStringList fields; // those its items give
+        QStringList fields;  // those its items give
+        QStringList givenBy; // the reports that have the list, by where they are
     };
     QStringList fields;
     QList<ListShape> lists;
+    QStringList reports; // every report added, by where it is
     // Fields given otherwise (on the command line): never missing, never said.
     QStringList alsoGiven;
-    // The data says what the reports hold, so a placeholder of the template that
-    // it never gives is worth a word (a JSON file, a workbook); a plain table's
-    // columns are only some of the report.
+    // The reports come from data (a data file, --list), which says what they hold,
+    // so a placeholder of the template that it never gives is worth a word; the
+    // command line's fields alone are only some of a report.
     bool whole = false;
     // Its fields are a table's columns (a table, a workbook), and said so.
     bool columns = true;
 
-    void add(const data::ReportData& report);
+    void add(const data::ReportData& report, const QString& where = QString());
 };
 
 // A line each: a field or list of the data the template never uses, and a list
 // field its items never give; with a whole data, also the template's fields and
-// lists the data never gives. The four the window fills and an item's number are
-// never named.
+// lists the data never gives, and a list of the template that some reports have
+// and others do not. The four the window fills, the report's date and an item's
+// number are never named, for they are always filled.
 QStringList dataWarnings(const QList<automation::PlaceholderSeen>& seen, const DataShape& shape);
 
 } // namespace statusmill::cli

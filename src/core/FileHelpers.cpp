@@ -92,9 +92,17 @@ std::optional<QString> whyFolderTakesNoWrite(const QString& folder)
 
 bool isRegularFile(const QString& path)
 {
+    return !path.isEmpty() && !regularFileProblem(path);
+}
+
+std::optional<QString> regularFileProblem(const QString& path)
+{
     struct stat info;
-    return !path.isEmpty() && ::stat(QFile::encodeName(path).constData(), &info) == 0 &&
-           S_ISREG(info.st_mode);
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    if (!S_ISREG(info.st_mode))
+        return QStringLiteral("not a regular file");
+    return std::nullopt;
 }
 
 QByteArray readRegularFile(const QString& path, qint64 limit)

@@ -35,6 +35,11 @@ std::optional<QString> whyFolderTakesNoWrite(const QString& folder);
 // pipe or a device, which would block a reader or never end.
 bool isRegularFile(const QString& path);
 
+// Why the path names no regular file, after following links: the system's reason
+// ("No such file or directory"), or "not a regular file" for a folder, a pipe or a
+// device. Nothing when it names one.
+std::optional<QString> regularFileProblem(const QString& path);
+
 // The whole content of a regular file of at most `limit` bytes. Throws Failure
 // for anything else (a pipe or device, which is never waited for, a file that is
 // too big, one that cannot be read).

@@ -1,13 +1,13 @@
 #include "JsonData.h"
 
-#include "Placeholders.h"
+#include "JsonKeys.h"
+#include "JsonText.h"
 #include "WindowFields.h"
 #include "core/Failure.h"
 #include "core/FileHelpers.h"
 
 #include <QFileInfo>
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 
 #include <cmath>
@@ -74,7 +74,6 @@ QString pathOf(const QString& parent, const QString& key)
 ReportData reportOf(const QJsonObject& object)
 {
     ReportData data;
-    QStringList keys; // the key that gave each field, for a second one
     for (auto entry = object.begin(); entry != object.end(); ++entry) {
         const QString& key = entry.key();
         const QJsonValue value = entry.value();
@@ -101,32 +100,52 @@ ReportData reportOf(const QJsonObject& object)
         const auto field = fieldOfColumn(key);
         if (!field)
             misshapen(QStringLiteral("\"%1\"").arg(key), QStringLiteral("no field's name"));
-        if (data.field(*field)) {
-            const auto earlier = std::find_if(keys.begin(), keys.end(), [&](const QString& k) {
-                return fieldOfColumn(k)->compare(*field, Qt::CaseInsensitive) == 0;
-            });
-            misshapen(QStringLiteral("\"%1\"").arg(key),
-                      QStringLiteral("a second name of %1, which \"%2\" fills")
-                          .arg(bracketed(*field), *earlier));
-        }
-        keys << key;
         data.setField(*field, textOf(value, key));
     }
     return data;
 }
 
-// Line and column (in characters), counted from 1, of what a parse error's offset
-// names: the parser stops one past the character it could not take, but at a
-// token after spaces.
-std::pair<int, int> lineAndColumn(const QByteArray& text, qsizetype offset)
+// The name a report's key gives: a field's (one of the four by any of its names)
+// or a list's.
+QString reportKeyName(const QString& key)
 {
-    offset = std::clamp<qsizetype>(offset - 1, 0, text.size());
-    while (offset < text.size() && QChar::isSpace(uchar(text[offset])))
-        ++offset;
-    const QByteArrayView before(text.constData(), offset);
-    const qsizetype lineStart = before.lastIndexOf('\n') + 1;
-    const int column = int(QString::fromUtf8(before.sliced(lineStart)).size()) + 1;
-    return {int(before.count('\n')) + 1, column};
+    return fieldOfColumn(key).value_or(key.trimmed());
+}
+
+QString itemKeyName(const QString& key)
+{
+    return key.trimmed();
+}
+
+// A key of one object that names what an earlier one names, in any letter case.
+void eachKeyOnce(const QStringList& keys, const QString& parent, QString (*nameOf)(const QString&))
+{
+    QHash<QString, QString> seen; // a name, in one case, to the key that gave it
+    for (const QString& key : keys) {
+        const QString name = nameOf(key).toCaseFolded();
+        if (const auto earlier = seen.constFind(name); earlier != seen.constEnd())
+            misshapen(pathOf(parent, key),
+                      *earlier == key ? QStringLiteral("given twice")
+                                      : QStringLiteral("given twice, as \"%1\" and \"%2\"").arg(*earlier, key));
+        seen.insert(name, key);
+    }
+}
+
+// Each key of the report at `path` and of its lists' items given once, as the
+// text writes them: QJsonObject keeps the last of two keys alike, and a report
+// of its fields' names in two spellings keeps one of them.
+void keysGivenOnce(const QJsonObject& report, const QHash<QString, QStringList>& objects, const QString& path)
+{
+    const QStringList keys = objects.value(path);
+    eachKeyOnce(keys, QString(), reportKeyName);
+    const QString prefix = path.isEmpty() ? QString() : path + QLatin1Char('.');
+    for (const QString& key : keys) {
+        const qsizetype items = report.value(key).toArray().size();
+        for (qsizetype index = 0; index < items; ++index) {
+            const QString itemPath = QStringLiteral("%1[%2]").arg(key).arg(index);
+            eachKeyOnce(objects.value(prefix + itemPath), itemPath, itemKeyName);
+        }
+    }
 }
 
 } // namespace
@@ -138,25 +157,10 @@ bool isJsonName(const QString& path)
 
 Reports jsonReports(QByteArray bytes, const QString& file)
 {
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        bytes.remove(0, 3);
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
-    if (error.error != QJsonParseError::NoError) {
-        const QByteArray start = bytes.trimmed().left(1);
-        if (!start.isEmpty() && start != "{" && start != "[")
-            throw Failure(QStringLiteral("%1 holds neither a report (a JSON object) nor a batch of "
-                                         "them (an array of objects)")
-                              .arg(file));
-        const auto [line, column] = lineAndColumn(bytes, error.offset);
-        throw Failure(QStringLiteral("%1, line %2, column %3: %4")
-                          .arg(file)
-                          .arg(line)
-                          .arg(column)
-                          .arg(error.errorString()));
-    }
+    const JsonText text = readJsonText(std::move(bytes), file);
+    const QHash<QString, QStringList> objects = objectKeys(text.bytes);
     Reports reports;
-    auto add = [&](const QJsonValue& value, const QString& where) {
+    auto add = [&](const QJsonValue& value, const QString& where, const QString& path) {
         Record record{where, {}, {}, {}};
         // The fields a report names count also when it cannot be made: a name
         // pattern may use them.
@@ -169,17 +173,20 @@ Reports jsonReports(QByteArray bytes, const QString& file)
             if (!value.isObject())
                 misshapen(QStringLiteral("it"), QStringLiteral("not an object of fields and lists"));
             record.data = reportOf(object);
+            keysGivenOnce(object, objects, path);
         } catch (const Misshapen& problem) {
+            record.data = {};
             record.problem = problem.text;
         }
         reports.records.append(std::move(record));
     };
-    if (document.isObject()) {
-        add(document.object(), file);
+    if (text.document.isObject()) {
+        add(text.document.object(), file, QString());
     } else {
-        const QJsonArray array = document.array();
+        const QJsonArray array = text.document.array();
         for (qsizetype index = 0; index < array.size(); ++index)
-            add(array.at(index), QStringLiteral("%1 [%2]").arg(file).arg(index));
+            add(array.at(index), QStringLiteral("%1 [%2]").arg(file).arg(index),
+                QStringLiteral("[%1]").arg(index));
     }
     return reports;
 }

@@ -1,5 +1,6 @@
 #include "Table.h"
 
+#include "TextEncoding.h"
 #include "core/FileHelpers.h"
 
 #include <QFileInfo>
@@ -18,52 +19,6 @@ constexpr qint64 kLargestTable = 64 * 1024 * 1024;
 int isSpace(unsigned char c)
 {
     return c == CSV_SPACE;
-}
-
-// Where the bytes stop being UTF-8 (overlong forms and surrogates included), or -1.
-qsizetype firstInvalidUtf8(QByteArrayView bytes)
-{
-    for (qsizetype at = 0; at < bytes.size();) {
-        const auto c = static_cast<unsigned char>(bytes[at]);
-        if (c < 0x80) {
-            ++at;
-            continue;
-        }
-        const int length = c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
-        if (length == 0 || at + length > bytes.size())
-            return at;
-        const auto second = static_cast<unsigned char>(bytes[at + 1]);
-        if ((c == 0xE0 && second < 0xA0) || (c == 0xED && second >= 0xA0) ||
-            (c == 0xF0 && second < 0x90) || (c == 0xF4 && second >= 0x90))
-            return at;
-        for (int k = 1; k < length; ++k)
-            if ((static_cast<unsigned char>(bytes[at + k]) & 0xC0) != 0x80)
-                return at;
-        at += length;
-    }
-    return -1;
-}
-
-// Text of two bytes a character: said by its byte-order mark, or by the NUL bytes
-// that ASCII letters leave at every other place. Nothing for anything else.
-std::optional<QString> utf16Kind(const QByteArray& text)
-{
-    if (text.startsWith("\xFF\xFE"))
-        return QStringLiteral("little-endian, by its byte-order mark");
-    if (text.startsWith("\xFE\xFF"))
-        return QStringLiteral("big-endian, by its byte-order mark");
-    const qsizetype pairs = std::min<qsizetype>(text.size(), 64) / 2;
-    int evenNuls = 0;
-    int oddNuls = 0;
-    for (qsizetype pair = 0; pair < pairs; ++pair) {
-        evenNuls += text[2 * pair] == '\0';
-        oddNuls += text[2 * pair + 1] == '\0';
-    }
-    if (pairs > 0 && oddNuls * 2 >= pairs && evenNuls == 0)
-        return QStringLiteral("little-endian, by its NUL bytes");
-    if (pairs > 0 && evenNuls * 2 >= pairs && oddNuls == 0)
-        return QStringLiteral("big-endian, by its NUL bytes");
-    return std::nullopt;
 }
 
 // What the parser hands over, cell by cell and row by row, with the line each row
@@ -242,18 +197,22 @@ QList<QStringList> readCsvRecords(const QString& path)
 Table tableOfSheet(const Sheet& sheet)
 {
     Table table;
+    qsizetype width = 0;
     for (const TableRow& row : sheet.rows) {
         if (std::all_of(row.cells.begin(), row.cells.end(), [](const QString& cell) { return cell.isEmpty(); }))
             continue;
+        width = std::max(width, row.cells.size());
         if (table.header.isEmpty())
             table.header = row.cells;
         else
             table.rows.append(row);
     }
-    // A row's empty cells at its end are left off: every row is as wide as the header.
+    // The empty cells at a row's end are left off, the header's too: every row is
+    // made as wide as the widest, so that a note typed right of the header stands
+    // in a column of its own, one with no name.
+    table.header.resize(width);
     for (TableRow& row : table.rows)
-        while (row.cells.size() < table.header.size())
-            row.cells << QString();
+        row.cells.resize(width);
     return table;
 }
 

@@ -67,8 +67,10 @@ struct Workbook
     int hiddenRows = 0;
 };
 
-// A sheet's rows as a table: the first row names the columns, each later row is
-// numbered as the sheet numbers it.
+// A sheet's rows as a table: the first row that holds anything names the columns,
+// each later row is numbered as the sheet numbers it. The header and every row are
+// as wide as the widest row: a cell right of the header's last is in a column whose
+// header is empty.
 Table tableOfSheet(const Sheet& sheet);
 
 } // namespace statusmill::data

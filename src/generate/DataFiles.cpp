@@ -14,9 +14,9 @@ data::Reports readReportFile(const QString& file)
     if (data::isJsonName(file))
         return data::readJsonReports(file);
     if (!data::isSpreadsheetName(file))
-        return data::reportsOfTable(data::readDelimitedTable(file));
-    if (!isRegularFile(file))
-        throw Failure(QStringLiteral("Cannot read %1: no such file").arg(file));
+        return data::reportsOfTable(data::readDelimitedTable(file), file);
+    if (const auto problem = regularFileProblem(file))
+        throw Failure(QStringLiteral("Cannot read %1: %2").arg(file, *problem));
     const auto application = engine().createApplication();
     const data::Workbook workbook = readWorkbook(*application, file);
     application->quit();

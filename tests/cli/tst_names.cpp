@@ -131,13 +131,17 @@ private slots:
         QTest::newRow("what the template has and the data not; the window's four and # never")
             << tmpl << QStringList{"Department", "Milestones.Due"} << true
             << QStringList{"the template holds no [Milestones.Due], so the items' Due fills nothing",
-                           "the items of the list Milestones give no [Milestones.Owner], which the reports keep "
-                           "as the template has them",
+                           "the items of the list Milestones give no [Milestones.Owner], which the reports leave "
+                           "empty",
                            "the data gives no text for [Summary] and [Sponsor], which the reports keep as the "
                            "template has them"};
         QTest::newRow("a table's columns: only what the template lacks")
             << tmpl << QStringList{"ProjectName", "Budget"} << false
             << QStringList{"the template holds no [Budget], so its column fills nothing"};
+        // Every report has its date, given or not.
+        QTest::newRow("the report's date is never missing")
+            << tmpl + QStringList{"ReportDate@5"} << QStringList{"Summary", "Sponsor", "Milestones.Owner"} << true
+            << QStringList{};
         QTest::newRow("a whole data without a list the template has")
             << tmpl << QStringList{"Summary", "Sponsor"} << true
             << QStringList{"the data has no list Milestones, whose rows the reports keep as the template has them"};
@@ -169,6 +173,24 @@ private slots:
         shape.columns = !whole;
         shape.add(given);
         QCOMPARE(dataWarnings(seen, shape), warnings);
+    }
+
+    // A report without a list that others have keeps the list's rows as they are:
+    // said once for all such reports.
+    void aListSomeReportsLack()
+    {
+        const QList<automation::PlaceholderSeen> seen{
+            {"[Milestones.Owner]", automation::Story::MainText, false, automation::Holder::TableRow, 1}};
+        data::ReportData with;
+        with.setList({"Milestones", {{{"Owner", "Ann"}}}});
+        DataShape shape;
+        shape.whole = true;
+        shape.add(data::ReportData(), "p.json [0]");
+        shape.add(with, "p.json [1]");
+        shape.add(data::ReportData(), "p.json [2]");
+        QCOMPARE(dataWarnings(seen, shape),
+                 QStringList{"p.json [0] and p.json [2] have no list Milestones, which other reports have, so its "
+                             "rows stay in their reports as the template has them"});
     }
 
     // The template check lists each list with its fields and the rows it repeats,

@@ -58,9 +58,24 @@ private slots:
         QTest::newRow("an item that is no object")
             << QByteArray(R"({"Achievements": ["Opened"]})")
             << QStringList{"!Achievements[0] is not an object; a list's item is an object of fields"};
+        // A key given twice keeps one value without a word (QJsonObject keeps the
+        // last), so each is refused with its path, in the order the text has them.
         QTest::newRow("two names of one field")
             << QByteArray(R"({"ProjectName": "A", "Project Name": "B"})")
-            << QStringList{"!\"ProjectName\" is a second name of [ProjectName], which \"Project Name\" fills"};
+            << QStringList{"!Project Name is given twice, as \"ProjectName\" and \"Project Name\""};
+        QTest::newRow("a field given twice") << QByteArray(R"({"ProjectName": "A", "Budget": 1, "ProjectName": "B"})")
+                                             << QStringList{"!ProjectName is given twice"};
+        QTest::newRow("a key given twice, once escaped")
+            << QByteArray(R"({"Owner": "A", "Owner": "B"})") << QStringList{"!Owner is given twice"};
+        QTest::newRow("a list in two letter cases")
+            << QByteArray(R"({"Milestones": [{"Owner": "A"}], "milestones": [{"Owner": "B"}]})")
+            << QStringList{"!milestones is given twice, as \"Milestones\" and \"milestones\""};
+        QTest::newRow("an item's field twice, with its path")
+            << QByteArray(R"({"Milestones": [{}, {"Owner": "A"}, {"Owner": "A", "OWNER ": "B"}]})")
+            << QStringList{"!Milestones[2].OWNER  is given twice, as \"Owner\" and \"OWNER \""};
+        // Other readers of JSON take a number too small for a double as 0.
+        QTest::newRow("a number too small") << QByteArray("{\"a\": -1e-400, \"b\": [{\"c\": 1E-999}]}")
+                                            << QStringList{"a=0", "b[0].c=0"};
         QTest::newRow("a byte-order mark") << QByteArray("\xEF\xBB\xBF{\"a\": \"x\"}") << QStringList{"a=x"};
     }
 
@@ -82,14 +97,17 @@ private slots:
     void aBatch()
     {
         const Reports reports = jsonReports(
-            R"([{"ProjectName": "A"}, 7, {"Budget": [1], "Owner": "x"}, {"projectname": "B"}])", "b.json");
+            R"([{"ProjectName": "A"}, 7, {"Budget": [1], "Owner": "x"}, {"projectname": "B"},
+                {"ProjectName": "C", "Risks": [{"ID": 1, "id": 2}]}])",
+            "b.json");
         QStringList got;
         for (const Record& record : reports.records)
             got << record.where + ": " + described(record).join(',');
         QCOMPARE(got, (QStringList{"b.json [0]: ProjectName=A",
                                    "b.json [1]: !it is not an object of fields and lists",
                                    "b.json [2]: !Budget[0] is not an object; a list's item is an object of fields",
-                                   "b.json [3]: ProjectName=B"}));
+                                   "b.json [3]: ProjectName=B",
+                                   "b.json [4]: !Risks[0].id is given twice, as \"ID\" and \"id\""}));
         QCOMPARE(reports.fields, (QStringList{"ProjectName", "Owner"}));
     }
 
@@ -106,6 +124,14 @@ private slots:
         QTest::newRow("an unclosed array") << QByteArray("[{}") << "p.json, line 1, column";
         QTest::newRow("neither object nor array") << QByteArray("\"Harbour\"") << "p.json holds neither a report";
         QTest::newRow("nothing") << QByteArray("") << "p.json, line 1, column 1";
+        QTest::newRow("a number too large, where it starts")
+            << QByteArray("{\"a\":\n  -1.5e400}") << "p.json, line 2, column 3: the number -1.5e400 is too large";
+        QTest::newRow("past a number too small, an error in its place")
+            << QByteArray("{\"a\": 1e-400, \"b\": x}") << "p.json, line 1, column 20: ";
+        QTest::newRow("UTF-16") << QByteArray("\xff\xfe{\0}\0", 6)
+                                << "p.json, line 1: UTF-16 text (little-endian, by its byte-order mark)";
+        QTest::newRow("UTF-16 without a byte-order mark")
+            << QByteArray("{\0\"\0a\0\"\0:\0 \0\x31\0}\0", 16) << "p.json, line 1: UTF-16 text (little-endian";
     }
 
     void refused()
