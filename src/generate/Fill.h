@@ -136,7 +136,10 @@ void fillPlaceholders(Steps& steps, const std::shared_ptr<Document>& doc,
 template <class Steps>
 void fillReport(Steps& steps, const std::shared_ptr<Document>& doc, const data::ReportData& data)
 {
-    steps.run(118, [&] { use(doc).FillData(data); });
+    // A call that failed leaves the shapes alone: each of their statements would
+    // fail in turn on the same fault, and say so again.
+    if (!steps.run(118, [&] { use(doc).FillData(data); }))
+        return;
     QList<Replacement> fields;
     for (const data::Field& field : data.fields())
         fields.append({QLatin1Char('[') + field.name + QLatin1Char(']'), field.text});

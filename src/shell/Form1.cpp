@@ -169,6 +169,10 @@ void Form1::restoreField(int index)
 
 void Form1::Text1_Change(int index)
 {
+    // A value shown from the data file is the file's, not the user's.
+    if (m_showingFileValue)
+        return;
+    m_fromFile[index] = false;
     try {
         Settings::SaveSetting(QString::fromLatin1(kSettingsApplication),
                               QString::fromLatin1(kSettingsSection), settingKey(index),
