@@ -93,11 +93,12 @@ private:
     // The data file's report of the project in the window, with the window's four;
     // nothing, once said in a box, when the file cannot be read.
     std::optional<data::ReportData> dataOfThePress();
-    // At start: the four of the file's report, where the file has them.
-    void showFieldsOfTheDataFile();
-    // Shows the file's value in every field that shows no value of the user's
-    // (with `everyField`, in each field it has a value for).
-    void followTheFile(const data::ReportData& report, bool everyField);
+    // At start: the fields follow the file, showing the four of its report (the
+    // only one, or the stored project's) where it has them.
+    void followTheDataFile();
+    void showTheDataFilesFour();
+    // Shows the file's value in every field that shows no value of the user's.
+    void followTheFile(const data::ReportData& report);
     void showFileValue(int index, const QString& text);
     // Lets the windows paint until the picture handed to the preview is whole.
     void showWhilePictureIsFinished();
@@ -118,6 +119,7 @@ private:
     // those follow the file at every press, and are not stored.
     std::array<bool, kFieldCount> m_fromFile{};
     bool m_showingFileValue = false;
+    bool m_workbookToRead = false;
     std::unique_ptr<Form2> m_form2;
 };
 

@@ -4,6 +4,7 @@
 #include "Form1.h"
 
 #include "core/Failure.h"
+#include "data/Table.h"
 #include "data/WindowFields.h"
 #include "generate/DataFiles.h"
 #include "ui/Dialogs.h"
@@ -22,7 +23,19 @@ QLatin1String fieldName(int index)
 
 } // namespace
 
-void Form1::showFieldsOfTheDataFile()
+void Form1::followTheDataFile()
+{
+    // Until the file says otherwise, the stored values stand in for its own.
+    m_fromFile.fill(true);
+    // A workbook is read through an office, which takes a moment: once the
+    // window is up (see showEvent), not before.
+    if (data::isSpreadsheetName(m_dataFile))
+        m_workbookToRead = true;
+    else
+        showTheDataFilesFour();
+}
+
+void Form1::showTheDataFilesFour()
 {
     try {
         // The only report, or the stored project's; of several others, none.
@@ -30,7 +43,7 @@ void Form1::showFieldsOfTheDataFile()
         const QList<const data::Record*> picked =
             data::recordsOfProject(reports.records, Text1(0)->text());
         if (picked.size() == 1 && picked.constFirst()->problem.isEmpty())
-            followTheFile(picked.constFirst()->data, /*everyField=*/true);
+            followTheFile(picked.constFirst()->data);
     } catch (const Failure&) {
         // The stored values stay; a press says what is wrong with the file.
     }
@@ -50,19 +63,18 @@ std::optional<data::ReportData> Form1::dataOfThePress()
                          Dialogs::Icon::Warning, Dialogs::Buttons::Ok);
         return std::nullopt;
     }
-    followTheFile(*report, /*everyField=*/false);
+    followTheFile(*report);
     for (int i = 0; i < kFieldCount; ++i)
         report->setField(fieldName(i), Text1(i)->text());
     data::giveReportDate(*report);
     return report;
 }
 
-void Form1::followTheFile(const data::ReportData& report, bool everyField)
+void Form1::followTheFile(const data::ReportData& report)
 {
     for (int i = 0; i < kFieldCount; ++i) {
         const std::optional<QString> value = report.field(fieldName(i));
-        if (value && !value->isEmpty() &&
-            (everyField || m_fromFile[i] || Text1(i)->text().isEmpty())) {
+        if (value && !value->isEmpty() && (m_fromFile[i] || Text1(i)->text().isEmpty())) {
             showFileValue(i, *value);
         } else if (m_fromFile[i]) {
             // The file has it no more: the stored value, as a start would show.

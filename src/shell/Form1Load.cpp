@@ -25,7 +25,7 @@ void Form1::Form_Load()
         proc.run(130, [&] { restoreField(i); });
     proc.run(134, [&] { IsInstalled::CheckWordInstalled(); });
     if (!m_dataFile.isEmpty())
-        proc.run(136, [&] { showFieldsOfTheDataFile(); });
+        proc.run(136, [&] { followTheDataFile(); });
 }
 
 } // namespace statusmill
