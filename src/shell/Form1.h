@@ -30,7 +30,8 @@ public:
     ~Form1() override;
 
     // Prepares the program and the window before it is first shown: skin, caption,
-    // icon, application title, hand cursor, the stored fields, and the engine check.
+    // icon, application title, hand cursor, the stored fields, the engine check, and
+    // the data file's four.
     void Form_Load();
 
     QLineEdit* Text1(int index) const { return m_text1[index]; }
@@ -115,8 +116,9 @@ private:
     bool m_shownBefore = false;
     QString m_templateFile;
     QString m_dataFile;
-    // Which fields show the data file's value rather than one the user gave:
-    // those follow the file at every press, and are not stored.
+    // Which fields show the data file's value (or, from the start until the file
+    // is read, the stored one in its stead) rather than one the user gave: those
+    // follow the file at every press, and a value shown from it is not stored.
     std::array<bool, kFieldCount> m_fromFile{};
     bool m_showingFileValue = false;
     bool m_workbookToRead = false;
