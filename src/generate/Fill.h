@@ -138,7 +138,10 @@ template <class Steps>
 QStringList fillReport(Steps& steps, const std::shared_ptr<Document>& doc, const data::ReportData& data)
 {
     QStringList left;
-    steps.run(118, [&] { left = use(doc).FillData(data); });
+    // A call that failed leaves the shapes alone: each of their statements would
+    // fail in turn on the same fault, and say so again.
+    if (!steps.run(118, [&] { left = use(doc).FillData(data); }))
+        return left;
     QList<Replacement> fields;
     for (const data::Field& field : data.fields())
         fields.append({QLatin1Char('[') + field.name + QLatin1Char(']'), field.text});

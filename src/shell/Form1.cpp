@@ -26,6 +26,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace statusmill {
 
@@ -169,6 +170,10 @@ void Form1::restoreField(int index)
 
 void Form1::Text1_Change(int index)
 {
+    // A value shown from the data file is the file's, not the user's.
+    if (m_showingFileValue)
+        return;
+    m_fromFile[index] = false;
     try {
         Settings::SaveSetting(QString::fromLatin1(kSettingsApplication),
                               QString::fromLatin1(kSettingsSection), settingKey(index),
@@ -216,9 +221,14 @@ void Form1::showEvent(QShowEvent* event)
         Text1_GotFocus(0);
         // Once the window is up and drawn, while the user reads it, the office
         // runs through a press once, so the first press is as quick as later ones.
+        // A workbook of data is read first: a session taken during the warm-up
+        // would end it.
         QTimer::singleShot(kWarmUpDelayMs, this, [this] {
-            if (!mBusy)
-                automation::warmUpSpareOffice();
+            if (mBusy)
+                return;
+            if (std::exchange(m_workbookToRead, false))
+                showTheDataFilesFour();
+            automation::warmUpSpareOffice();
         });
     }
 }

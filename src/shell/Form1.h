@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <array>
 #include <memory>
+#include <optional>
 
 class QGroupBox;
 class QLabel;
@@ -15,6 +16,7 @@ class QPushButton;
 namespace statusmill {
 
 class Form2;
+class Procedure;
 
 // The main window: the four report fields, stored as they change, and the buttons.
 class Form1 : public QWidget
@@ -28,7 +30,8 @@ public:
     ~Form1() override;
 
     // Prepares the program and the window before it is first shown: skin, caption,
-    // icon, application title, hand cursor, the stored fields, and the engine check.
+    // icon, application title, hand cursor, the stored fields, the engine check, and
+    // the data file's four.
     void Form_Load();
 
     QLineEdit* Text1(int index) const { return m_text1[index]; }
@@ -60,8 +63,8 @@ public:
     // The user's template, which every press fills instead of the built-in one
     // (read-only, never changed or removed); empty for the built-in template.
     void setTemplateFile(const QString& path) { m_templateFile = path; }
-    // The file every press reads the rest of the report from (see DataFiles.h):
-    // all but the four fields, which are the window's; empty for none.
+    // The file every press reads the report from (see DataFiles.h): the four
+    // fields the user has typed are the window's, the rest the file's; empty for none.
     void setDataFile(const QString& path) { m_dataFile = path; }
     // Renders the document at `path` to the working folder's temp.bmp.
     void SaveDocAsJPG(const QString& path);
@@ -80,8 +83,24 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    // The data file's report of the project in the window, with the window's four.
-    data::ReportData dataOfThePress() const;
+    // The report the press makes: built-in or the user's template filled, saved in
+    // the working folder and closed. Its path; empty when none was made.
+    QString makeTheDocument(Procedure& proc, const std::optional<data::ReportData>& reportData);
+    // Draws a free name in the working folder for the document.
+    QString drawDocumentName(Procedure& proc);
+    // Hands the saved document and its picture to the preview and shows it.
+    void showTheReport(Procedure& proc, const QString& document);
+
+    // The data file's report of the project in the window, with the window's four;
+    // nothing, once said in a box, when the file cannot be read.
+    std::optional<data::ReportData> dataOfThePress();
+    // At start: the fields follow the file, showing the four of its report (the
+    // only one, or the stored project's) where it has them.
+    void followTheDataFile();
+    void showTheDataFilesFour();
+    // Shows the file's value in every field that shows no value of the user's.
+    void followTheFile(const data::ReportData& report);
+    void showFileValue(int index, const QString& text);
     // Lets the windows paint until the picture handed to the preview is whole.
     void showWhilePictureIsFinished();
 
@@ -97,6 +116,12 @@ private:
     bool m_shownBefore = false;
     QString m_templateFile;
     QString m_dataFile;
+    // Which fields show the data file's value (or, from the start until the file
+    // is read, the stored one in its stead) rather than one the user gave: those
+    // follow the file at every press, and a value shown from it is not stored.
+    std::array<bool, kFieldCount> m_fromFile{};
+    bool m_showingFileValue = false;
+    bool m_workbookToRead = false;
     std::unique_ptr<Form2> m_form2;
 };
 

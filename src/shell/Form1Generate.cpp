@@ -28,6 +28,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QLineEdit>
+#include <QScopeGuard>
 
 #include <cmath>
 #include <thread>
@@ -46,27 +47,55 @@ void Form1::PushButton6_Click()
     // also those that are only delivered after it.
     BusyInputGate gate(this);
     proc.run(102, [&] { mBusy = true; });
+    // Whatever fails on the way, the button works again once the press is over.
+    const auto notBusy = qScopeGuard([this] { mBusy = false; });
     proc.run(104, [&] { m_pointer.set(WindowPointer::Hourglass); });
 
-    // With a data file, the rest of the report comes from it, read anew at every
-    // press: all but the four fields, which are the window's. A file that cannot
-    // be read is reported, and the report made from the four fields alone.
+    // With a data file, the report comes from it, read anew at every press: the
+    // four fields the user gave are the window's. A file that cannot be read has
+    // been said: no report is made until the user puts it right and presses again.
     std::optional<data::ReportData> reportData;
     if (!m_dataFile.isEmpty())
-        proc.run(105, [&] { reportData = dataOfThePress(); });
+        proc.run(106, [&] { reportData = dataOfThePress(); });
+    const bool unread = !m_dataFile.isEmpty() && proc.jumpWhen(106, [&] { return !reportData; });
+    const QString document = unread ? QString() : makeTheDocument(proc, reportData);
 
+    // A report that was not made is not shown: the user stays in the main window
+    // with what was said about it, rather than in a preview of nothing that
+    // offers to save it.
+    const bool made = !proc.jumpWhen(196, [&] { return document.isEmpty(); });
+    if (made)
+        proc.run(196, [&] { SaveDocAsJPG(document); });
+    proc.run(198, [&] { m_pointer.set(WindowPointer::Default); });
+    if (made)
+        showTheReport(proc, document);
+    proc.run(210, [&] {
+        // The preview shows its first view while the pages below are drawn; they
+        // are all there before the run ends and the user's input is taken.
+        showWhilePictureIsFinished();
+        gate.drain();
+        mBusy = false;
+    });
+}
+
+QString Form1::makeTheDocument(Procedure& proc, const std::optional<data::ReportData>& reportData)
+{
     // The built-in template is written into the working folder for the run; a
     // template of the user's is opened where it is, read-only.
     // With data, it is the form whose spots are named as the data names them.
+    const bool withData = !m_dataFile.isEmpty();
     const bool builtIn = m_templateFile.isEmpty();
-    const QString builtInFile =
-        WorkFolder::file(reportData ? QStringLiteral("template-data.dot") : QStringLiteral("template.dot"));
+    QString builtInFile;
     QByteArray templateBytes;
     if (builtIn) {
         proc.run(106, [&] {
-            templateBytes = reportData ? TemplateResource::dataBytes() : TemplateResource::bytes();
+            templateBytes = withData ? TemplateResource::dataBytes() : TemplateResource::bytes();
         });
-        if (proc.when(108, [&] { return !FileExists(builtInFile); }))
+        if (proc.when(108, [&] {
+                builtInFile = WorkFolder::file(withData ? QStringLiteral("template-data.dot")
+                                                        : QStringLiteral("template.dot"));
+                return !FileExists(builtInFile);
+            }))
             proc.run(108, [&] { WriteBytesIfAbsent(templateBytes, builtInFile); });
     }
 
@@ -80,8 +109,9 @@ void Form1::PushButton6_Click()
     std::shared_ptr<Document> doc =
         openTemplate(proc, app, templatePath, builtIn ? Paper::forTheReport() : std::nullopt);
 
-    if (reportData) {
-        fillReport(proc, doc, *reportData);
+    const int failedBefore = proc.failures();
+    if (withData) {
+        fillReport(proc, doc, reportData.value_or(data::ReportData()));
     } else {
         QList<Replacement> replacements;
         for (int i = 0; i < kFieldCount; ++i)
@@ -93,54 +123,61 @@ void Form1::PushButton6_Click()
         fillPlaceholders(proc, doc, replacements);
     }
 
+    // A document the fill failed in is not saved, nor closed statement by
+    // statement: its office may be gone, and each would only say so again. The
+    // session ends with it below, and takes the document along.
+    QString name;
+    bool saved = false;
+    if (!proc.jumpWhen(166, [&] { return proc.failures() > failedBefore; })) {
+        name = drawDocumentName(proc);
+        saved = proc.run(182, [&] { use(doc).SaveAs(name); });
+        proc.run(184, [&] { use(app).setDisplayAlerts(false); });
+        proc.run(186, [&] { use(doc).Close(); });
+        proc.run(188, [&] { use(app).quit(); });
+    }
+    proc.run(190, [&] { doc.reset(); });
+    proc.run(192, [&] { app.reset(); });
+    if (builtIn)
+        proc.run(194, [&] { DeleteFileQuietly(templatePath); });
+    return saved ? name : QString();
+}
+
+QString Form1::drawDocumentName(Procedure& proc)
+{
     QString name;
     do {
-        proc.run(166, [&] { name = QStringLiteral("qorvex"); });
+        QString drawn;
+        proc.run(166, [&] { drawn = QStringLiteral("qorvex"); });
         for (int k = 1; k <= 8; ++k) {
             double r = 0;
             proc.run(170, [&] { r = Random::reseededNext(); });
             int d = 0;
             proc.run(172, [&] { d = int(std::floor(r * 9)) + 1; });
-            proc.run(174, [&] { name += QString::number(d); });
+            proc.run(174, [&] { drawn += QString::number(d); });
         }
-        proc.run(178, [&] { name = WorkFolder::file(name + QStringLiteral(".doc")); });
+        // Without a working folder there is no name, rather than a bare one that
+        // would put the report in the current folder.
+        proc.run(178, [&] {
+            name.clear();
+            name = WorkFolder::file(drawn + QStringLiteral(".doc"));
+        });
     } while (proc.jumpWhen(180, [&] { return FileExists(name); }));
+    return name;
+}
 
-    proc.run(182, [&] { use(doc).SaveAs(name); });
-    proc.run(184, [&] { use(app).setDisplayAlerts(false); });
-    proc.run(186, [&] { use(doc).Close(); });
-    proc.run(188, [&] { use(app).quit(); });
-    proc.run(190, [&] { doc.reset(); });
-    proc.run(192, [&] { app.reset(); });
-    if (builtIn)
-        proc.run(194, [&] { DeleteFileQuietly(templatePath); });
-
-    proc.run(196, [&] { SaveDocAsJPG(name); });
-    proc.run(198, [&] { m_pointer.set(WindowPointer::Default); });
-
+void Form1::showTheReport(Procedure& proc, const QString& document)
+{
     proc.run(200, [&] {
         form2().setPicture(loadPictureFile(WorkFolder::file(QStringLiteral("temp.bmp"))));
     });
-    proc.run(202, [&] { form2().setWordFile(name); });
+    proc.run(202, [&] { form2().setWordFile(document); });
     proc.run(204, [&] { form2().show(); });
-    proc.run(206, [&] { hide(); });
-    proc.run(208, [&] { removePictureFile(WorkFolder::file(QStringLiteral("temp.bmp"))); });
-    proc.run(210, [&] {
-        // The preview shows its first view while the pages below are drawn; they
-        // are all there before the run ends and the user's input is taken.
-        showWhilePictureIsFinished();
-        gate.drain();
-        mBusy = false;
+    // Never both windows hidden: a preview that did not show leaves this one up.
+    proc.run(206, [&] {
+        if (form2().isVisible())
+            hide();
     });
-}
-
-data::ReportData Form1::dataOfThePress() const
-{
-    data::ReportData report = automation::reportOfProject(m_dataFile, Text1(0)->text());
-    for (int i = 0; i < kFieldCount; ++i)
-        report.setField(QLatin1String(data::kWindowFields[size_t(i)].name), Text1(i)->text());
-    data::giveReportDate(report);
-    return report;
+    proc.run(208, [&] { removePictureFile(WorkFolder::file(QStringLiteral("temp.bmp"))); });
 }
 
 void Form1::showWhilePictureIsFinished()

@@ -24,6 +24,8 @@ void Form1::Form_Load()
     for (int i = 0; i < kFieldCount; ++i)
         proc.run(130, [&] { restoreField(i); });
     proc.run(134, [&] { IsInstalled::CheckWordInstalled(); });
+    if (!m_dataFile.isEmpty())
+        proc.run(136, [&] { followTheDataFile(); });
 }
 
 } // namespace statusmill
