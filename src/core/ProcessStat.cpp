@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QList>
 
+#include <unistd.h>
+
 namespace statusmill {
 
 std::optional<ProcessStat> readProcessStat(pid_t pid)
@@ -25,6 +27,9 @@ std::optional<ProcessStat> readProcessStat(pid_t pid)
     stat.state = fields[0].at(0);
     stat.parent = pid_t(fields[1].toLong());
     stat.startTime = fields[19];
+    static const long ticksPerSecond = ::sysconf(_SC_CLK_TCK);
+    const long long ticks = fields[11].toLongLong() + fields[12].toLongLong();
+    stat.cpuTime = std::chrono::milliseconds(ticksPerSecond > 0 ? ticks * 1000 / ticksPerSecond : 0);
     return stat;
 }
 

@@ -4,6 +4,7 @@
 #include "generate/Offices.h"
 #include "generate/office/OfficeComponent.h"
 #include "generate/office/OfficeLocation.h"
+#include "generate/office/Watchdog.h"
 #include "generate/office/PipeFiles.h"
 #include "support/OfficeProbes.h"
 #include "support/OfficeProcesses.h"
@@ -240,6 +241,33 @@ private slots:
         QCOMPARE(ourOfficeProcesses(), QList<pid_t>());
         QCOMPARE(stillThere(pipes), QStringList());
         QVERIFY_THROWS_EXCEPTION(Failure, document->Range());
+    }
+
+    // A call past its limit is stopped unless its office spends at least half the
+    // time on the processor, and then only up to ten limits in all.
+    void aBusyOfficeIsNoHungOne_data()
+    {
+        QTest::addColumn<int>("cpu");
+        QTest::addColumn<int>("wall");
+        QTest::addColumn<int>("sinceArmed");
+        QTest::addColumn<bool>("atWork");
+        QTest::newRow("laying out pages") << 1900 << 2000 << 2000 << true;
+        QTest::newRow("half busy") << 1000 << 2000 << 8000 << true;
+        QTest::newRow("waiting") << 30 << 2000 << 2000 << false;
+        QTest::newRow("busy for ten limits") << 2000 << 2000 << 20000 << false;
+        QTest::newRow("no time passed") << 0 << 0 << 2000 << false;
+    }
+
+    void aBusyOfficeIsNoHungOne()
+    {
+        QFETCH(int, cpu);
+        QFETCH(int, wall);
+        QFETCH(int, sinceArmed);
+        QFETCH(bool, atWork);
+        using std::chrono::milliseconds;
+        QCOMPARE(office::stillAtWork(milliseconds(cpu), milliseconds(wall), milliseconds(sinceArmed),
+                                     milliseconds(2000)),
+                 atWork);
     }
 
     // An office that never answers costs the start-up one time limit, not one for

@@ -248,8 +248,37 @@ private slots:
         QCOMPARE(paragraphs.last(), QStringLiteral("End"));
     }
 
+    // The pages of a long table take the office longer to lay out than a call may
+    // take, which it spends at work, not hung: the report is made.
+    void aLongTableIsLaidOutWhateverItTakes()
+    {
+        const QString body =
+            QStringLiteral("<table:table><table:table-column table:number-columns-repeated=\"2\"/>"
+                           "<table:table-header-rows><table:table-row>") +
+            cell("#") + cell("Action") + QStringLiteral("</table:table-row></table:table-header-rows><table:table-row>") +
+            cell("[Steps.#]") + cell("[Steps.Action]") + QStringLiteral("</table:table-row></table:table>");
+        QList<QStringList> items;
+        for (int item = 1; item <= kLongTable; ++item)
+            items.append({QStringLiteral("Step %1").arg(item)});
+        data::ReportData data;
+        data.setList(listOf(QStringLiteral("Steps"), items, {"Action"}));
+        const QString path = m_folder.filePath(QStringLiteral("table.fodt"));
+        writeFile(path, flatDocument(QString(), QString(), body));
+        ReportMaker maker([] { return engine().createApplication(); }, path);
+        const QString file = m_folder.filePath(QStringLiteral("table.pdf"));
+        {
+            const CallTimeLimit limit(std::chrono::milliseconds(1500));
+            maker.make(data, file, SaveFormats::Format::Pdf);
+            maker.finish();
+        }
+        const QString text = commandOutput(QStringLiteral("pdftotext"), {file, QStringLiteral("-")});
+        QVERIFY(text.contains(QStringLiteral("Step 1\n")));
+        QVERIFY(text.contains(QStringLiteral("Step %1\n").arg(kLongTable)));
+    }
+
 private:
     static constexpr int kLongList = 4000;
+    static constexpr int kLongTable = 3000;
 };
 
 QTEST_GUILESS_MAIN(TestListFill)

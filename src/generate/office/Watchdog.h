@@ -11,8 +11,17 @@ namespace statusmill::office {
 
 class OfficeProcess;
 
+// Whether a call that has run past its limit is at work rather than hung: its office
+// spent at least half of the last `wall` on the processor (`cpu`), and the call has
+// not yet run ten times its `limit` in all (`sinceArmed`), past which even a busy
+// office is taken for one that went round in circles.
+bool stillAtWork(std::chrono::milliseconds cpu, std::chrono::milliseconds wall,
+                 std::chrono::milliseconds sinceArmed, std::chrono::milliseconds limit);
+
 // Guards the calls into one office process: a call that runs past its limit gets
-// the process killed, which makes the blocked call return with an error. The kill
+// the process killed, which makes the blocked call return with an error; unless
+// the office is plainly at work on it (see stillAtWork), as when it lays out the
+// pages of a long report. The kill
 // goes through the process's own killNow(), which never reaches a pid that has
 // been reaped, so nobody has to take the process from the watchdog first.
 class Watchdog
@@ -40,6 +49,10 @@ private:
     std::condition_variable m_changed;
     std::optional<std::chrono::steady_clock::time_point> m_deadline;
     std::chrono::milliseconds m_limit{0};
+    std::chrono::steady_clock::time_point m_armedAt;
+    // Where the office's time on the processor stood when the deadline was set.
+    std::chrono::steady_clock::time_point m_lookedAt;
+    std::chrono::milliseconds m_cpuAtLook{0};
     bool m_stopping = false;
     std::atomic<bool> m_fired = false;
     std::jthread m_thread;
