@@ -6,7 +6,7 @@
 // share, for warnings.
 
 #include "data/ReportData.h"
-#include "generate/TemplateSurvey.h"
+#include "generate/office/TemplateSurvey.h"
 
 #include <optional>
 

@@ -10,7 +10,7 @@
 
 #include "Fill.h"
 #include "SaveFormats.h"
-#include "TemplateSurvey.h"
+#include "office/TemplateSurvey.h"
 #include "data/ReportData.h"
 
 #include <functional>

@@ -30,18 +30,21 @@ QByteArray argumentUrl(const QString& path)
 // The services the office loads of itself, as its installation's bootstrap file
 // names them: ours are added to them, not put in their place. The value is taken as
 // it is written: the office reads it where it reads the file's own, so $ORIGIN
-// there is that file's folder.
+// there is that file's folder. The file stands beside the office's program, or,
+// where that is only a script that starts it, in the installation whose runtime
+// this program speaks with.
 QByteArray officeOwnServices(const QString& program)
 {
-    const QString folder = QFileInfo(program).absolutePath();
-    QFile file(QDir(folder).filePath(QStringLiteral("fundamentalrc")));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    for (QByteArray line : file.readAll().split('\n')) {
-        line = line.trimmed();
-        if (!line.startsWith("URE_MORE_SERVICES="))
+    for (const QString& folder : {QFileInfo(program).absolutePath(), QStringLiteral(STATUSMILL_UNO_PROGRAM_FOLDER)}) {
+        QFile file(QDir(folder).filePath(QStringLiteral("fundamentalrc")));
+        if (!file.open(QIODevice::ReadOnly))
             continue;
-        return line.mid(int(qstrlen("URE_MORE_SERVICES=")));
+        for (QByteArray line : file.readAll().split('\n')) {
+            line = line.trimmed();
+            if (line.startsWith("URE_MORE_SERVICES="))
+                return line.mid(int(qstrlen("URE_MORE_SERVICES=")));
+        }
+        return {};
     }
     return {};
 }

@@ -1,4 +1,4 @@
-#include "generate/TemplateSurvey.h"
+#include "generate/office/TemplateSurvey.h"
 
 #include "DocumentReplace.h"
 #include "DocumentStories.h"

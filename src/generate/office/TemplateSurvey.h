@@ -4,7 +4,7 @@
 // story by story and with what holds it, for the command line's template check
 // and a batch's warnings.
 
-#include "Automation.h"
+#include "generate/Automation.h"
 
 #include <QList>
 #include <QString>
