@@ -115,7 +115,10 @@ TemplateNames namesOf(const QList<PlaceholderSeen>& seen)
             list = &names.lists.last();
         }
         addOnce(list->fields, listField->field);
-        if (std::none_of(list->rows.begin(), list->rows.end(), [&](const PlaceholderSeen* row) {
+        // A comment is no row: its list fields take the item of the list row it
+        // stands in.
+        if (found.story != automation::Story::Comments &&
+            std::none_of(list->rows.begin(), list->rows.end(), [&](const PlaceholderSeen* row) {
                 return row->holderNumber == found.holderNumber;
             }))
             list->rows << &found;

@@ -194,7 +194,9 @@ private slots:
     }
 
     // The template check lists each list with its fields and the rows it repeats,
-    // apart from the plain placeholders, and warns of a row of two lists.
+    // apart from the plain placeholders, and warns of a row of two lists; a
+    // comment's list field is the list's, in the row the comment stands in, and no
+    // row of its own.
     void theCheckListsLists()
     {
         using automation::Holder;
@@ -205,6 +207,7 @@ private slots:
             {"[Milestones.#]", Story::MainText, false, Holder::TableRow, 2},
             {"[risks.ID]", Story::MainText, false, Holder::TableRow, 2},
             {"[Milestones.owner]", Story::Frames, false, Holder::Paragraph, 3},
+            {"[Risks.Rating]", Story::Comments, false, Holder::Paragraph, 4},
         };
         QCOMPARE(describePlaceholders("t.odt", seen),
                  QStringLiteral("Placeholders in t.odt:\n"
@@ -213,7 +216,7 @@ private slots:
                                 "  Milestones: Owner, #\n"
                                 "    table row in main text\n"
                                 "    paragraph in shapes and frames\n"
-                                "  risks: ID\n"
+                                "  risks: ID, Rating\n"
                                 "    table row in main text\n"
                                 "Warnings:\n"
                                 "  a table row in main text holds fields of two lists, Milestones and risks: "
