@@ -123,12 +123,13 @@ QString Form1::makeTheDocument(Procedure& proc, const std::optional<data::Report
         fillPlaceholders(proc, doc, replacements);
     }
 
-    // A document the fill failed in is not saved, nor closed statement by
-    // statement: its office may be gone, and each would only say so again. The
-    // session ends with it below, and takes the document along.
+    // A report from data the fill failed in is not saved, nor closed statement by
+    // statement: its office is most likely gone, and each would only say so again.
+    // The session ends with it below, and takes the document along. Without data
+    // the statements go on as they always have; a save that fails shows nothing.
     QString name;
     bool saved = false;
-    if (!proc.jumpWhen(166, [&] { return proc.failures() > failedBefore; })) {
+    if (!(withData && proc.jumpWhen(166, [&] { return proc.failures() > failedBefore; }))) {
         name = drawDocumentName(proc);
         saved = proc.run(182, [&] { use(doc).SaveAs(name); });
         proc.run(184, [&] { use(app).setDisplayAlerts(false); });

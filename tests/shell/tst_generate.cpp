@@ -484,7 +484,9 @@ private slots:
             for (int line = 122; line <= 148; line += 2)
                 expected << line;
         }
-        expected << 154 << 156 << 160 << 160 << 160 << 160;
+        // The save's statements fail in turn, as they always did; nothing was made,
+        // so there is no preview of it.
+        expected << 154 << 156 << 160 << 160 << 160 << 160 << 182 << 184 << 186 << 188;
         QCOMPARE(testing::reportedLines(), expected);
         QVERIFY(Dialogs::shown().constFirst().text.startsWith(QStringLiteral("No office\r\n")));
 

@@ -285,8 +285,9 @@ private slots:
             QVERIFY2(report.contains(value), qPrintable(report.left(300)));
     }
 
-    // A fill that fails (the office dies in it, or refuses the data) is told once,
-    // and the user stays in the main window, with no report to save.
+    // A fill that fails (the office dies in it, or refuses the data) is told once
+    // with data (without, its statements are told as they always were, up to the
+    // save), and the user stays in the main window, with no report to save.
     void aFailedFillShowsNoReport_data()
     {
         QTest::addColumn<bool>("withData");
@@ -323,7 +324,7 @@ private slots:
         const QList<int> lines = testing::reportedLines();
         if (withData)
             QCOMPARE(lines, QList<int>{118});
-        QVERIFY2(!lines.isEmpty() && lines.constLast() < 166, qPrintable(QString::number(lines.constLast())));
+        QVERIFY2(!lines.isEmpty() && lines.constLast() <= 188, qPrintable(QString::number(lines.constLast())));
         QVERIFY(form.isVisible() && !form.existingForm2() && !form.mBusy && documentsMade().isEmpty());
         QVERIFY(pressed(form).startsWith(QStringLiteral("Harbour | ")));
     }
