@@ -103,6 +103,33 @@ private slots:
         // A marker costs a second search: only values that need one have one.
         QCOMPARE(plan.markers.size(), markers);
     }
+
+    // Every value reaches the office as text it can take: a character it stops on
+    // or writes a broken file of goes; a surrogate without its pair is the
+    // replacement character; a carriage return breaks a line, never a paragraph.
+    void valuesAsTheDocumentTakesThem_data()
+    {
+        // Lone surrogates have no literal of their own.
+        const auto units = [](std::initializer_list<char16_t> text) {
+            return QString(reinterpret_cast<const QChar*>(text.begin()), qsizetype(text.size()));
+        };
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("taken");
+        QTest::newRow("a lone high surrogate") << units({u'a', 0xD800, u'b'}) << units({u'a', 0xFFFD, u'b'});
+        QTest::newRow("a lone low surrogate at the end") << units({u'a', 0xDC00}) << units({u'a', 0xFFFD});
+        QTest::newRow("two high surrogates") << units({0xD800, 0xD800, 0xDC00}) << units({0xFFFD, 0xD800, 0xDC00});
+        QTest::newRow("a pair, kept") << QString::fromUtf8("x 😀 y") << QString::fromUtf8("x 😀 y");
+        QTest::newRow("line ends of every kind") << QStringLiteral("a\r\nb\rc\nd") << QStringLiteral("a\nb\nc\nd");
+        QTest::newRow("controls") << units({u't', u'\t', u'n', 0x01, 0x0B, 0xFFFE, 0xFFFF, u'u'})
+                                  << QStringLiteral("t\tnu");
+    }
+
+    void valuesAsTheDocumentTakesThem()
+    {
+        QFETCH(QString, value);
+        QFETCH(QString, taken);
+        QCOMPARE(documentText(value), taken);
+    }
 };
 
 QTEST_APPLESS_MAIN(TestFillPlan)

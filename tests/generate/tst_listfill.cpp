@@ -208,6 +208,24 @@ private slots:
         QCOMPARE(cells, wanted);
     }
 
+    // A character the office cannot take, in a field or an item, costs the report
+    // nothing: a surrogate without its pair reads as the replacement character; a
+    // line break in an item keeps its row one paragraph.
+    void everyCharacterMakesAReport()
+    {
+        const QString body = QStringLiteral("<text:p>Project [ProjectName]</text:p><text:p>- [Steps.Action]</text:p>"
+                                            "<text:p>End</text:p>");
+        const auto lone = [](const char* before, char16_t unit, const char* after) {
+            return QLatin1String(before) + QChar(unit) + QLatin1String(after);
+        };
+        data::ReportData data;
+        data.setField(QStringLiteral("ProjectName"), lone("a", 0xD800, "b"));
+        data.setList(listOf(QStringLiteral("Steps"), {{lone("c", 0xDC00, "d")}, {QStringLiteral("e\r\nf")}}, {"Action"}));
+        const QStringList paragraphs = odtParagraphs(make(body, data));
+        QCOMPARE(paragraphs, (QStringList{lone("Project a", 0xFFFD, "b"), lone("- c", 0xFFFD, "d"),
+                                          QStringLiteral("- e\nf"), QStringLiteral("End")}));
+    }
+
     // The office takes a placeholder by the same rule as the data side: a number
     // of any script is a name, also in a comment; a list's name in another case
     // of another script is the same list.
