@@ -9,7 +9,10 @@
 //     without data;
 //   - with --long, 1,000 full reports: every process's memory along the way, and
 //     the median time a report of the first and of the last hundred.
-// Usage: bench_data [--long]        (the program is build/src/statusmill; the peer runs in
+//   - with --against PROGRAM, the 100 full reports also of another build's
+//     program, run in turn with this build's: this build against that one.
+// Usage: bench_data [--long] [--against PROGRAM]
+//                                   (the program is build/src/statusmill; the peer runs in
 //                                    Debian's /usr/bin/python3 and
 //                                    needs python3-uno: apt-get install python3-uno)
 //        bench_data --press [FILE]  (internal: one start-up and first press)
@@ -167,11 +170,19 @@ int main(int argc, char* argv[])
         return 1;
     }
 
-    std::vector<double> ours, peers;
+    const QStringList arguments = app.arguments();
+    const qsizetype against = arguments.indexOf(QStringLiteral("--against"));
+    const QString other = against > 0 ? arguments.value(against + 1) : QString();
+    const QStringList batchArguments{"--batch", "hundred.json", "--output-dir", "out", "--jobs", "2"};
+    std::vector<double> ours, peers, others;
     for (int i = 0; i < kRepetitions; ++i) {
         QDir(scratch.filePath(QStringLiteral("out"))).removeRecursively();
         QDir(scratch.filePath(QStringLiteral("peer"))).removeRecursively();
-        ours.push_back(runMs(kProgram, {"--batch", "hundred.json", "--output-dir", "out", "--jobs", "2"}, folder));
+        ours.push_back(runMs(kProgram, batchArguments, folder));
+        if (!other.isEmpty()) {
+            QDir(scratch.filePath(QStringLiteral("out"))).removeRecursively();
+            others.push_back(runMs(other, batchArguments, folder));
+        }
         QByteArray said;
         runMs(QStringLiteral("/usr/bin/python3"), {kPeer, ott, "hundred.json", "peer", "2"}, folder, &said);
         peers.push_back(said.trimmed().toDouble());
@@ -182,6 +193,11 @@ int main(int argc, char* argv[])
     std::printf("peer: XML rewritten, 2 warm listeners          %8.1f ms (%.1f ms a report)\n", peer,
                 peer / 100);
     std::printf("  = %.2f x (target <= 0.6 x)\n\n", peer > 0 ? batch / peer : 0.0);
+    if (!others.empty()) {
+        const double before = bench::median(others);
+        std::printf("the same with %s  %8.1f ms\n  this build = %.2f x that one (target <= 1.05 x)\n\n",
+                    qPrintable(other), before, before > 0 ? batch / before : 0.0);
+    }
 
     // The press with the sample project's whole report as its data file.
     writeJson(scratch.filePath(QStringLiteral("project.json")),
