@@ -17,13 +17,13 @@ namespace {
 // A sheet: its name, then its rows, a row's number its place from 1 ("" a row the
 // reader leaves out, as it does one that holds nothing), "|" between cells. A cell
 // "!#N/A" holds that formula error and shows it.
-Sheet sheetOf(const QStringList& spec)
+Sheet sheetOf(const QStringList& written)
 {
-    Sheet sheet{spec.constFirst(), {}, {}};
-    for (int row = 1; row < spec.size(); ++row) {
-        if (spec.at(row).isEmpty())
+    Sheet sheet{written.constFirst(), {}, {}};
+    for (int row = 1; row < written.size(); ++row) {
+        if (written.at(row).isEmpty())
             continue;
-        QStringList cells = spec.at(row).split(QLatin1Char('|'));
+        QStringList cells = written.at(row).split(QLatin1Char('|'));
         for (int column = 0; column < cells.size(); ++column)
             if (cells.at(column).startsWith(QLatin1Char('!'))) {
                 cells[column].remove(0, 1);

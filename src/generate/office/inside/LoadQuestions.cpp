@@ -1,4 +1,5 @@
 #include "LoadQuestions.h"
+#include "UnoNames.h"
 
 #include <com/sun/star/task/ErrorCodeRequest.hpp>
 #include <com/sun/star/task/PasswordRequest.hpp>
@@ -7,8 +8,6 @@
 
 namespace statusmill::inside {
 
-using css::uno::Reference;
-using css::uno::UNO_QUERY;
 
 namespace {
 

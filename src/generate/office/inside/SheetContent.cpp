@@ -1,4 +1,5 @@
 #include "SheetContent.h"
+#include "UnoNames.h"
 
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XNamed.hpp>
@@ -20,9 +21,6 @@ namespace statusmill::inside {
 namespace {
 
 using css::table::CellRangeAddress;
-using css::uno::Reference;
-using css::uno::UNO_QUERY_THROW;
-using rtl::OUString;
 
 // A cell holds something when it holds a number, a date, text or a formula; a
 // cell with a format or a comment alone holds nothing.

@@ -15,6 +15,7 @@
 //                 formula error, whose text is in Cells.
 
 #include "LoadQuestions.h"
+#include "UnoNames.h"
 #include "SheetContent.h"
 
 #include <com/sun/star/beans/NamedValue.hpp>
@@ -41,11 +42,7 @@ namespace {
 
 using css::beans::NamedValue;
 using css::uno::Any;
-using css::uno::Reference;
 using css::uno::Sequence;
-using css::uno::UNO_QUERY;
-using css::uno::UNO_QUERY_THROW;
-using rtl::OUString;
 
 template <class Item> Sequence<Item> sequenceOf(const std::vector<Item>& items)
 {
