@@ -68,6 +68,7 @@ void ReportMaker::open(StrictSteps& steps)
         m_document = openTemplate(steps, m_application, m_template, m_paper);
         // Opening stamps the report's date, and the paper is set; those stay.
         m_document->UndoClear();
+        m_document->StopScreenUpdating();
     }
 }
 

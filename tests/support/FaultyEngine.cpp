@@ -197,6 +197,11 @@ public:
         m_state->enter(QStringLiteral("SetPaperSize"));
         m_inner->SetPaperSize(points);
     }
+    void StopScreenUpdating() override
+    {
+        m_state->enter(QStringLiteral("StopScreenUpdating"));
+        m_inner->StopScreenUpdating();
+    }
     void UndoClear() override
     {
         m_state->enter(QStringLiteral("UndoClear"));

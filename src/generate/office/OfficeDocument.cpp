@@ -348,6 +348,16 @@ void OfficeDocument::SetPaperSize(QSizeF points)
     m_paper = points;
 }
 
+void OfficeDocument::StopScreenUpdating()
+{
+    ensureOpen();
+    // The office lays out what changed when it has nothing else to do, and a
+    // long table grown in place takes it minutes, holding up whatever is asked of
+    // it next; a document that nobody looks at needs its pages laid out only for a
+    // format that shows them, which lays them out itself.
+    m_session->call([&] { Reference<css::frame::XModel>(m_component, UNO_QUERY_THROW)->lockControllers(); });
+}
+
 void OfficeDocument::withUndoManager(
     const std::function<void(const Reference<css::document::XUndoManager>&)>& work)
 {

@@ -64,6 +64,7 @@ public:
     void ExportAsFixedFormat(const QString& path, int from, int to) override;
     void Close(std::optional<int> saveChanges) override;
     void SetPaperSize(QSizeF points) override;
+    void StopScreenUpdating() override;
     void UndoClear() override;
     bool UndoAll() override;
     void StartCustomRecord(const QString& name) override;

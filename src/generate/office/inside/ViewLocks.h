@@ -32,18 +32,23 @@ private:
 };
 
 // Within views that are locked, the views follow a selection again for as long as
-// this stands: the copy of a paragraph goes through one.
+// this stands, however often they were locked: the copy of a paragraph goes
+// through one.
 class ViewsFollow
 {
 public:
     explicit ViewsFollow(const css::uno::Reference<css::frame::XModel>& document) : m_document(document)
     {
-        m_document->unlockControllers();
+        while (m_document->hasControllersLocked()) {
+            m_document->unlockControllers();
+            ++m_locks;
+        }
     }
     ~ViewsFollow()
     {
         try {
-            m_document->lockControllers();
+            for (; m_locks > 0; --m_locks)
+                m_document->lockControllers();
         } catch (const css::uno::Exception&) {
         }
     }
@@ -52,6 +57,7 @@ public:
 
 private:
     css::uno::Reference<css::frame::XModel> m_document;
+    int m_locks = 0;
 };
 
 } // namespace statusmill::inside
