@@ -118,8 +118,8 @@ public:
     virtual void SetPaperSize(QSizeF points) = 0;
     // As Word's ScreenUpdating, for this document: off, the office lays out its
     // pages only when a format asks for them (PDF, pictures, pages counted), not
-    // after every change. Off for good until the document is closed.
-    virtual void StopScreenUpdating() = 0;
+    // whenever it has nothing else to do after a change.
+    virtual void SetScreenUpdating(bool on) = 0;
     // Without an argument the document is closed as it is; 0 closes without saving.
     virtual void Close(std::optional<int> saveChanges = std::nullopt) = 0;
 

@@ -3,6 +3,17 @@
 #include <utility>
 
 namespace statusmill::automation {
+namespace {
+
+qsizetype itemsOf(const data::ReportData& data)
+{
+    qsizetype items = 0;
+    for (const data::List& list : data.lists())
+        items += list.items.size();
+    return items;
+}
+
+} // namespace
 
 ReportMaker::ReportMaker(Sessions sessions, QString templatePath, std::optional<QSizeF> paper)
     : m_sessions(std::move(sessions)), m_template(std::move(templatePath)), m_paper(paper)
@@ -29,7 +40,15 @@ QStringList ReportMaker::make(const data::ReportData& data, const QString& file,
     // One step to take back, however much it fills: the office fills the stories
     // in one call, as one step.
     QStringList left;
-    makeWith(file, format, [&](StrictSteps& steps) { left = fillReport(steps, m_document, data); });
+    makeWith(file, format, [&](StrictSteps& steps) {
+        // The office lays out what changed whenever it has nothing else to do, and
+        // a table grown by a long list takes it minutes, holding up what is asked
+        // of it next: a long report's pages are laid out only when a format shows
+        // them, until the template is itself again.
+        if (itemsOf(data) >= kLongList)
+            m_document->SetScreenUpdating(false);
+        left = fillReport(steps, m_document, data);
+    });
     return left;
 }
 
@@ -55,9 +74,13 @@ void ReportMaker::open(StrictSteps& steps)
     // The last report's changes are taken back now, not as it was made, so that a
     // single report never waits for that; a template they cannot be taken back
     // from is opened anew.
-    if (m_document && std::exchange(m_filled, false) && !m_document->UndoAll()) {
-        m_document->Close(0);
-        m_document.reset();
+    if (m_document && std::exchange(m_filled, false)) {
+        if (!m_document->UndoAll()) {
+            m_document->Close(0);
+            m_document.reset();
+        } else {
+            m_document->SetScreenUpdating(true);
+        }
     }
     if (!m_application) {
         m_application = m_sessions();
@@ -68,7 +91,6 @@ void ReportMaker::open(StrictSteps& steps)
         m_document = openTemplate(steps, m_application, m_template, m_paper);
         // Opening stamps the report's date, and the paper is set; those stay.
         m_document->UndoClear();
-        m_document->StopScreenUpdating();
     }
 }
 

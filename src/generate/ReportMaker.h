@@ -50,6 +50,8 @@ public:
 
     // After this many reports an office is replaced by a fresh one: it grows with use.
     static constexpr int kReportsPerOffice = 100;
+    // A report of this many list items or more is a long one (see make()).
+    static constexpr int kLongList = 500;
 
 private:
     void makeWith(const QString& file, SaveFormats::Format format,

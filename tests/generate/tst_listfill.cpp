@@ -294,6 +294,36 @@ private slots:
         QVERIFY(text.contains(QStringLiteral("Step %1\n").arg(kLongTable)));
     }
 
+    // Long reports and short ones in turn from one template kept open, past the
+    // length from which the office lays pages out only when asked: each holds its
+    // own items, all of them, and nothing of another's.
+    void longAndShortReportsFromOneTemplate()
+    {
+        const QString body =
+            table({{cell("[Steps.#]"), cell("[Steps.Action]")}}) + QStringLiteral("<text:p>End</text:p>");
+        const QString path = m_folder.filePath(QStringLiteral("turns.fodt"));
+        writeFile(path, flatDocument(QString(), QString(), body));
+        ReportMaker maker([] { return engine().createApplication(); }, path);
+        const QList<int> lengths{ReportMaker::kLongList + 100, 3, ReportMaker::kLongList, 1};
+        QStringList files;
+        for (int report = 0; report < lengths.size(); ++report) {
+            QList<QStringList> items;
+            for (int item = 1; item <= lengths[report]; ++item)
+                items.append({QStringLiteral("r%1 step %2").arg(report).arg(item)});
+            data::ReportData data;
+            data.setList(listOf(QStringLiteral("Steps"), items, {"Action"}));
+            files << m_folder.filePath(QStringLiteral("turn-%1.odt").arg(report));
+            maker.make(data, files.last(), SaveFormats::Format::Odt);
+        }
+        maker.finish();
+        for (int report = 0; report < lengths.size(); ++report) {
+            const auto cells = odtShadedCells(files[report]);
+            QCOMPARE(cells.size(), 2 * lengths[report]);
+            for (int item = 1; item <= lengths[report]; ++item)
+                QCOMPARE(cells.at(2 * item - 1).first, QStringLiteral("r%1 step %2").arg(report).arg(item));
+        }
+    }
+
 private:
     static constexpr int kLongList = 4000;
     static constexpr int kLongTable = 3000;

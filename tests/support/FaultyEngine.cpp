@@ -197,10 +197,10 @@ public:
         m_state->enter(QStringLiteral("SetPaperSize"));
         m_inner->SetPaperSize(points);
     }
-    void StopScreenUpdating() override
+    void SetScreenUpdating(bool on) override
     {
-        m_state->enter(QStringLiteral("StopScreenUpdating"));
-        m_inner->StopScreenUpdating();
+        m_state->enter(QStringLiteral("SetScreenUpdating"));
+        m_inner->SetScreenUpdating(on);
     }
     void UndoClear() override
     {

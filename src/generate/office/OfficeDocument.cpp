@@ -348,14 +348,19 @@ void OfficeDocument::SetPaperSize(QSizeF points)
     m_paper = points;
 }
 
-void OfficeDocument::StopScreenUpdating()
+void OfficeDocument::SetScreenUpdating(bool on)
 {
     ensureOpen();
-    // The office lays out what changed when it has nothing else to do, and a
-    // long table grown in place takes it minutes, holding up whatever is asked of
-    // it next; a document that nobody looks at needs its pages laid out only for a
-    // format that shows them, which lays them out itself.
-    m_session->call([&] { Reference<css::frame::XModel>(m_component, UNO_QUERY_THROW)->lockControllers(); });
+    if (on != m_screenStopped)
+        return;
+    m_session->call([&] {
+        const Reference<css::frame::XModel> model(m_component, UNO_QUERY_THROW);
+        if (on)
+            model->unlockControllers();
+        else
+            model->lockControllers();
+    });
+    m_screenStopped = !on;
 }
 
 void OfficeDocument::withUndoManager(

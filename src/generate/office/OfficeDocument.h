@@ -64,7 +64,7 @@ public:
     void ExportAsFixedFormat(const QString& path, int from, int to) override;
     void Close(std::optional<int> saveChanges) override;
     void SetPaperSize(QSizeF points) override;
-    void StopScreenUpdating() override;
+    void SetScreenUpdating(bool on) override;
     void UndoClear() override;
     bool UndoAll() override;
     void StartCustomRecord(const QString& name) override;
@@ -109,6 +109,8 @@ private:
     std::shared_ptr<bool> m_beyondUndo = std::make_shared<bool>(false);
     // How many steps the office keeps to take back, once asked.
     std::optional<int> m_undoStepsKept;
+    // Its views were told to stop following its changes.
+    bool m_screenStopped = false;
     // The paper it is known to be on.
     std::optional<QSizeF> m_paper;
     // A private copy it was opened from, removed once it is closed.

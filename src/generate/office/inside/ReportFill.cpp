@@ -122,8 +122,6 @@ struct Outcome
 Outcome fill(const Reference<css::frame::XModel>& document, const Values& values,
              const Reference<css::task::XStatusIndicator>& progress)
 {
-    // The views follow no change until the end; the layout is made once.
-    const ViewsLocked locked(document);
     const StatusKey key(document);
     // All of the template's placeholders are found before any is filled.
     TemplateRows rows = rowsOfLists(templateSpots(document), values);
@@ -162,6 +160,9 @@ public:
         }
         if (!document.is())
             throw css::lang::IllegalArgumentException("No document to fill.", nullptr, 0);
+        // The views follow no change until the end, the step to take back closed
+        // first: the office lays the pages out once, after the whole call.
+        const ViewsLocked locked(document);
         const UndoRecord undo(document, record);
         const Values values(fields, lists);
         const Outcome outcome = fill(document, values, progress);
