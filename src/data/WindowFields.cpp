@@ -30,11 +30,29 @@ void giveWindowFields(ReportData& data)
             data.setField(QLatin1String(field.name), QString());
 }
 
+QLocale localeOfDates(const QString& lcTime, const QString& lcAll, const QString& lang)
+{
+    QString name = !lcTime.isEmpty() ? lcTime : !lcAll.isEmpty() ? lcAll : lang;
+    // "de_DE.UTF-8@euro": the codeset and the modifier say nothing of how dates read.
+    if (const qsizetype end = name.indexOf(QRegularExpression(QStringLiteral("[.@]"))); end >= 0)
+        name.truncate(end);
+    if (name.isEmpty() || name == QLatin1String("C") || name == QLatin1String("POSIX"))
+        return QLocale(QLocale::English, QLocale::UnitedStates);
+    return QLocale(name);
+}
+
+QString reportDateText(QDate date, const QLocale& locale)
+{
+    QString format = locale.dateFormat(QLocale::LongFormat);
+    // The weekday, with what joins it to the rest: "dddd, " or "dddd ".
+    format.remove(QRegularExpression(QStringLiteral("d{4}[,.]?\\s*")));
+    return locale.toString(date, format.trimmed());
+}
+
 QString reportDateText(QDate date)
 {
-    QString format = QLocale().dateFormat(QLocale::LongFormat);
-    format.remove(QRegularExpression(QStringLiteral("d{4}[,.]?\\s*")));
-    return QLocale().toString(date, format.trimmed());
+    return reportDateText(date, localeOfDates(qEnvironmentVariable("LC_TIME"), qEnvironmentVariable("LC_ALL"),
+                                              qEnvironmentVariable("LANG")));
 }
 
 void giveReportDate(ReportData& data)

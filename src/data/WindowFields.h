@@ -6,6 +6,7 @@
 #include "ReportData.h"
 
 #include <QDate>
+#include <QLocale>
 #include <QString>
 #include <QStringView>
 
@@ -41,8 +42,15 @@ void giveWindowFields(ReportData& data);
 // another.
 inline constexpr const char* kReportDate = "ReportDate";
 
-// The date as a report gives it: the locale's long form, without the weekday
-// ("December 8, 2026").
+// The locale a report writes its date in: the one LC_TIME names, else LC_ALL,
+// else LANG (each as the environment gives it, "en_GB.UTF-8"); US English where
+// none names one, or names C or POSIX, whose dates read as the US write them.
+QLocale localeOfDates(const QString& lcTime, const QString& lcAll, const QString& lang);
+
+// The date as a report gives it: the long form of `locale` without the weekday,
+// "8 December 2026" in British English, "December 8, 2026" in US English; by
+// default in the locale the environment names for dates.
+QString reportDateText(QDate date, const QLocale& locale);
 QString reportDateText(QDate date);
 
 // Gives the report its date, today's, when its data gives none.

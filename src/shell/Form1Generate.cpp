@@ -116,10 +116,10 @@ QString Form1::makeTheDocument(Procedure& proc, const std::optional<data::Report
         QList<Replacement> replacements;
         for (int i = 0; i < kFieldCount; ++i)
             replacements.append({Tag(i), Text1(i)->text()});
-        // A template of the user's may show the report's date.
-        if (!builtIn)
-            replacements.append({data::bracketed(QLatin1String(data::kReportDate)),
-                                 data::reportDateText(QDate::currentDate())});
+        // The report's date, as the user's language writes it: the built-in
+        // template shows it, and a template of the user's may.
+        replacements.append({data::bracketed(QLatin1String(data::kReportDate)),
+                             data::reportDateText(QDate::currentDate())});
         fillPlaceholders(proc, doc, replacements);
     }
 

@@ -21,6 +21,7 @@
 #include "ListRows.h"
 #include "RowsOfLists.h"
 #include "Shapes.h"
+#include "ShortTables.h"
 #include "Spots.h"
 #include "StatusKey.h"
 #include "Values.h"
@@ -133,6 +134,7 @@ Outcome fill(const Reference<css::frame::XModel>& document, const Values& values
     filler.fillComments(commentsOf(document));
     for (const OUString& text : drawingShapeTexts(document))
         filler.noteLeftIn(text);
+    keepShortTablesWhole(document);
     return {filler.filled(), filler.left()};
 }
 
