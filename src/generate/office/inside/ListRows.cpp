@@ -69,12 +69,7 @@ public:
         if (listRow.none) {
             if (count > 0)
                 return removeRow(listRow);
-            RowContent content;
-            for (const OUString& name : cells)
-                readRowContent(Reference<css::container::XEnumerationAccess>(table->getCellByName(name),
-                                                                             UNO_QUERY_THROW),
-                               content);
-            m_filler.fill(content, list, 0);
+            m_filler.fill(listRow.spots, &list, 0);
             return true;
         }
         if (count == 0)
@@ -122,7 +117,7 @@ public:
         const auto whole = text->createTextCursorByRange(listRow.start->getStart());
         Reference<css::text::XParagraphCursor>(whole, UNO_QUERY_THROW)->gotoEndOfParagraph(true);
         if (listRow.none && list.items.empty()) {
-            m_filler.fill(contentOf(whole), list, 0);
+            m_filler.fill(listRow.spots, &list, 0);
             return;
         }
         if (listRow.none || list.items.empty()) {

@@ -121,11 +121,14 @@ TemplateRows rowsOfLists(std::vector<Spot> spots, const Values& values)
         const Place place = placeOf(spot);
         const auto row = std::find_if(sorted.rows.begin(), sorted.rows.end(),
                                       [&](const ListRow& row) { return samePlace(place, row); });
-        if (row == sorted.rows.end())
+        if (row == sorted.rows.end()) {
             sorted.elsewhere.push_back(std::move(spot));
-        else if (!listFieldOf(spot.name))
-            // Any other placeholder beside [List.None] makes it a row of the items.
+            continue;
+        }
+        // Any other placeholder beside [List.None] makes it a row of the items.
+        if (!listFieldOf(spot.name))
             row->none = false;
+        row->spots.push_back(std::move(spot));
     }
     return sorted;
 }

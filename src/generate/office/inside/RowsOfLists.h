@@ -30,6 +30,9 @@ struct ListRow
     css::uno::Reference<css::text::XTextCursor> start;
     // The list's none row, rather than one repeated for its items.
     bool none = false;
+    // Its placeholders, as the template has them: nothing of a none row is copied,
+    // so it is filled through these rather than read again.
+    std::vector<Spot> spots;
 };
 
 struct TemplateRows
