@@ -384,8 +384,10 @@ private slots:
     {
         QFETCH(QString, rows);
         QFETCH(QList<int>, lengths);
-        const QString body = QStringLiteral("<table:table><table:table-column table:number-columns-repeated=\"2\"/>") +
-                             rows + QStringLiteral("</table:table><text:p>End</text:p>");
+        const QString body = QStringLiteral("<table:table><table:table-column table:number-columns-repeated=\"2\"/>"
+                                            "<table:table-row>") +
+                             cell("#") + cell("Action") + QStringLiteral("</table:table-row>") + rows +
+                             QStringLiteral("</table:table><text:p>End</text:p>");
         const QString path = m_folder.filePath(QStringLiteral("turns%1.fodt").arg(++m_made));
         writeFile(path, flatDocument(QString(), QString(), body));
         ReportMaker maker([] { return engine().createApplication(); }, path);
@@ -404,7 +406,7 @@ private slots:
         maker.finish();
         const bool hasNone = rows.contains(QLatin1String("[Steps.None]"));
         for (int report = 0; report < lengths.size(); ++report) {
-            QStringList wanted;
+            QStringList wanted{"#", "Action"};
             for (int item = 1; item <= lengths[report]; ++item)
                 wanted << QString::number(item) << QStringLiteral("r%1 step %2").arg(report).arg(item);
             if (lengths[report] == 0 && hasNone)
