@@ -82,6 +82,7 @@ struct TemplateList
     QString name;
     QStringList fields;
     QList<const PlaceholderSeen*> rows; // the first placeholder of each row
+    QList<const PlaceholderSeen*> noneRows; // the rows shown when it has no items
 };
 
 // What a template holds: its plain fields and its lists, in order of appearance.
@@ -99,9 +100,23 @@ struct TemplateNames
     }
 };
 
+// The paragraphs and table rows whose only placeholders are a list's [List.None]:
+// its none rows, which are no rows of its items.
+QSet<int> noneRowHolders(const QList<PlaceholderSeen>& seen)
+{
+    QSet<int> none;
+    QSet<int> other;
+    for (const PlaceholderSeen& found : seen) {
+        const auto listField = data::listFieldOf(nameOf(found));
+        (listField && data::isNoneRowField(listField->field) ? none : other).insert(found.holderNumber);
+    }
+    return none.subtract(other);
+}
+
 TemplateNames namesOf(const QList<PlaceholderSeen>& seen)
 {
     TemplateNames names;
+    const QSet<int> noneRows = noneRowHolders(seen);
     for (const PlaceholderSeen& found : seen) {
         const QString name = nameOf(found);
         const auto listField = data::listFieldOf(name);
@@ -111,17 +126,20 @@ TemplateNames namesOf(const QList<PlaceholderSeen>& seen)
         }
         TemplateList* list = TemplateNames::list(names, listField->list);
         if (!list) {
-            names.lists.append({listField->list, {}, {}});
+            names.lists.append({listField->list, {}, {}, {}});
             list = &names.lists.last();
         }
-        addOnce(list->fields, listField->field);
         // A comment is no row: its list fields take the item of the list row it
         // stands in.
-        if (found.story != automation::Story::Comments &&
-            std::none_of(list->rows.begin(), list->rows.end(), [&](const PlaceholderSeen* row) {
+        const bool inRow = found.story != automation::Story::Comments;
+        const bool none = inRow && noneRows.contains(found.holderNumber);
+        if (!none)
+            addOnce(list->fields, listField->field);
+        auto& rows = none ? list->noneRows : list->rows;
+        if (inRow && std::none_of(rows.begin(), rows.end(), [&](const PlaceholderSeen* row) {
                 return row->holderNumber == found.holderNumber;
             }))
-            list->rows << &found;
+            rows << &found;
     }
     return names;
 }
@@ -170,7 +188,7 @@ QStringList listFieldWarnings(const DataShape::ListShape& list, const TemplateLi
     QStringList notGiven;
     for (const QString& field : used.fields)
         if (!list.fields.isEmpty() && field != QStringView(data::kItemNumberField) &&
-            !list.fields.contains(field, Qt::CaseInsensitive))
+            !data::isNoneRowField(field) && !list.fields.contains(field, Qt::CaseInsensitive))
             notGiven << data::bracketed(used.name + QLatin1Char('.') + field);
     if (!notGiven.isEmpty())
         warnings << QStringLiteral("the items of the list %1 give no %2, which the reports leave empty")
@@ -301,6 +319,8 @@ QString describePlaceholders(const QString& file, const QList<PlaceholderSeen>& 
             text += QStringLiteral("  %1: %2\n").arg(list.name, list.fields.join(QStringLiteral(", ")));
             for (const PlaceholderSeen* row : list.rows)
                 text += QStringLiteral("    %1\n").arg(holderName(*row));
+            for (const PlaceholderSeen* row : list.noneRows)
+                text += QStringLiteral("    when empty: %1\n").arg(holderName(*row));
         }
     }
     if (!warnings.isEmpty()) {

@@ -39,6 +39,11 @@ std::optional<ListField> listFieldOf(QStringView name)
     return ListField{qString(parts->list), qString(parts->field)};
 }
 
+bool isNoneRowField(QStringView field)
+{
+    return rule::isNoneRowField(view(field));
+}
+
 QString bracketed(const QString& name)
 {
     return QLatin1Char('[') + name + QLatin1Char(']');

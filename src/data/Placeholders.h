@@ -6,7 +6,9 @@
 // the check lists is what the fill fills.
 //
 // A placeholder is "[" + name + "]"; "[Milestones.Owner]" is a field of a list's
-// item, "[Milestones.#]" the item's number. Names are compared in any letter case.
+// item, "[Milestones.#]" the item's number; a row whose only placeholders are
+// "[Milestones.None]" is what the list shows when it has no items. Names are
+// compared in any letter case.
 
 #include <QList>
 #include <QString>
@@ -18,6 +20,9 @@ namespace statusmill::data {
 
 // The field of a list item that stands for the item's number: [Milestones.#].
 inline constexpr char16_t kItemNumberField[] = u"#";
+
+// The field that marks a list's none row: [Risks.None]None this period.
+inline constexpr char16_t kNoneRowField[] = u"None";
 
 struct PlaceholderAt
 {
@@ -42,6 +47,9 @@ struct ListField
 // The list and field a name stands for. Nothing for any other name:
 // "[Approx. cost]" and "[e.g. a date]" are plain placeholders.
 std::optional<ListField> listFieldOf(QStringView name);
+
+// Whether a list field's name (after the dot) is kNoneRowField, in any letter case.
+bool isNoneRowField(QStringView field);
 
 // "[name]".
 QString bracketed(const QString& name);

@@ -128,6 +128,12 @@ std::u16string nameKey(std::u16string_view name)
     return key;
 }
 
+bool isNoneRowField(std::u16string_view field)
+{
+    static const std::u16string none = nameKey(kNoneRowField);
+    return nameKey(field) == none;
+}
+
 bool namesStatus(std::u16string_view name)
 {
     static const std::u16string status = nameKey(u"status");

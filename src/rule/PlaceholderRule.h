@@ -12,8 +12,9 @@
 // punctuation are part of it: "[One-sentence summary of the project’s health]"
 // is one placeholder. A name of two parts joined by one dot, "[Milestones.Owner]",
 // is a field of a list's item, each part starting with a letter and neither
-// ending in a space; "[Milestones.#]" is the item's number. Names are compared in
-// any letter case: by their case folding.
+// ending in a space; "[Milestones.#]" is the item's number. A row whose only
+// placeholders are "[Milestones.None]" is what the list shows when it has no
+// items. Names are compared in any letter case: by their case folding.
 
 #include <cstddef>
 #include <optional>
@@ -28,6 +29,11 @@ inline constexpr std::size_t kLongestName = 200;
 
 // The field of a list item that stands for the item's number.
 inline constexpr char16_t kItemNumberField[] = u"#";
+
+// The field that marks a list's none row: a row whose only placeholders are it
+// ("[Risks.None]None this period.") stays, without them, when the list is given
+// with no items, and goes when it has some.
+inline constexpr char16_t kNoneRowField[] = u"None";
 
 // Where a placeholder stands in a text, in UTF-16 units, brackets included.
 struct Span
@@ -54,6 +60,10 @@ std::optional<ListFieldName> listFieldOf(std::u16string_view name);
 // The name as names are compared: case folded, so "MILESTÖNES" and "milestönes"
 // are one list.
 std::u16string nameKey(std::u16string_view name);
+
+// Whether a list field's name (the part after the dot) is kNoneRowField, in any
+// letter case.
+bool isNoneRowField(std::u16string_view field);
 
 // Whether a placeholder's value is a status, which a table cell shows in the
 // status key's colour: a field whose name ends in "Status", or a list's field

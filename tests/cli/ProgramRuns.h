@@ -133,7 +133,9 @@ protected:
                     "<table:table table:name=\"T\"><table:table-column table:number-columns-repeated=\"2\"/>"
                     "<table:table-row><table:table-cell><text:p>[Milestones.#]. [Milestones.Milestone]</text:p>"
                     "</table:table-cell><table:table-cell><text:p>[Milestones.Owner]</text:p></table:table-cell>"
-                    "</table:table-row></table:table>")));
+                    "</table:table-row><table:table-row><table:table-cell table:number-columns-spanned=\"2\">"
+                    "<text:p>[Milestones.None]No milestones this period.</text:p></table:table-cell>"
+                    "<table:covered-table-cell/></table:table-row></table:table>")));
     }
 
     // Nothing of the run is left: no working folder and no office.

@@ -514,8 +514,9 @@ private slots:
         QVERIFY2(said.contains(QLatin1String("missing.dot")), qPrintable(said));
     }
 
-    // The template check shows each list with its fields and the row repeated for
-    // its items, and lists prompts of any punctuation and length.
+    // The template check shows each list with its fields, the row repeated for its
+    // items and the row it shows when empty, and lists prompts of any punctuation
+    // and length.
     void theTemplateCheckOfLists()
     {
         writeListTemplate();
@@ -530,13 +531,15 @@ private slots:
                                                    "recovery; has the end date moved?]"),
                                     QStringLiteral("Lists (each row repeated once per item):\n"
                                                    "  Milestones: #, Milestone, Owner\n"
-                                                   "    table row in main text\n")})
+                                                   "    table row in main text\n"
+                                                   "    when empty: table row in main text\n")})
             QVERIFY2(listed.contains(line), qPrintable(listed));
         QVERIFY2(!listed.contains(QLatin1String("  [Milestones.")), qPrintable(listed));
 
         // A table's column of such a prompt fills it, and is not said to fill nothing;
         // a list's table reaches the reports: its Planned has no place in the
-        // template, and it gives no Owner, whose cells are left empty. What the table
+        // template, and it gives no Owner, whose cells are left empty; its none row
+        // goes, and its marker is no field the data is asked for. What the table
         // does not give stays as the template has it.
         QVERIFY(statusmill::testing::writeFile(
             path("prompts.csv"), "Project Name,\"Progress against the plan: any slippage, its cause and recovery; "
@@ -556,7 +559,8 @@ private slots:
                                          "as the template has them\n"));
         const QString report = readBack(path("out/001-Harbour.pdf"));
         QVERIFY2(report.contains("Progress: On plan") && report.contains("Budget: [Budget] by [Due]") &&
-                     report.contains("1. Dig") && !report.contains("[Milestones.Owner]"),
+                     report.contains("1. Dig") && !report.contains("[Milestones.Owner]") &&
+                     !report.contains("No milestones"),
                  qPrintable(report));
     }
 

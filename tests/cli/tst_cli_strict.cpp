@@ -30,10 +30,12 @@ class TestCliStrict : public QObject, public ProgramRuns
         lacking.replace(QStringLiteral("\"Budget\": 12500, "), QString());
         QString listless = whole;
         listless.truncate(listless.indexOf(QStringLiteral(",\n    \"Milestones\"")));
+        const QString empty = listless + QStringLiteral(", \"Milestones\": []");
         QVERIFY(writeFile(path("projects.json"), QStringLiteral("[{\"ProjectName\": \"Whole\", %1},\n"
                                                                 "{\"ProjectName\": \"Lacking\", %2},\n"
-                                                                "{\"ProjectName\": \"Listless\", %3}]")
-                                                     .arg(whole, lacking, listless)
+                                                                "{\"ProjectName\": \"Listless\", %3},\n"
+                                                                "{\"ProjectName\": \"Empty\", %4}]")
+                                                     .arg(whole, lacking, listless, empty)
                                                      .toUtf8()));
     }
 
@@ -46,8 +48,9 @@ private slots:
         QTest::addColumn<bool>("strict");
         QTest::addColumn<int>("status");
         QTest::addColumn<QStringList>("made");
-        QTest::newRow("strict") << true << 1 << QStringList{"Whole.pdf"};
-        QTest::newRow("not strict") << false << 0 << QStringList{"Lacking.pdf", "Listless.pdf", "Whole.pdf"};
+        QTest::newRow("strict") << true << 1 << QStringList{"Empty.pdf", "Whole.pdf"};
+        QTest::newRow("not strict") << false << 0
+                                    << QStringList{"Empty.pdf", "Lacking.pdf", "Listless.pdf", "Whole.pdf"};
     }
 
     void onlyWholeReports()
@@ -61,7 +64,7 @@ private slots:
         if (strict)
             arguments << QStringLiteral("--strict");
         QString said;
-        QCOMPARE(run(arguments, &said), status);
+        QVERIFY2(run(arguments, &said) == status, qPrintable(said));
         QCOMPARE(reports("out"), made);
         const QStringList refusals = said.split(u'\n').filter(QStringLiteral("--strict"));
         if (!strict) {
@@ -73,10 +76,18 @@ private slots:
                                               "template has it; not written (--strict)")),
                  qPrintable(said));
         QVERIFY2(said.contains(QStringLiteral("projects.json [2]: Listless.pdf: it would keep [Milestones.#], "
-                                              "[Milestones.Milestone], [Milestones.Owner] as the template has them")),
+                                              "[Milestones.Milestone], [Milestones.Owner], [Milestones.None] as "
+                                              "the template has them")),
                  qPrintable(said));
+        // A list given empty keeps none of its placeholders: its none row shows
+        // without its marker, and a full list's none row goes.
         const QString whole = readBack(path("out/Whole.pdf")).simplified();
-        QVERIFY2(whole.contains(QStringLiteral("Budget: 12500 by May")) && !whole.contains(u'['), qPrintable(whole));
+        QVERIFY2(whole.contains(QStringLiteral("Budget: 12500 by May")) && !whole.contains(u'[') &&
+                     !whole.contains(QStringLiteral("No milestones")),
+                 qPrintable(whole));
+        const QString empty = readBack(path("out/Empty.pdf")).simplified();
+        QVERIFY2(empty.contains(QStringLiteral("No milestones this period.")) && !empty.contains(u'['),
+                 qPrintable(empty));
     }
 
     void oneReport_data()

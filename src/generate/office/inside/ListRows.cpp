@@ -66,14 +66,14 @@ public:
         if (cells.empty())
             return true;
         const auto count = sal_Int32(list.items.size());
-        if (count == 0) {
-            if (rows->getCount() == 1) {
-                Reference<css::lang::XComponent>(table, UNO_QUERY_THROW)->dispose();
-                return false;
-            }
-            rows->removeByIndex(row, 1);
+        if (listRow.none) {
+            if (count > 0)
+                return removeRow(listRow);
+            m_filler.fill(listRow.spots, &list, 0);
             return true;
         }
+        if (count == 0)
+            return removeRow(listRow);
         // The new rows go above the row, and so take its cells' format and their
         // paragraphs' style. A cell that is one plain placeholder is written with
         // its item's text; any other's text is copied, with its character
@@ -116,7 +116,11 @@ public:
         const auto& text = listRow.text;
         const auto whole = text->createTextCursorByRange(listRow.start->getStart());
         Reference<css::text::XParagraphCursor>(whole, UNO_QUERY_THROW)->gotoEndOfParagraph(true);
-        if (list.items.empty()) {
+        if (listRow.none && list.items.empty()) {
+            m_filler.fill(listRow.spots, &list, 0);
+            return;
+        }
+        if (listRow.none || list.items.empty()) {
             removeParagraph(text, whole);
             return;
         }
@@ -137,6 +141,18 @@ public:
     }
 
 private:
+    // Returns whether the table is still there: a table's only row takes the table.
+    static bool removeRow(const ListRow& listRow)
+    {
+        const auto rows = listRow.table->getRows();
+        if (rows->getCount() == 1) {
+            Reference<css::lang::XComponent>(listRow.table, UNO_QUERY_THROW)->dispose();
+            return false;
+        }
+        rows->removeByIndex(listRow.row, 1);
+        return true;
+    }
+
     // Pastes `copies` copies of the paragraph after it.
     void copyParagraph(const Reference<css::text::XText>& text, const Reference<css::text::XTextCursor>& paragraph,
                        size_t copies)
@@ -245,9 +261,12 @@ void fillListRows(const Reference<css::frame::XModel>& document, const std::vect
         if (!maker.inTable(*row))
             gone.push_back(row->table);
     }
-    for (const ListRow& row : rows)
-        if (!row.table.is())
-            maker.inParagraph(row);
+    // A none paragraph first: one that goes is gone before the item rows beside it
+    // are copied.
+    for (const bool none : {true, false})
+        for (const ListRow& row : rows)
+            if (!row.table.is() && row.none == none)
+                maker.inParagraph(row);
 }
 
 } // namespace statusmill::inside

@@ -16,7 +16,8 @@ namespace statusmill::inside {
 
 // Makes each row of `rows` once per item of its list and fills every copy through
 // `filler`, the row itself taking one of the items; a list with no items takes its
-// rows away. `working` is called after each copy made and each item filled. Runs
+// rows away. A list's none row goes when the list has items, and stays without its
+// "[List.None]" when it has none. `working` is called after each copy made and each item filled. Runs
 // with the document's views locked.
 void fillListRows(const css::uno::Reference<css::frame::XModel>& document, const std::vector<ListRow>& rows,
                   Filler& filler, const std::function<void()>& working);

@@ -49,6 +49,11 @@ rtl::OUString nameKey(const rtl::OUString& name)
     return ouString(rule::nameKey(view(name)));
 }
 
+bool isNoneRowField(const rtl::OUString& field)
+{
+    return rule::isNoneRowField(view(field));
+}
+
 bool namesStatus(const rtl::OUString& name)
 {
     return rule::namesStatus(view(name));

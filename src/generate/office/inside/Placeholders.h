@@ -40,6 +40,10 @@ std::vector<Found> placeholdersIn(const rtl::OUString& text);
 // The name of the placeholder that is the whole of `text`, brackets and all.
 std::optional<rtl::OUString> wholePlaceholder(const rtl::OUString& text);
 
+// Whether a list field's name (after the dot) marks the list's none row: "None",
+// in any letter case.
+bool isNoneRowField(const rtl::OUString& field);
+
 // A name as names are compared: in any letter case.
 rtl::OUString nameKey(const rtl::OUString& name);
 

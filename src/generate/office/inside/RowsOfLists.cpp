@@ -90,11 +90,14 @@ std::vector<Named> namedRows(const std::vector<Spot>& spots)
             row.text = place.text;
             if (place.paragraph.is())
                 row.start = place.text->createTextCursorByRange(place.paragraph->getStart());
+            row.none = isNoneRowField(field->field);
             named.push_back({row, field->list});
         } else if (nameKey(known->list) != nameKey(field->list)) {
             throw css::lang::IllegalArgumentException(
                 "This row names two lists, " + known->list + " and " + field->list + ": " + textOfRow(place),
                 nullptr, 0);
+        } else {
+            known->row.none = known->row.none && isNoneRowField(field->field);
         }
     }
     return named;
@@ -116,9 +119,16 @@ TemplateRows rowsOfLists(std::vector<Spot> spots, const Values& values)
     }
     for (Spot& spot : spots) {
         const Place place = placeOf(spot);
-        if (std::none_of(sorted.rows.begin(), sorted.rows.end(),
-                         [&](const ListRow& row) { return samePlace(place, row); }))
+        const auto row = std::find_if(sorted.rows.begin(), sorted.rows.end(),
+                                      [&](const ListRow& row) { return samePlace(place, row); });
+        if (row == sorted.rows.end()) {
             sorted.elsewhere.push_back(std::move(spot));
+            continue;
+        }
+        // Any other placeholder beside [List.None] makes it a row of the items.
+        if (!listFieldOf(spot.name))
+            row->none = false;
+        row->spots.push_back(std::move(spot));
     }
     return sorted;
 }

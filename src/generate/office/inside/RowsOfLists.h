@@ -1,8 +1,10 @@
 #pragma once
 
 // Which of the template's placeholders stand in a list row: a table row or a
-// paragraph that holds a list's field ("[Milestones.Owner]"). A placeholder of a
-// footnote or an endnote stands where the note's mark does. Runs inside the office.
+// paragraph that holds a list's field ("[Milestones.Owner]"), or, when its only
+// placeholders are "[Milestones.None]", the list's none row, which the report
+// shows in place of the items when the list has none. A placeholder of a footnote
+// or an endnote stands where the note's mark does. Runs inside the office.
 
 #include "Spots.h"
 #include "Values.h"
@@ -26,6 +28,11 @@ struct ListRow
     // another when it splits one).
     css::uno::Reference<css::text::XText> text;
     css::uno::Reference<css::text::XTextCursor> start;
+    // The list's none row, rather than one repeated for its items.
+    bool none = false;
+    // Its placeholders, as the template has them: nothing of a none row is copied,
+    // so it is filled through these rather than read again.
+    std::vector<Spot> spots;
 };
 
 struct TemplateRows

@@ -50,6 +50,11 @@ void moveRight(const Reference<css::text::XTextCursor>& cursor, sal_Int32 charac
 class Stretch
 {
 public:
+    // `owner`: the text the paragraph is read from. A portion's own text may be an
+    // object of a table row the office took away and a step back brought back,
+    // which answers nothing once anything holds on to it, as the template check does.
+    explicit Stretch(Reference<css::text::XText> owner) : m_owner(std::move(owner)) {}
+
     void add(const Reference<css::text::XTextRange>& portion, const OUString& text)
     {
         m_starts.push_back(m_text.getLength());
@@ -73,7 +78,7 @@ private:
         const auto after = std::upper_bound(m_starts.begin(), m_starts.end(), found.start);
         const size_t portion = size_t(after - m_starts.begin()) - 1;
         const auto& first = m_portions[portion];
-        const auto cursor = first->getText()->createTextCursorByRange(first->getStart());
+        const auto cursor = m_owner->createTextCursorByRange(first->getStart());
         moveRight(cursor, charactersIn(m_text, m_starts[portion], found.start), false);
         moveRight(cursor, charactersIn(m_text, found.start, found.start + found.length), true);
         const OUString expected = m_text.copy(found.start, found.length);
@@ -82,14 +87,16 @@ private:
         return Reference<css::text::XTextRange>(cursor, UNO_QUERY_THROW);
     }
 
+    Reference<css::text::XText> m_owner;
     OUString m_text;
     std::vector<sal_Int32> m_starts;
     std::vector<Reference<css::text::XTextRange>> m_portions;
 };
 
-void readParagraph(const Reference<css::container::XEnumerationAccess>& paragraph, RowContent& content)
+void readParagraph(const Reference<css::container::XEnumerationAccess>& paragraph,
+                   const Reference<css::text::XText>& owner, RowContent& content)
 {
-    Stretch stretch;
+    Stretch stretch(owner);
     const auto portions = paragraph->createEnumeration();
     while (portions->hasMoreElements()) {
         const Reference<css::text::XTextRange> portion(portions->nextElement(), UNO_QUERY_THROW);
@@ -142,6 +149,9 @@ std::vector<Spot> templateSpots(const Reference<css::frame::XModel>& document)
 
 void readRowContent(const Reference<css::container::XEnumerationAccess>& text, RowContent& content)
 {
+    Reference<css::text::XText> owner(text, UNO_QUERY);
+    if (!owner.is())
+        owner = Reference<css::text::XTextRange>(text, UNO_QUERY_THROW)->getText();
     const auto items = text->createEnumeration();
     while (items->hasMoreElements()) {
         const css::uno::Any item = items->nextElement();
@@ -154,7 +164,7 @@ void readRowContent(const Reference<css::container::XEnumerationAccess>& text, R
             continue;
         }
         if (const Reference<css::container::XEnumerationAccess> paragraph(item, UNO_QUERY); paragraph.is())
-            readParagraph(paragraph, content);
+            readParagraph(paragraph, owner, content);
     }
 }
 

@@ -56,7 +56,12 @@ std::optional<OUString> Values::textOf(const OUString& name, const ListData* lis
         const auto found = m_fields.find(key(name));
         return found == m_fields.end() ? std::nullopt : std::optional<OUString>(found->second);
     }
-    if (!list || key(field->list) != key(list->name) || item >= list->items.size())
+    if (!list || key(field->list) != key(list->name))
+        return std::nullopt;
+    // What marks the none row of a list given empty goes, and the row shows the rest.
+    if (list->items.empty() && isNoneRowField(field->field))
+        return OUString();
+    if (item >= list->items.size())
         return std::nullopt;
     if (field->field == "#")
         return OUString::number(sal_Int64(item) + 1);

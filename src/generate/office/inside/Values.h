@@ -32,7 +32,8 @@ public:
     // The text of the placeholder named `name`: a field's, or, in a row of `list`,
     // the field of its item `item` (counted from 0; "#" is the item's number, and a
     // field the item does not give is empty). Nothing when the data has no text for
-    // it: a field it does not give, a list's field outside a row of that list.
+    // it: a field it does not give, a list's field outside a row of that list. In a
+    // row of a list with no items, "None" is empty: the marker of its none row.
     std::optional<rtl::OUString> textOf(const rtl::OUString& name, const ListData* list = nullptr,
                                         size_t item = 0) const;
 
