@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <langinfo.h>
@@ -68,6 +69,11 @@ bool fitsTheReport(QSizeF points)
     // A4 is 595.3 x 841.9 points, Letter 612 x 792, A3 841.9 x 1190.6.
     return points.width() >= 595.0 && points.height() >= 792.0 && points.width() <= 842.0 &&
            points.height() <= 1191.0;
+}
+
+bool isLetter(QSizeF points)
+{
+    return std::abs(points.width() - 612.0) <= 1.0 && std::abs(points.height() - 792.0) <= 1.0;
 }
 
 std::optional<QSizeF> forTheReport()

@@ -17,6 +17,10 @@ std::optional<QSizeF> usersPaper();
 // at most A3.
 bool fitsTheReport(QSizeF points);
 
+// Whether the paper is US Letter, to within a point: the paper the templates the
+// program carries are made on.
+bool isLetter(QSizeF points);
+
 // The paper the built-in report is made on: the user's where it fits, else none
 // (the template's own, US Letter).
 std::optional<QSizeF> forTheReport();

@@ -106,7 +106,10 @@ public:
     enum FileFormat : int {
         FormatDocument = 0,     // Word 97-2003
         FormatXMLDocument = 12, // Word 2007 and later (.docx)
+        FormatXMLTemplate = 14, // its template (.dotx)
         FormatOpenDocumentText = 23,
+        // Word writes no OpenDocument template (.ott): a number of ours.
+        FormatOpenDocumentTextTemplate = 1023,
     };
     // Writes the document in that format.
     virtual void SaveAs(const QString& path, FileFormat format = FormatDocument) = 0;

@@ -77,8 +77,9 @@ protected:
                                                  : m_through.mid(1) + QStringList{STATUSMILL_PROGRAM} + arguments);
     }
 
-    // Runs it to its end; its exit status, and what it said on standard error.
-    int run(const QStringList& arguments, QString* said = nullptr)
+    // Runs it to its end; its exit status, what it said on standard error and what
+    // it printed on standard output.
+    int run(const QStringList& arguments, QString* said = nullptr, QString* printed = nullptr)
     {
         QProcess program;
         prepare(program, arguments);
@@ -87,6 +88,8 @@ protected:
             return -1;
         if (said)
             *said = QString::fromUtf8(program.readAllStandardError());
+        if (printed)
+            *printed = QString::fromUtf8(program.readAllStandardOutput());
         return program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1;
     }
 

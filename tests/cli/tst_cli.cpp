@@ -15,6 +15,7 @@
 #include <QStandardPaths>
 #include <QtTest>
 
+#include <cmath>
 #include <csignal>
 #include <functional>
 #include <sys/stat.h>
@@ -32,6 +33,38 @@ const std::pair<const char*, const char*> kListShown[] = {
 
 // A name of the built-in template left in brackets: "[ReportPeriod]", "[Risks.ID]".
 const QRegularExpression kNameLeft(QStringLiteral(R"(\[[A-Za-z]+(\.[A-Za-z#]+)?\])"));
+
+// The bracketed names of a template of the example, each as often as its parts'
+// XML holds it (headers and footers too), in order.
+QStringList namesOfTemplate(const QString& file)
+{
+    const QStringList parts = file.endsWith(".ott") ? QStringList{"content.xml", "styles.xml"}
+                                                    : QStringList{"word/*.xml"};
+    QString text = commandOutput(QStringLiteral("unzip"), QStringList{"-p", file} + parts);
+    text.remove(QRegularExpression(QStringLiteral("<[^>]*>")));
+    QStringList names;
+    for (const QRegularExpressionMatch& name : kNameLeft.globalMatch(text))
+        names << name.captured();
+    names.sort();
+    return names;
+}
+
+// Every page size a template's pages take, in millimetres: the page layouts of an
+// OpenDocument file, the sections of a Word one (in twips).
+QList<QSizeF> pagesOf(const QString& file)
+{
+    const bool odf = file.endsWith(".ott");
+    static const QRegularExpression odfPage(
+        R"re(fo:page-width="([\d.]+)in" fo:page-height="([\d.]+)in")re");
+    static const QRegularExpression wordPage(R"re(<w:pgSz w:w="(\d+)" w:h="(\d+)")re");
+    const double per = odf ? 25.4 : 25.4 / 1440;
+    QList<QSizeF> pages;
+    const QString xml =
+        commandOutput("unzip", {"-p", file, odf ? "styles.xml" : "word/document.xml"});
+    for (const QRegularExpressionMatch& size : (odf ? odfPage : wordPage).globalMatch(xml))
+        pages << QSizeF(size.captured(1).toDouble() * per, size.captured(2).toDouble() * per);
+    return pages;
+}
 
 } // namespace
 
@@ -667,6 +700,69 @@ private slots:
         QCOMPARE(run({"--example", "ex", "--overwrite"}, &said), 0);
         QCOMPARE(reports("ex"), all);
         QCOMPARE(statusmill::testing::readFile(path("ex/project.json")), example);
+    }
+
+    // The example's templates come on the paper the built-in report comes on, their
+    // placeholders all kept; on the templates' own (Letter), and on paper the report
+    // does not fit, they are the files the program carries. The run says each file
+    // it wrote and a command that makes a report of them, quoted for a shell.
+    void theExampleComesOnTheUsersPaper_data()
+    {
+        QTest::addColumn<QString>("paper");
+        QTest::addColumn<QSizeF>("millimetres");
+        QTest::newRow("A4") << "a4" << QSizeF(210, 297);
+        QTest::newRow("Letter") << "letter" << QSizeF(215.9, 279.4);
+        QTest::newRow("A5, too small for the report") << "a5" << QSizeF(215.9, 279.4);
+    }
+
+    void theExampleComesOnTheUsersPaper()
+    {
+        QFETCH(QString, paper);
+        QFETCH(QSizeF, millimetres);
+        m_paper = paper;
+        const QDir folder(path("my ex's"));
+        QString said;
+        QString printed;
+        QCOMPARE(run({"--example", "my ex's"}, &said, &printed), 0);
+        QCOMPARE(said, QString());
+        QStringList lines = printed.split('\n');
+        QCOMPARE(lines.takeLast(), QString());
+        QCOMPARE(lines.size(), 6);
+        for (const char* name : {"report-template.ott", "report-template.dotx", "project.json",
+                                 "tracker.ods", "tracker.xlsx"})
+            QCOMPARE(lines.takeFirst(), "wrote " + folder.filePath(QLatin1String(name)));
+        const QDir shipped(QStringLiteral(STATUSMILL_EXAMPLE_DIR));
+        for (const char* name : {"report-template.ott", "report-template.dotx"}) {
+            const QString file = folder.filePath(QLatin1String(name));
+            const QList<QSizeF> pages = pagesOf(file);
+            QCOMPARE(pages.size(), 1);
+            QVERIFY2(std::abs(pages[0].width() - millimetres.width()) < 0.1 &&
+                         std::abs(pages[0].height() - millimetres.height()) < 0.1,
+                     qPrintable(QStringLiteral("%1: %2 x %3 mm")
+                                    .arg(name)
+                                    .arg(pages[0].width())
+                                    .arg(pages[0].height())));
+            QCOMPARE(namesOfTemplate(file), namesOfTemplate(shipped.filePath(QLatin1String(name))));
+            if (paper != "a4")
+                QVERIFY(statusmill::testing::readFile(file) ==
+                        statusmill::testing::readFile(shipped.filePath(QLatin1String(name))));
+        }
+        // The last line, run by a shell as it stands, makes the project's report.
+        const QString command = lines.takeFirst();
+        QVERIFY2(command.startsWith("make the first report: statusmill "), qPrintable(command));
+        QVERIFY(QDir().mkpath(path("bin")) &&
+                QFile::link(STATUSMILL_PROGRAM, path("bin/statusmill")));
+        m_pathFirst = path("bin");
+        QProcess shell;
+        prepare(shell, {});
+        shell.setProgram("sh");
+        shell.setArguments({"-c", command.section(": ", 1)});
+        shell.start();
+        QVERIFY(shell.waitForFinished(120000));
+        QCOMPARE(shell.exitCode(), 0);
+        const QString report = readBack(path("report.pdf"));
+        QVERIFY2(report.contains("Harbour Bridge Renewal") && !report.contains(kNameLeft),
+                 qPrintable(report));
     }
 };
 

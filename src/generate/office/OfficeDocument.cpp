@@ -292,9 +292,15 @@ void OfficeDocument::SaveAs(const QString& path, FileFormat format)
     case FormatXMLDocument:
         dated(CreationDateForm::Utc);
         return store(path, "MS Word 2007 XML");
+    case FormatXMLTemplate:
+        dated(CreationDateForm::Utc);
+        return store(path, "MS Word 2007 XML Template");
     case FormatOpenDocumentText:
         dated(CreationDateForm::Utc);
         return store(path, "writer8");
+    case FormatOpenDocumentTextTemplate:
+        dated(CreationDateForm::Utc);
+        return store(path, "writer8_template");
     }
     throw Failure(QStringLiteral("The document engine cannot save in format %1.").arg(int(format)));
 }
