@@ -39,6 +39,8 @@ protected:
     // What the program is started through ("setpriv", ...), and a folder put first on PATH.
     QStringList m_through;
     QString m_pathFirst;
+    // Variables set for the program over the test's own; an empty value unsets one.
+    QMap<QString, QString> m_environment;
 
     QString path(const QString& name) const { return m_home->filePath(name); }
 
@@ -68,6 +70,12 @@ protected:
             environment.insert(QLatin1String(variable), path(QLatin1String(variable)));
         }
         environment.insert(QStringLiteral("PAPERSIZE"), m_paper);
+        for (auto variable = m_environment.cbegin(); variable != m_environment.cend(); ++variable) {
+            if (variable.value().isEmpty())
+                environment.remove(variable.key());
+            else
+                environment.insert(variable.key(), variable.value());
+        }
         if (!m_pathFirst.isEmpty())
             environment.insert(QStringLiteral("PATH"), m_pathFirst + ':' + environment.value("PATH"));
         program.setProcessEnvironment(environment);
@@ -156,6 +164,7 @@ protected:
         m_paper = QStringLiteral("letter");
         m_through.clear();
         m_pathFirst.clear();
+        m_environment.clear();
     }
 };
 
