@@ -72,12 +72,14 @@ const QStringList kPublicNames{
     "Risks.ID", "Risks.Description", "Risks.Rating", "Risks.Response", "Risks.Owner", "Risks.Due",
     "NextSteps.#", "NextSteps.Action", "NextSteps.Owner", "NextSteps.Due",
     "Achievements.None", "Decisions.None", "Milestones.None", "Budget.None", "Risks.None", "NextSteps.None",
-    "ReportDate", "Organisation", "Classification"};
+    "ReportDate", "Organisation", "Classification",
+    "Milestones.Change", "Risks.Change", "ClosedRisks.ID", "ClosedRisks.Description"};
 
 // The names both forms hold: the window's four, and those the window or the
 // command line fill in either (the date, the header's two).
 const QStringList kInBothForms{"ProjectName", "Department", "FocusArea", "Product",
-                               "ReportDate", "Organisation", "Classification"};
+                               "ReportDate", "Organisation", "Classification",
+    "Milestones.Change", "Risks.Change", "ClosedRisks.ID", "ClosedRisks.Description"};
 
 // Every bracketed text, each time it stands, without its brackets.
 QStringList bracketedIn(const QString& text)
