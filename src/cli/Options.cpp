@@ -52,7 +52,7 @@ const Option kOptions[] = {
     {{"verbose"}, "Name each report as it is made."},
     {{"strict"}, "Write no report that would keep a placeholder of the template, or whose data holds a cell that reads as an error; name it and what it lacks, and go on with the others."},
     {{"list-placeholders"}, "List the bracketed placeholders of the template FILE, and its lists with the rows they repeat, and end.", "FILE"},
-    {{"example"}, "Write into DIR the built-in template with every spot named (report-template.ott, report-template.dotx), on the paper the built-in report comes on, a project file (project.json) and a tracker workbook of three projects (tracker.ods, tracker.xlsx) that fill all of it; name each file written and the command that makes the first report, and end.", "DIR"},
+    {{"example"}, "Write into DIR the built-in template with every spot named (report-template.ott, report-template.dotx), on the paper the built-in report comes on, a project file (project.json) and a tracker workbook of three projects (tracker.ods, tracker.xlsx) that fill all of it, and the built-in portfolio template (portfolio-template.ott); name each file written and the command that makes the first report, and end.", "DIR"},
     {{"help", "h"}, "Show this help and end."},
     {{"version", "v"}, "Show the version and end."},
 };
