@@ -5,6 +5,7 @@
 #include "Output.h"
 #include "OutputPlaces.h"
 #include "PlaceholderReport.h"
+#include "PortfolioRun.h"
 #include "ReportNames.h"
 #include "Strict.h"
 #include "Templates.h"
@@ -233,6 +234,8 @@ int runBatch(const Options& options)
         const QFileInfo folder(options.outputDir);
         if (folder.exists() && !folder.isDir())
             throw UsageError{QStringLiteral("%1 is not a folder").arg(options.outputDir)};
+        if (const auto problem = portfolioProblem(options))
+            throw UsageError{*problem};
     } catch (const UsageError& error) {
         tell(error.message);
         return 2;
@@ -247,21 +250,24 @@ int runBatch(const Options& options)
     }
 
     const BatchJobs batch = jobsOf(records, options, pattern);
-    const QList<Job>& jobs = batch.jobs;
+    // With no folder for the reports, only the portfolio is made of them.
+    const QList<Job> noReports;
+    const QList<Job>& jobs = options.outputDir.isEmpty() ? noReports : batch.jobs;
     const QList<Outcome>& refused = batch.refused;
 
     // The folder is made, and must take the reports, before any office starts: a
     // folder found unwritable only after every row was made costs the whole batch.
     // Where the reports are there already and may be written over where they
     // stand, the rows find out one by one.
-    if (const auto problem = makeFolder(options.outputDir)) {
+    if (const auto problem = jobs.isEmpty() ? std::nullopt : makeFolder(options.outputDir)) {
         tell(QStringLiteral("the folder %1 cannot be made: %2").arg(options.outputDir, *problem));
         return 2;
     }
     const bool someWrittenOver = options.overwrite && std::any_of(jobs.begin(), jobs.end(), [&](const Job& job) {
         return isRegularFile(QDir(options.outputDir).filePath(job.name));
     });
-    if (const auto why = folderTakesNoNewFile(options.outputDir); why && !someWrittenOver) {
+    if (const auto why = jobs.isEmpty() ? std::nullopt : folderTakesNoNewFile(options.outputDir);
+        why && !someWrittenOver) {
         tell(QStringLiteral("the folder %1 takes no new file: %2").arg(options.outputDir, *why));
         return 2;
     }
@@ -292,6 +298,7 @@ int runBatch(const Options& options)
     const auto noLastWords = qScopeGuard([] { TerminationSignals::setLastWords(nullptr); });
 
     int made = 0;
+    QSet<QString> madeNames; // linked from the portfolio
     if (!jobs.isEmpty()) {
         QString templatePath;
         // Read once, here: the jobs' threads share it.
@@ -342,6 +349,7 @@ int runBatch(const Options& options)
             for (const Outcome& outcome : board.take(std::chrono::milliseconds(running ? 200 : 0))) {
                 if (outcome.failure.isEmpty()) {
                     ++made;
+                    madeNames.insert(outcome.name);
                     if (options.verbose)
                         say(QStringLiteral("made %1").arg(QDir(options.outputDir).filePath(outcome.name)));
                 } else {
@@ -374,9 +382,10 @@ int runBatch(const Options& options)
             say(QStringLiteral("stopped: %1 of %2 reports made").arg(made).arg(total));
         return 1;
     }
-    if (terminal || options.verbose)
+    if (!jobs.isEmpty() && (terminal || options.verbose))
         say(QStringLiteral("%1 of %2 reports made").arg(made).arg(total));
-    return failures == 0 && made == int(jobs.size()) ? 0 : 1;
+    const bool portfolioMade = options.portfolio.isEmpty() || makePortfolio(options, batch.jobs, madeNames);
+    return failures == 0 && made == int(jobs.size()) && portfolioMade ? 0 : 1;
 }
 
 } // namespace statusmill::cli

@@ -44,13 +44,15 @@ const Option kOptions[] = {
     {{"format"}, "The format of a batch's reports: doc, docx, odt or pdf (the default).", "FORMAT"},
     {{"name"}, "How a batch names its reports: {row} and {COLUMN} are filled in (default: {row}-{ProjectName}).", "PATTERN"},
     {{"jobs", "j"}, "How many offices work side by side (default: one for each core, at most 4; never more than twice the cores, or 16).", "N"},
+    {{"portfolio"}, "With --batch: also make FILE (.doc, .docx, .odt or .pdf), one overview of every project of the data, a row each, its name linked to its report; without --output-dir only FILE is made.", "FILE"},
+    {{"portfolio-template"}, "Make --portfolio from FILE rather than the built-in portfolio template; read-only.", "FILE"},
     {{"shard"}, "Make only the rows whose number modulo N is K, so machines can share a table.", "K/N"},
     {{"template", "t"}, "Use FILE (.dot, .dotx, .doc, .docx, .ott, .odt, .rtf) instead of the built-in template; read-only.", "FILE"},
     {{"overwrite"}, "Replace reports (or the example's files) that exist already."},
     {{"verbose"}, "Name each report as it is made."},
     {{"strict"}, "Write no report that would keep a placeholder of the template, or whose data holds a cell that reads as an error; name it and what it lacks, and go on with the others."},
     {{"list-placeholders"}, "List the bracketed placeholders of the template FILE, and its lists with the rows they repeat, and end.", "FILE"},
-    {{"example"}, "Write into DIR the built-in template with every spot named (report-template.ott, report-template.dotx), on the paper the built-in report comes on, a project file (project.json) and a tracker workbook of three projects (tracker.ods, tracker.xlsx) that fill all of it; name each file written and the command that makes the first report, and end.", "DIR"},
+    {{"example"}, "Write into DIR the built-in template with every spot named (report-template.ott, report-template.dotx), on the paper the built-in report comes on, a project file (project.json) and a tracker workbook of three projects (tracker.ods, tracker.xlsx) that fill all of it, and the built-in portfolio template (portfolio-template.ott); name each file written and the command that makes the first report, and end.", "DIR"},
     {{"help", "h"}, "Show this help and end."},
     {{"version", "v"}, "Show the version and end."},
 };
@@ -60,7 +62,7 @@ const Option kOptions[] = {
 // (And the four the window fills.)
 const char* const kSingleValued[] = {"output", "data", "batch", "output-dir", "format", "name",
                                      "jobs", "shard", "template", "list-placeholders",
-                                     "example"};
+                                     "example", "portfolio", "portfolio-template"};
 
 QString fieldHelp(const data::WindowField& field)
 {
@@ -162,6 +164,25 @@ QList<ListOption> listOptions(const QCommandLineParser& parser)
     return lists;
 }
 
+// --portfolio and its template. The portfolio is of every project, so it cannot
+// be made of a shard's.
+void takePortfolio(const QCommandLineParser& parser, Options& options)
+{
+    options.portfolio = parser.value(QStringLiteral("portfolio"));
+    options.portfolioTemplate = parser.value(QStringLiteral("portfolio-template"));
+    if (parser.isSet(QStringLiteral("portfolio-template")) && !parser.isSet(QStringLiteral("portfolio")))
+        throw UsageError{QStringLiteral("--portfolio-template goes with --portfolio only")};
+    if (!parser.isSet(QStringLiteral("portfolio")))
+        return;
+    if (!SaveFormats::formatOfName(options.portfolio))
+        throw UsageError{QStringLiteral("the portfolio's name must end in .doc, .docx, .odt or .pdf, not \"%1\"")
+                             .arg(options.portfolio)};
+    if (parser.isSet(QStringLiteral("shard")))
+        throw UsageError{QStringLiteral("--portfolio needs every row, so it does not go with --shard")};
+    if (parser.isSet(QStringLiteral("portfolio-template")) && options.portfolioTemplate.isEmpty())
+        throw UsageError{QStringLiteral("--portfolio-template wants a template file, not an empty text")};
+}
+
 } // namespace
 
 QString helpText()
@@ -174,6 +195,8 @@ QString helpText()
         "       statusmill --batch TABLE --output-dir DIR [--list NAME=FILE]...\n"
         "                  [--format FORMAT] [--name PATTERN] [--jobs N] [--shard K/N]\n"
         "                  [--template FILE] [--overwrite] [--verbose] [--strict]\n"
+        "                  [--portfolio FILE [--portfolio-template FILE]]\n"
+        "       statusmill --batch TABLE --portfolio FILE [--portfolio-template FILE]\n"
         "       statusmill --list-placeholders FILE\n"
         "       statusmill --example DIR [--overwrite]\n"
         "\n"
@@ -197,6 +220,7 @@ QString helpText()
         "  statusmill --batch projects.csv --output-dir reports/ --jobs 2\n"
         "  statusmill --batch projects.csv --list Milestones=milestones.csv --output-dir reports/\n"
         "  statusmill --batch projects.ods --output-dir reports/\n"
+        "  statusmill --batch projects.ods --output-dir reports/ --portfolio reports/portfolio.pdf\n"
         "  statusmill --list-placeholders my-template.dotx\n"
         "  statusmill --example week/ && statusmill --output week/report.pdf --data week/project.json\n"
         "\nData files:\n"
@@ -290,7 +314,8 @@ Options parseOptions(const QStringList& arguments)
     QStringList fieldOptions{"data", "set"};
     for (const data::WindowField& field : data::kWindowFields)
         fieldOptions << QLatin1String(field.option);
-    const QStringList batchOptions{"output-dir", "format", "name", "jobs", "shard"};
+    const QStringList batchOptions{"output-dir", "format", "name", "jobs", "shard", "portfolio",
+                                   "portfolio-template"};
     auto refuse = [&](const QStringList& names, const QString& mode) {
         for (const QString& name : names)
             if (parser.isSet(name))
@@ -341,7 +366,8 @@ Options parseOptions(const QStringList& arguments)
         options.mode = Mode::Batch;
         options.table = parser.value(QStringLiteral("batch"));
         options.outputDir = parser.value(QStringLiteral("output-dir"));
-        if (options.outputDir.isEmpty())
+        takePortfolio(parser, options);
+        if (options.outputDir.isEmpty() && options.portfolio.isEmpty())
             throw UsageError{QStringLiteral("--batch wants --output-dir, the folder for its reports")};
         if (parser.isSet(QStringLiteral("format"))) {
             const QString format = parser.value(QStringLiteral("format"));

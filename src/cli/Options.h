@@ -48,6 +48,11 @@ struct Options
     int jobs = 0; // 0: one for each core, at most four; never more than twice the cores, or 16
     int shard = 0;
     int shards = 1;
+    // A batch's overview of every project, a row each, in the format its name
+    // says; with outputDir empty it is all the batch makes. Its template: the
+    // user's, or the built-in one when empty.
+    QString portfolio;
+    QString portfolioTemplate;
     // The template check.
     QString listFile;
     // The example's folder.

@@ -28,6 +28,11 @@ QByteArray dataBytes()
                     QStringLiteral("the report template for data"));
 }
 
+QByteArray portfolioBytes()
+{
+    return resource(QStringLiteral(":/template/portfolio.dot"), QStringLiteral("the portfolio template"));
+}
+
 QByteArray exampleBytes(const QString& name)
 {
     return resource(QStringLiteral(":/example/") + name, QStringLiteral("the example's %1").arg(name));

@@ -14,6 +14,10 @@ QByteArray bytes();
 // "[Milestones.Owner]"), for reports made of structured data.
 QByteArray dataBytes();
 
+// The overview of a batch's projects, one row each, which a batch's --portfolio
+// makes when the user gives no template of their own.
+QByteArray portfolioBytes();
+
 // A file of the example the program writes for users to start from
 // ("project.json"). Throws Failure for a name it does not carry.
 QByteArray exampleBytes(const QString& name);

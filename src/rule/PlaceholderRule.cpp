@@ -137,9 +137,8 @@ bool isNoneRowField(std::u16string_view field)
 bool namesStatus(std::u16string_view name)
 {
     static const std::u16string status = nameKey(u"status");
-    if (const auto field = listFieldOf(name))
-        return nameKey(field->field) == status;
-    const std::u16string key = nameKey(name);
+    const auto field = listFieldOf(name);
+    const std::u16string key = nameKey(field ? field->field : name);
     return key.size() >= status.size() && key.compare(key.size() - status.size(), status.size(), status) == 0;
 }
 

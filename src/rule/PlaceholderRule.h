@@ -66,8 +66,9 @@ std::u16string nameKey(std::u16string_view name);
 bool isNoneRowField(std::u16string_view field);
 
 // Whether a placeholder's value is a status, which a table cell shows in the
-// status key's colour: a field whose name ends in "Status", or a list's field
-// named "Status" (in any letter case).
+// status key's colour: a field, or a list's field, whose name ends in "Status"
+// (in any letter case): [OverallStatus], [Milestones.Status], and a list of
+// projects' [Projects.OverallStatus].
 bool namesStatus(std::u16string_view name);
 
 } // namespace statusmill::rule

@@ -682,8 +682,8 @@ private slots:
     // until --overwrite.
     void theExampleIsNeverWrittenOver()
     {
-        const QStringList all{"project.json", "report-template.dotx", "report-template.ott", "tracker.ods",
-                              "tracker.xlsx"};
+        const QStringList all{"portfolio-template.ott", "project.json", "report-template.dotx",
+                              "report-template.ott", "tracker.ods", "tracker.xlsx"};
         QString said;
         QCOMPARE(run({"--example", "new/ex"}, &said), 0);
         QCOMPARE(said, QString());
@@ -727,9 +727,9 @@ private slots:
         QCOMPARE(said, QString());
         QStringList lines = printed.split('\n');
         QCOMPARE(lines.takeLast(), QString());
-        QCOMPARE(lines.size(), 6);
+        QCOMPARE(lines.size(), 7);
         for (const char* name : {"report-template.ott", "report-template.dotx", "project.json",
-                                 "tracker.ods", "tracker.xlsx"})
+                                 "tracker.ods", "tracker.xlsx", "portfolio-template.ott"})
             QCOMPARE(lines.takeFirst(), "wrote " + folder.filePath(QLatin1String(name)));
         const QDir shipped(QStringLiteral(STATUSMILL_EXAMPLE_DIR));
         for (const char* name : {"report-template.ott", "report-template.dotx"}) {
@@ -747,6 +747,11 @@ private slots:
                 QVERIFY(statusmill::testing::readFile(file) ==
                         statusmill::testing::readFile(shipped.filePath(QLatin1String(name))));
         }
+        // The portfolio's template keeps its landscape on the user's paper.
+        const QList<QSizeF> portfolio = pagesOf(folder.filePath(QStringLiteral("portfolio-template.ott")));
+        QCOMPARE(portfolio.size(), 1);
+        QVERIFY(std::abs(portfolio[0].width() - millimetres.height()) < 0.1 &&
+                std::abs(portfolio[0].height() - millimetres.width()) < 0.1);
         // The last line, run by a shell as it stands, makes the project's report.
         const QString command = lines.takeFirst();
         QVERIFY2(command.startsWith("make the first report: statusmill "), qPrintable(command));

@@ -128,7 +128,8 @@ private slots:
         QTest::newRow("in another case, with a space") << "overall STATUS" << true;
         QTest::newRow("Status itself") << "Status" << true;
         QTest::newRow("a list's Status") << "Milestones.status" << true;
-        QTest::newRow("a list's field ending in Status") << "Milestones.RagStatus" << false;
+        QTest::newRow("a list's field ending in Status") << "Projects.OverallStatus" << true;
+        QTest::newRow("a list named so, its field not") << "Status.Owner" << false;
         QTest::newRow("Status first") << "StatusNote" << false;
         QTest::newRow("an owner") << "Owner" << false;
     }

@@ -1,6 +1,7 @@
 #include "Filler.h"
 #include "UnoNames.h"
 
+#include "Links.h"
 #include "Placeholders.h"
 
 #include <com/sun/star/beans/XPropertyState.hpp>
@@ -21,6 +22,15 @@ void takeOffPrompt(const Reference<css::beans::XPropertySet>& range)
         Reference<css::beans::XPropertyState>(range, UNO_QUERY_THROW)->setPropertyToDefault("CharStyleName");
 }
 
+// A link of the template whose target is a placeholder (see Links.h): what
+// it links to, read before its text is written.
+std::optional<OUString> linkedPlaceholder(const Reference<css::beans::XPropertySet>& range)
+{
+    OUString target;
+    range->getPropertyValue("HyperLinkURL") >>= target;
+    return placeholderOfLink(target);
+}
+
 } // namespace
 
 void Filler::fill(const std::vector<Spot>& spots, const ListData* list, size_t item)
@@ -33,9 +43,12 @@ void Filler::fill(const std::vector<Spot>& spots, const ListData* list, size_t i
             leave(spot.name);
             continue;
         }
-        spot.range->setString(*text);
         const Reference<css::beans::XPropertySet> where(spot.range, UNO_QUERY_THROW);
+        const auto linked = linkedPlaceholder(where);
+        spot.range->setString(*text);
         takeOffPrompt(where);
+        if (linked)
+            linkTo(where, *linked, list, item);
         ++m_filled;
         if (namesStatus(spot.name))
             if (const Reference<css::table::XCell> cell(where->getPropertyValue("Cell"), UNO_QUERY); cell.is())
@@ -83,6 +96,17 @@ void Filler::writeCell(const Reference<css::table::XCell>& cell, const OUString&
     ++m_filled;
     if (namesStatus(name))
         m_key.colour(cell);
+}
+
+void Filler::linkTo(const Reference<css::beans::XPropertySet>& range, const OUString& name, const ListData* list,
+                    size_t item)
+{
+    // Set as the data gives it: a file's name relative to the document stays so,
+    // and the document can move with the files beside it. No value, no link.
+    const auto target = m_values.textOf(name, list, item);
+    if (!target)
+        leave(name);
+    range->setPropertyValue("HyperLinkURL", css::uno::Any(target.value_or(OUString())));
 }
 
 void Filler::noteLeftIn(const OUString& text)

@@ -2,7 +2,8 @@
 
 // Writes a report's values where its placeholders stand: a field's text, or in a
 // copy of a list row its item's; a comment's placeholders in its text; a status in
-// the key's colour where its placeholder names a status. Notes what the data gave
+// the key's colour where its placeholder names a status; a link whose target is a
+// placeholder pointed at its value. Notes what the data gave
 // no text for. Runs inside the office.
 
 #include "Spots.h"
@@ -46,6 +47,10 @@ public:
 
 private:
     void leave(const rtl::OUString& name);
+    // Points the link of a filled spot at the value of the placeholder its
+    // template's target was; an empty value takes the link away.
+    void linkTo(const css::uno::Reference<css::beans::XPropertySet>& range, const rtl::OUString& name,
+                const ListData* list, size_t item);
 
     const Values& m_values;
     const StatusKey& m_key;

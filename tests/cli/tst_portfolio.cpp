@@ -1,0 +1,194 @@
+// A batch's portfolio, the program run as a user runs it: one overview of every
+// project, read back from the saved file: its rows in the data's order, each
+// project once, its statuses shaded in the key's colours, its counts, and each
+// project's name linked to its report beside it.
+
+#include "ProgramRuns.h"
+#include "support/OdtContent.h"
+
+#include <QtTest>
+
+namespace {
+
+using statusmill::testing::odtContent;
+using statusmill::testing::odtParagraphs;
+using statusmill::testing::odtShadedCells;
+using statusmill::testing::readBack;
+
+// The key's colours, as the built-in template shades its status cells.
+const QHash<QString, QString> kShading{{"Green", "#c6efce"}, {"Amber", "#ffeb9c"}, {"Red", "#ffc7ce"}};
+
+// Three projects, each a different overall status; the first has a milestone done
+// and one to come, and a closed risk beside two open ones.
+QByteArray projectsJson()
+{
+    return R"([
+ {"ProjectName": "Alpha", "Department": "Works", "OverallStatus": "Green", "ScheduleStatus": "Red",
+  "BudgetStatus": "Amber", "ScopeStatus": "G", "QualityStatus": "Green", "RisksStatus": "Amber",
+  "OverallComment": "Going well",
+  "Milestones": [{"Milestone": "Design", "Forecast": "2026-01-15", "Status": "complete"},
+                 {"Milestone": "Build", "Forecast": "2026-05-01", "Status": "Amber"}],
+  "Risks": [{"Rating": "High", "Status": "Closed"}, {"Rating": "M"}, {"Rating": "L"}]},
+ {"ProjectName": "Beta", "Department": "Roads", "OverallStatus": "Red"},
+ {"ProjectName": "Gamma", "Department": "Parks", "OverallStatus": "amber"}
+])";
+}
+
+// The link targets of an .odt, in order.
+QStringList odtLinks(const QString& odt)
+{
+    QStringList links;
+    QXmlStreamReader xml(odtContent(odt));
+    while (!xml.atEnd())
+        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("a"))
+            links << xml.attributes().value(QStringLiteral("xlink:href")).toString();
+    return links;
+}
+
+// The file a link leads to, from the folder of the document it is in.
+QString linkedFile(const QString& document, const QString& link)
+{
+    const QUrl url = QUrl(QUrl::fromLocalFile(QFileInfo(document).absoluteFilePath())).resolved(QUrl(link));
+    return url.toLocalFile();
+}
+
+} // namespace
+
+class TestPortfolio : public QObject, public statusmill::testing::ProgramRuns
+{
+    Q_OBJECT
+
+private slots:
+    void init() { freshHome(); }
+    void cleanup() { nothingLeft(); }
+
+    // Every project once, in the data's order, its overall status shaded as the
+    // key shades it, the counts by overall status, and its name linked to the
+    // report made of it.
+    void portfolioOfEveryProject_data()
+    {
+        QTest::addColumn<QString>("data");
+        QTest::addColumn<QStringList>("projects");
+        QTest::addColumn<QStringList>("overall");
+        QTest::newRow("a JSON batch") << "projects.json" << QStringList{"Alpha", "Beta", "Gamma"}
+                                      << QStringList{"Green", "Red", "amber"};
+        QTest::newRow("a workbook")
+            << "tracker.ods" << QStringList{"Harbour Bridge Renewal", "Tunnel East Drainage", "Riverside Cycle Path"}
+            << QStringList{"Amber", "Green", "Red"};
+    }
+    void portfolioOfEveryProject()
+    {
+        QFETCH(QString, data);
+        QFETCH(QStringList, projects);
+        QFETCH(QStringList, overall);
+        QVERIFY(statusmill::testing::writeFile(path("projects.json"), projectsJson()));
+        QVERIFY(QFile::copy(QStringLiteral(STATUSMILL_EXAMPLE_DIR "/tracker.ods"), path("tracker.ods")));
+        QString said;
+        QCOMPARE(run({"--batch", data, "--output-dir", "out", "--format", "odt", "--portfolio", "board/portfolio.odt"},
+                     &said),
+                 0);
+        QCOMPARE(reports("out").size(), projects.size());
+        const QString portfolio = path("board/portfolio.odt");
+
+        const auto cells = odtShadedCells(portfolio);
+        QStringList texts;
+        for (const auto& cell : cells)
+            texts << cell.first;
+        for (int at = 0; at < projects.size(); ++at) {
+            QCOMPARE(texts.count(projects.at(at)), 1);
+            const qsizetype row = texts.indexOf(projects.at(at));
+            QVERIFY2(at == 0 || row > texts.indexOf(projects.at(at - 1)), qPrintable(projects.at(at)));
+            // Name, department, then the overall status.
+            QCOMPARE(cells.at(row + 2).first, overall.at(at));
+            const QString status = overall.at(at).at(0).toUpper() + overall.at(at).mid(1).toLower();
+            QCOMPARE(cells.at(row + 2).second, kShading.value(status));
+        }
+        QVERIFY(odtParagraphs(portfolio).contains(QStringLiteral("1 Green, 1 Amber, 1 Red")));
+        QVERIFY(odtParagraphs(portfolio).contains(QStringLiteral("3")));
+
+        // Each name leads to its own report, which is there.
+        const QStringList links = odtLinks(portfolio);
+        QCOMPARE(links.size(), projects.size());
+        for (int at = 0; at < projects.size(); ++at) {
+            const QString file = linkedFile(portfolio, links.at(at));
+            QVERIFY2(QFileInfo(file).isFile(), qPrintable(links.at(at)));
+            QCOMPARE(QFileInfo(file).absolutePath(), QFileInfo(path("out")).absoluteFilePath());
+            QVERIFY(readBack(file).contains(projects.at(at)));
+        }
+    }
+
+    // What the board reads of a project beside its statuses: each of the six
+    // shaded, the next milestone not complete with its forecast, the open risks
+    // and the highest rating among them.
+    void projectRowReadsTheProject()
+    {
+        QVERIFY(statusmill::testing::writeFile(path("projects.json"), projectsJson()));
+        QCOMPARE(run({"--batch", "projects.json", "--output-dir", "out", "--portfolio", "portfolio.odt"}), 0);
+        const auto cells = odtShadedCells(path("portfolio.odt"));
+        qsizetype row = -1;
+        for (qsizetype at = 0; at < cells.size() && row < 0; ++at)
+            if (cells.at(at).first == QLatin1String("Alpha"))
+                row = at;
+        QVERIFY(row >= 0);
+        const QStringList statuses{"Green", "Red", "Amber", "Green", "Green", "Amber"};
+        for (int at = 0; at < 6; ++at)
+            QCOMPARE(cells.at(row + 2 + at).second, kShading.value(statuses.at(at)));
+        QCOMPARE(cells.at(row + 8).first, QStringLiteral("Going well"));
+        QCOMPARE(cells.at(row + 9).first, QStringLiteral("Build2026-05-01"));
+        QCOMPARE(cells.at(row + 10).first, QStringLiteral("2 M"));
+    }
+
+    // The link in Word's format: relative to the portfolio, to the report beside it.
+    void linkInWordIsRelative()
+    {
+        QVERIFY(statusmill::testing::writeFile(path("projects.json"), projectsJson()));
+        QCOMPARE(run({"--batch", "projects.json", "--output-dir", "out", "--portfolio", "board/portfolio.docx"}), 0);
+        const QString relations = statusmill::testing::commandOutput(
+            QStringLiteral("unzip"), {"-p", path("board/portfolio.docx"), "word/_rels/document.xml.rels"});
+        for (const char* report : {"001-Alpha.pdf", "002-Beta.pdf", "003-Gamma.pdf"}) {
+            QVERIFY2(relations.contains(QStringLiteral("Target=\"../out/%1\"").arg(QLatin1String(report))), report);
+            QVERIFY(QFileInfo(path("out/") + QLatin1String(report)).isFile());
+        }
+    }
+
+    // Without a folder for the reports only the portfolio is made, with no links.
+    void portfolioAlone()
+    {
+        QVERIFY(statusmill::testing::writeFile(path("projects.json"), projectsJson()));
+        QCOMPARE(run({"--batch", "projects.json", "--portfolio", "portfolio.odt"}), 0);
+        QCOMPARE(reports(QStringLiteral(".")), QStringList({"portfolio.odt", "projects.json"}));
+        QVERIFY(odtLinks(path("portfolio.odt")).isEmpty());
+        QVERIFY(odtParagraphs(path("portfolio.odt")).contains(QStringLiteral("Beta")));
+    }
+
+    // What cannot be followed is said before anything is made.
+    void usageErrors_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("a shard") << QStringList{"--output-dir", "out", "--portfolio", "p.pdf", "--shard", "0/2"}
+                                 << "--portfolio needs every row";
+        QTest::newRow("no format") << QStringList{"--portfolio", "p.txt"} << "must end in .doc, .docx, .odt or .pdf";
+        QTest::newRow("a template alone") << QStringList{"--output-dir", "out", "--portfolio-template", "t.ott"}
+                                          << "--portfolio-template goes with --portfolio only";
+        QTest::newRow("a missing template") << QStringList{"--portfolio", "p.pdf", "--portfolio-template", "t.ott"}
+                                            << "Cannot use the template t.ott";
+        QTest::newRow("there already") << QStringList{"--portfolio", "p.pdf", "--output-dir", "out"}
+                                       << "p.pdf exists; --overwrite replaces it";
+    }
+    void usageErrors()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, said);
+        QVERIFY(statusmill::testing::writeFile(path("projects.json"), projectsJson()));
+        QVERIFY(statusmill::testing::writeFile(path("p.pdf"), "mine"));
+        QString told;
+        QCOMPARE(run(QStringList{"--batch", "projects.json"} + arguments, &told), 2);
+        QVERIFY2(told.contains(said), qPrintable(told));
+        QVERIFY(!QFileInfo::exists(path("out")));
+        QCOMPARE(statusmill::testing::readFile(path("p.pdf")), QByteArray("mine"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPortfolio)
+#include "tst_portfolio.moc"
