@@ -682,8 +682,8 @@ private slots:
     // until --overwrite.
     void theExampleIsNeverWrittenOver()
     {
-        const QStringList all{"project.json", "report-template.dotx", "report-template.ott", "tracker.ods",
-                              "tracker.xlsx"};
+        const QStringList all{"project-last-week.json", "project.json", "report-template.dotx",
+                              "report-template.ott", "tracker.ods", "tracker.xlsx"};
         QString said;
         QCOMPARE(run({"--example", "new/ex"}, &said), 0);
         QCOMPARE(said, QString());
@@ -727,9 +727,9 @@ private slots:
         QCOMPARE(said, QString());
         QStringList lines = printed.split('\n');
         QCOMPARE(lines.takeLast(), QString());
-        QCOMPARE(lines.size(), 6);
+        QCOMPARE(lines.size(), 7);
         for (const char* name : {"report-template.ott", "report-template.dotx", "project.json",
-                                 "tracker.ods", "tracker.xlsx"})
+                                 "project-last-week.json", "tracker.ods", "tracker.xlsx"})
             QCOMPARE(lines.takeFirst(), "wrote " + folder.filePath(QLatin1String(name)));
         const QDir shipped(QStringLiteral(STATUSMILL_EXAMPLE_DIR));
         for (const char* name : {"report-template.ott", "report-template.dotx"}) {
