@@ -218,6 +218,7 @@ int runBatch(const Options& options)
     // Everything a usage error can be is found before an office starts, and before
     // anything is made (a workbook is read through an office of its own).
     RunData run;
+    std::optional<QList<data::Record>> lastWeek;
     QString pattern = options.namePattern.isEmpty() ? kDefaultNamePattern : options.namePattern;
     try {
         if (!options.templateFile.isEmpty())
@@ -225,6 +226,7 @@ int runBatch(const Options& options)
                 throw UsageError{QStringLiteral("Cannot use the template %1: %2")
                                      .arg(options.templateFile, *problem)};
         run = readRunData(options.table, options.lists);
+        lastWeek = lastWeeksReports(options);
         QStringList known = run.reports.fields;
         for (const data::WindowField& field : data::kWindowFields)
             known << QLatin1String(field.name);
@@ -249,7 +251,7 @@ int runBatch(const Options& options)
         return 1;
     }
 
-    const BatchJobs batch = jobsOf(records, options, pattern);
+    const BatchJobs batch = jobsOf(records, options, pattern, lastWeek);
     // With no folder for the reports, only the portfolio is made of them.
     const QList<Job> noReports;
     const QList<Job>& jobs = options.outputDir.isEmpty() ? noReports : batch.jobs;

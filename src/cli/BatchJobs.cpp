@@ -1,6 +1,7 @@
 #include "BatchJobs.h"
 
 #include "ReportNames.h"
+#include "data/LastWeek.h"
 #include "data/WindowFields.h"
 
 #include <QHash>
@@ -17,7 +18,8 @@ QString earlierOne(const QString& where)
 
 } // namespace
 
-BatchJobs jobsOf(const QList<data::Record>& records, const Options& options, const QString& pattern)
+BatchJobs jobsOf(const QList<data::Record>& records, const Options& options, const QString& pattern,
+                 const std::optional<QList<data::Record>>& lastWeek)
 {
     const QString extension = QLatin1Char('.') + QLatin1String(SaveFormats::extensionOf(options.format));
     const int rowDigits = std::max(3, int(QString::number(records.size()).size()));
@@ -50,6 +52,7 @@ BatchJobs jobsOf(const QList<data::Record>& records, const Options& options, con
         // no text for them.
         data::giveWindowFields(job.data);
         data::giveReportDate(job.data);
+        job.data = data::thisWeeksReport(std::move(job.data), lastWeek);
         const auto name = reportFileName(pattern, number, rowDigits, job.data, extension);
         if (!name) {
             skip({}, QStringLiteral("no file name can be made of it"));

@@ -35,7 +35,9 @@ struct BatchJobs
 // fields and the report's date in every one. Not made: a record that has a
 // problem, one that no file name can be made of, and the later of two with one
 // project name (trimmed, in any letter case) or one file name. Decided over all the
-// records, so that shards never disagree on which of two is skipped.
-BatchJobs jobsOf(const QList<data::Record>& records, const Options& options, const QString& pattern);
+// records, so that shards never disagree on which of two is skipped. Each report
+// is set against its project's report of `lastWeek` (see data/LastWeek.h).
+BatchJobs jobsOf(const QList<data::Record>& records, const Options& options, const QString& pattern,
+                 const std::optional<QList<data::Record>>& lastWeek = std::nullopt);
 
 } // namespace statusmill::cli

@@ -17,6 +17,7 @@
 #include "generate/Offices.h"
 #include "generate/ReportMaker.h"
 #include "generate/TerminationSignals.h"
+#include "data/LastWeek.h"
 #include "data/Placeholders.h"
 #include "data/WindowFields.h"
 
@@ -79,13 +80,14 @@ OneReport oneReportData(const Options& options)
     RunData run = options.dataFile.isEmpty() ? commandLineData(options.given, options.lists)
                                              : readRunData(options.dataFile, options.lists);
     const data::Record picked = pickReport(run, options.dataFile, project);
-    data::ReportData report = picked.data;
+    data::ReportData report = data::thisWeeksReport(picked.data, lastWeeksReports(options));
     for (const QString& warning : std::as_const(run.warnings))
         tell(QStringLiteral("warning: ") + warning);
     DataShape shape;
     shape.whole = run.whole;
     shape.columns = run.columns;
-    shape.add(report);
+    // What the data gives, not what is worked out of it for the template.
+    shape.add(picked.data);
     // The fields given on the command line are the options' (a --set the template
     // has no place for is said as such), not the data's.
     if (options.dataFile.isEmpty())

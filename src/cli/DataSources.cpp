@@ -89,6 +89,13 @@ RunData commandLineData(const QList<data::Field>& given, const QList<ListOption>
     return run;
 }
 
+std::optional<QList<data::Record>> lastWeeksReports(const Options& options)
+{
+    if (options.previous.isEmpty())
+        return std::nullopt;
+    return readRunData(options.previous, {}).reports.records;
+}
+
 data::Record pickReport(const RunData& run, const QString& file, const std::optional<QString>& project)
 {
     const QList<data::Record>& records = run.reports.records;

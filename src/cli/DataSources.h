@@ -39,6 +39,11 @@ RunData commandLineData(const QList<data::Field>& given, const QList<ListOption>
 // The report of `run` that one report is made of: the only one, or the one whose
 // project name is `project`. Throws Failure naming `file` when there is none, or
 // several to choose from.
+// Every report of last week's data (--previous), its lists linked as a run's are;
+// nothing without it. A table's lists given by --list are this week's: last
+// week's are not read. Throws Failure naming the file.
+std::optional<QList<data::Record>> lastWeeksReports(const Options& options);
+
 data::Record pickReport(const RunData& run, const QString& file,
                             const std::optional<QString>& project);
 

@@ -39,6 +39,7 @@ const Option kOptionsBeforeFields[] = {
 const Option kOptions[] = {
     {{"set"}, "Fill every [NAME] placeholder of the template with TEXT; may be given again.", "NAME=TEXT"},
     {{"list"}, "The items of the list NAME, a row each, from the table FILE (.csv, .tsv); its Project Name column (without one, a column of the reports' first column) links each item to its report. May be given again.", "NAME=FILE"},
+    {{"previous"}, "Last week's data, of the kind --data or --batch takes (a table's lists are not read): each report's empty trends, its risks' Change and closed risks, and its milestones' Change are worked out from it.", "FILE"},
     {{"batch"}, "Make one report per row of TABLE (.csv, .tsv), per row of a workbook's first sheet (.ods, .xlsx; its other sheets are lists), or per object of a JSON array (.json).", "TABLE"},
     {{"output-dir"}, "Where a batch writes its reports.", "DIR"},
     {{"format"}, "The format of a batch's reports: doc, docx, odt or pdf (the default).", "FORMAT"},
@@ -60,7 +61,7 @@ const Option kOptions[] = {
 // The options that take one value: given twice with two values, one of them would
 // be dropped without a word.
 // (And the four the window fills.)
-const char* const kSingleValued[] = {"output", "data", "batch", "output-dir", "format", "name",
+const char* const kSingleValued[] = {"output", "data", "previous", "batch", "output-dir", "format", "name",
                                      "jobs", "shard", "template", "list-placeholders",
                                      "example", "portfolio", "portfolio-template"};
 
@@ -309,6 +310,12 @@ Options parseOptions(const QStringList& arguments)
     const bool example = parser.isSet(QStringLiteral("example"));
     if (int(one) + int(batch) + int(list) + int(example) > 1)
         throw UsageError{QStringLiteral("--output, --batch, --list-placeholders and --example do not go together")};
+    // Last week's data is set against this week's: it goes with data.
+    options.previous = parser.value(QStringLiteral("previous"));
+    if (parser.isSet(QStringLiteral("previous")) && options.previous.isEmpty())
+        throw UsageError{QStringLiteral("--previous wants a file of last week's data, not an empty text")};
+    if (parser.isSet(QStringLiteral("previous")) && !batch && (!parser.isSet(QStringLiteral("data")) || list || example))
+        throw UsageError{QStringLiteral("--previous goes with --data or --batch only: it is last week's data")};
 
     // Each group of options belongs to one way of running, and says which.
     QStringList fieldOptions{"data", "set"};

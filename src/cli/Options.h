@@ -36,6 +36,8 @@ struct Options
     // --focus-area, --product and --set, in that order.
     QString output;
     QString dataFile;
+    // One report, a batch or the window: last week's data, of the same kind.
+    QString previous;
     QList<data::Field> given;
     QStringList setFields; // those of `given` that --set gives
     // One report or a batch: lists in tables of their own.

@@ -18,12 +18,6 @@ QString projectNameField()
     return QString::fromLatin1(kWindowFields[0].name);
 }
 
-// The text two values are linked by: "Harbour Bridge " and "harbour bridge" are one.
-QString linkKey(const QString& value)
-{
-    return value.trimmed().toCaseFolded();
-}
-
 // The column of `table` that fills `field`, or -1.
 qsizetype columnFilling(const Table& table, const QString& field)
 {
@@ -303,6 +297,11 @@ private:
 };
 
 } // namespace
+
+QString linkKey(const QString& value)
+{
+    return value.trimmed().toCaseFolded();
+}
 
 QStringList fieldsOfHeader(const QStringList& header)
 {

@@ -39,6 +39,10 @@ struct Reports
     QStringList warnings;
 };
 
+// The text two values are linked by: "Harbour Bridge " and "harbour bridge" are
+// one project, as are two items' IDs or names.
+QString linkKey(const QString& value);
+
 // The field each column of a table's header fills (see fieldOfColumn), in order;
 // "" for a column left out, whose header cell is empty. Throws Failure for a column
 // whose name can be no field's, and for two columns that fill one field.

@@ -49,10 +49,14 @@ QString reportDateText(QDate date, const QLocale& locale)
     return locale.toString(date, format.trimmed());
 }
 
+QLocale localeOfDates()
+{
+    return localeOfDates(qEnvironmentVariable("LC_TIME"), qEnvironmentVariable("LC_ALL"), qEnvironmentVariable("LANG"));
+}
+
 QString reportDateText(QDate date)
 {
-    return reportDateText(date, localeOfDates(qEnvironmentVariable("LC_TIME"), qEnvironmentVariable("LC_ALL"),
-                                              qEnvironmentVariable("LANG")));
+    return reportDateText(date, localeOfDates());
 }
 
 void giveReportDate(ReportData& data)

@@ -46,6 +46,8 @@ inline constexpr const char* kReportDate = "ReportDate";
 // else LANG (each as the environment gives it, "en_GB.UTF-8"); US English where
 // none names one, or names C or POSIX, whose dates read as the US write them.
 QLocale localeOfDates(const QString& lcTime, const QString& lcAll, const QString& lang);
+// The locale the environment names for dates, as above.
+QLocale localeOfDates();
 
 // The date as a report gives it: the long form of `locale` without the weekday,
 // "8 December 2026" in British English, "December 8, 2026" in US English; by

@@ -23,11 +23,17 @@ data::Reports readReportFile(const QString& file)
     return data::reportsOfWorkbook(workbook, file);
 }
 
-data::ReportData reportOfProject(const QString& file, const QString& project)
+QList<data::Record> linkedReports(const QString& file)
 {
     data::Reports reports = readReportFile(file);
     data::linkLists(reports.records, reports.fields, reports.lists, /*sayUnlinked=*/false);
-    const QList<const data::Record*> picked = data::recordsOfProject(reports.records, project);
+    return reports.records;
+}
+
+data::ReportData reportOfProject(const QString& file, const QString& project)
+{
+    const QList<data::Record> records = linkedReports(file);
+    const QList<const data::Record*> picked = data::recordsOfProject(records, project);
     if (picked.isEmpty())
         throw Failure(QStringLiteral("%1 holds no report of the project \"%2\"").arg(file, project));
     if (picked.size() > 1)

@@ -14,6 +14,9 @@ namespace statusmill::automation {
 // the file and why it cannot be read.
 data::Reports readReportFile(const QString& file);
 
+// The file's reports, its workbook's lists linked. Throws Failure as readReportFile.
+QList<data::Record> linkedReports(const QString& file);
+
 // The report of `project` in the file, its lists linked: the only report, or the
 // one whose project name is `project` (in any letter case). Throws Failure naming
 // the file, when it cannot be read or holds no such report.

@@ -78,7 +78,7 @@ private:
 } // namespace
 
 int runApplication(int argc, char* argv[], const std::function<void(Form1&)>& whenShown,
-                   const QString& templateFile, const QString& dataFile)
+                   const QString& templateFile, const QString& dataFile, const QString& previousFile)
 {
     // A reader of standard error that went away makes a warning fail, not the
     // program end on the spot, its working files left and its report lost.
@@ -99,11 +99,11 @@ int runApplication(int argc, char* argv[], const std::function<void(Form1&)>& wh
     // X11 desktops match our windows to the installed desktop entry by the class,
     // which is the application name; Wayland ones by this name.
     QApplication::setDesktopFileName(QStringLiteral(STATUSMILL_APP_ID));
-    return runProgram(whenShown, templateFile, dataFile);
+    return runProgram(whenShown, templateFile, dataFile, previousFile);
 }
 
 int runProgram(const std::function<void(Form1&)>& whenShown, const QString& templateFile,
-               const QString& dataFile)
+               const QString& dataFile, const QString& previousFile)
 {
     // A failed statement is reported in the error report box.
     const ErrorReportsShown reports;
@@ -120,6 +120,7 @@ int runProgram(const std::function<void(Form1&)>& whenShown, const QString& temp
         Form1 form;
         form.setTemplateFile(templateFile);
         form.setDataFile(dataFile);
+        form.setPreviousFile(previousFile);
         form.Form_Load();
         // The backup office starts once the user has had the window to themselves.
         automation::holdBackSpareOffices(kQuietAfterStart);

@@ -66,6 +66,9 @@ public:
     // The file every press reads the report from (see DataFiles.h): the four
     // fields the user has typed are the window's, the rest the file's; empty for none.
     void setDataFile(const QString& path) { m_dataFile = path; }
+    // Last week's data, which every press reads too and sets the report against
+    // (see data/LastWeek.h); empty for none.
+    void setPreviousFile(const QString& path) { m_previousFile = path; }
     // Renders the document at `path` to the working folder's temp.bmp.
     void SaveDocAsJPG(const QString& path);
 
@@ -116,6 +119,7 @@ private:
     bool m_shownBefore = false;
     QString m_templateFile;
     QString m_dataFile;
+    QString m_previousFile;
     // Which fields show the data file's value (or, from the start until the file
     // is read, the stored one in its stead) rather than one the user gave: those
     // follow the file at every press, and a value shown from it is not stored.

@@ -4,6 +4,7 @@
 #include "Form1.h"
 
 #include "core/Failure.h"
+#include "data/LastWeek.h"
 #include "data/Table.h"
 #include "data/WindowFields.h"
 #include "generate/DataFiles.h"
@@ -52,14 +53,19 @@ void Form1::showTheDataFilesFour()
 std::optional<data::ReportData> Form1::dataOfThePress()
 {
     std::optional<data::ReportData> report;
+    std::optional<QList<data::Record>> lastWeek;
+    QString reading = m_dataFile;
     try {
         report = automation::reportOfProject(m_dataFile, Text1(0)->text());
+        reading = m_previousFile;
+        if (!m_previousFile.isEmpty())
+            lastWeek = automation::linkedReports(m_previousFile);
     } catch (const Failure& failure) {
         // A mistake in the user's file is theirs to put right, not an error of the
         // program: said plainly, naming the file, and no report is made of it.
         const QString& why = failure.description();
         Dialogs::message(Dialogs::applicationTitle(),
-                         why.contains(m_dataFile) ? why : m_dataFile + QStringLiteral(": ") + why,
+                         why.contains(reading) ? why : reading + QStringLiteral(": ") + why,
                          Dialogs::Icon::Warning, Dialogs::Buttons::Ok);
         return std::nullopt;
     }
@@ -67,7 +73,7 @@ std::optional<data::ReportData> Form1::dataOfThePress()
     for (int i = 0; i < kFieldCount; ++i)
         report->setField(fieldName(i), Text1(i)->text());
     data::giveReportDate(*report);
-    return report;
+    return data::thisWeeksReport(std::move(*report), lastWeek);
 }
 
 void Form1::followTheFile(const data::ReportData& report)

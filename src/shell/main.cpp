@@ -13,6 +13,6 @@ int main(int argc, char* argv[])
         return *decision.exitStatus;
     if (decision.options.mode == statusmill::cli::Mode::Window)
         return statusmill::runApplication(argc, argv, {}, decision.options.templateFile,
-                                          decision.options.dataFile);
+                                          decision.options.dataFile, decision.options.previous);
     return statusmill::cli::run(argc, argv, decision.options);
 }

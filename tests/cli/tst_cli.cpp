@@ -682,7 +682,8 @@ private slots:
     // until --overwrite.
     void theExampleIsNeverWrittenOver()
     {
-        const QStringList all{"portfolio-template.ott", "project.json", "report-template.dotx",
+        const QStringList all{"portfolio-template.ott", "project-last-week.json", "project.json",
+                              "report-template.dotx",
                               "report-template.ott", "tracker.ods", "tracker.xlsx"};
         QString said;
         QCOMPARE(run({"--example", "new/ex"}, &said), 0);
@@ -727,9 +728,10 @@ private slots:
         QCOMPARE(said, QString());
         QStringList lines = printed.split('\n');
         QCOMPARE(lines.takeLast(), QString());
-        QCOMPARE(lines.size(), 7);
+        QCOMPARE(lines.size(), 8);
         for (const char* name : {"report-template.ott", "report-template.dotx", "project.json",
-                                 "tracker.ods", "tracker.xlsx", "portfolio-template.ott"})
+                                 "project-last-week.json", "tracker.ods", "tracker.xlsx",
+                                 "portfolio-template.ott"})
             QCOMPARE(lines.takeFirst(), "wrote " + folder.filePath(QLatin1String(name)));
         const QDir shipped(QStringLiteral(STATUSMILL_EXAMPLE_DIR));
         for (const char* name : {"report-template.ott", "report-template.dotx"}) {

@@ -1,11 +1,11 @@
 #include "StatusKey.h"
 #include "UnoNames.h"
+#include "rule/StatusRule.h"
 
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/text/XText.hpp>
 #include <com/sun/star/util/XSearchable.hpp>
-#include <rtl/character.hxx>
 
 namespace statusmill::inside {
 
@@ -16,16 +16,9 @@ constexpr sal_Int32 kNoColour = -1;
 // Which status a whole text names: 0 Green, 1 Amber, 2 Red; -1 none.
 int statusOf(const OUString& text, bool shortForms)
 {
-    static const char* const kNames[] = {"Green", "Amber", "Red"};
-    const OUString trimmed = text.trim();
-    for (int status = 0; status < 3; ++status) {
-        if (trimmed.equalsIgnoreAsciiCaseAscii(kNames[status]))
-            return status;
-        if (shortForms && trimmed.getLength() == 1 &&
-            rtl::toAsciiUpperCase(trimmed[0]) == sal_uInt32(kNames[status][0]))
-            return status;
-    }
-    return -1;
+    const auto status = rule::statusOf(
+        {reinterpret_cast<const char16_t*>(text.getStr()), std::size_t(text.getLength())}, shortForms);
+    return status ? int(*status) : -1;
 }
 
 OUString textOf(const Reference<css::table::XCell>& cell)
