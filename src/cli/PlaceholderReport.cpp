@@ -1,5 +1,7 @@
 #include "PlaceholderReport.h"
 
+#include "data/LastWeek.h"
+
 #include "data/Placeholders.h"
 #include "data/WindowFields.h"
 
@@ -188,7 +190,8 @@ QStringList listFieldWarnings(const DataShape::ListShape& list, const TemplateLi
     QStringList notGiven;
     for (const QString& field : used.fields)
         if (!list.fields.isEmpty() && field != QStringView(data::kItemNumberField) &&
-            !data::isNoneRowField(field) && !list.fields.contains(field, Qt::CaseInsensitive))
+            !data::isNoneRowField(field) && !data::isWorkedOut(list.name, field) &&
+            !list.fields.contains(field, Qt::CaseInsensitive))
             notGiven << data::bracketed(used.name + QLatin1Char('.') + field);
     if (!notGiven.isEmpty())
         warnings << QStringLiteral("the items of the list %1 give no %2, which the reports leave empty")
@@ -199,6 +202,8 @@ QStringList listFieldWarnings(const DataShape::ListShape& list, const TemplateLi
 // A list of the template that the data gives no report, or only some of them.
 QStringList listNotGivenWarnings(const TemplateList& list, const DataShape& shape)
 {
+    if (data::isWorkedOut(list.name))
+        return {};
     const auto given = std::find_if(shape.lists.begin(), shape.lists.end(), [&](const DataShape::ListShape& l) {
         return l.name.compare(list.name, Qt::CaseInsensitive) == 0;
     });

@@ -179,6 +179,14 @@ ReportData againstLastWeek(ReportData thisWeek, const std::optional<ReportData>&
     return withoutLastWeek(std::move(thisWeek));
 }
 
+bool isWorkedOut(const QString& list, const QString& field)
+{
+    if (field.isEmpty())
+        return linkKey(list) == linkKey(QLatin1String(kClosedRisks));
+    return linkKey(field) == linkKey(kChange) &&
+           (linkKey(list) == linkKey(kRisks) || linkKey(list) == linkKey(kMilestones));
+}
+
 ReportData withoutLastWeek(ReportData thisWeek)
 {
     if (!thisWeek.list(QLatin1String(kClosedRisks)))

@@ -19,6 +19,11 @@ namespace statusmill::data {
 // had then.
 inline constexpr const char* kClosedRisks = "ClosedRisks";
 
+// Whether the run works out `field` of `list` for every report, last week's data
+// or not (Risks.Change, Milestones.Change), and `list` itself (ClosedRisks), so
+// that no data is asked for them.
+bool isWorkedOut(const QString& list, const QString& field = QString());
+
 // How a status moved from last week's to this week's: "Up" (better), "Down" or
 // "Same"; nothing where either is no status.
 std::optional<QString> trendOf(const QString& lastWeek, const QString& thisWeek);

@@ -78,8 +78,7 @@ const QStringList kPublicNames{
 // The names both forms hold: the window's four, and those the window or the
 // command line fill in either (the date, the header's two).
 const QStringList kInBothForms{"ProjectName", "Department", "FocusArea", "Product",
-                               "ReportDate", "Organisation", "Classification",
-    "Milestones.Change", "Risks.Change", "ClosedRisks.ID", "ClosedRisks.Description"};
+                               "ReportDate", "Organisation", "Classification"};
 
 // Every bracketed text, each time it stands, without its brackets.
 QStringList bracketedIn(const QString& text)
