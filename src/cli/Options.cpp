@@ -53,7 +53,7 @@ const Option kOptions[] = {
     {{"verbose"}, "Name each report as it is made."},
     {{"strict"}, "Write no report that would keep a placeholder of the template, or whose data holds a cell that reads as an error; name it and what it lacks, and go on with the others."},
     {{"list-placeholders"}, "List the bracketed placeholders of the template FILE, and its lists with the rows they repeat, and end.", "FILE"},
-    {{"example"}, "Write into DIR the built-in template with every spot named (report-template.ott, report-template.dotx), on the paper the built-in report comes on, a project file (project.json) and a tracker workbook of three projects (tracker.ods, tracker.xlsx) that fill all of it, and the built-in portfolio template (portfolio-template.ott); name each file written and the command that makes the first report, and end.", "DIR"},
+    {{"example"}, "Write into DIR the built-in template with every spot named (report-template.ott, report-template.dotx), on the paper the built-in report comes on, a project file (project.json) with its file of the week before (project-last-week.json) and a tracker workbook of three projects (tracker.ods, tracker.xlsx) that fill all of it, and the built-in portfolio template (portfolio-template.ott); name each file written and the command that makes the first report, and end.", "DIR"},
     {{"help", "h"}, "Show this help and end."},
     {{"version", "v"}, "Show the version and end."},
 };
@@ -189,15 +189,17 @@ void takePortfolio(const QCommandLineParser& parser, Options& options)
 QString helpText()
 {
     QString text = QStringLiteral(
-        "Usage: statusmill [FILE] [--data FILE] [Qt options]\n"
-        "       statusmill --output FILE [--data FILE] [--project TEXT] [--department TEXT]\n"
-        "                  [--focus-area TEXT] [--product TEXT] [--set NAME=TEXT]...\n"
-        "                  [--list NAME=FILE]... [--template FILE] [--overwrite] [--strict]\n"
+        "Usage: statusmill [FILE] [--data FILE [--previous FILE]] [Qt options]\n"
+        "       statusmill --output FILE [--data FILE [--previous FILE]] [--project TEXT]\n"
+        "                  [--department TEXT] [--focus-area TEXT] [--product TEXT]\n"
+        "                  [--set NAME=TEXT]... [--list NAME=FILE]... [--template FILE]\n"
+        "                  [--overwrite] [--strict]\n"
         "       statusmill --batch TABLE --output-dir DIR [--list NAME=FILE]...\n"
-        "                  [--format FORMAT] [--name PATTERN] [--jobs N] [--shard K/N]\n"
-        "                  [--template FILE] [--overwrite] [--verbose] [--strict]\n"
+        "                  [--previous FILE] [--format FORMAT] [--name PATTERN] [--jobs N]\n"
+        "                  [--shard K/N] [--template FILE] [--overwrite] [--verbose] [--strict]\n"
         "                  [--portfolio FILE [--portfolio-template FILE]]\n"
         "       statusmill --batch TABLE --portfolio FILE [--portfolio-template FILE]\n"
+        "                  [--previous FILE]\n"
         "       statusmill --list-placeholders FILE\n"
         "       statusmill --example DIR [--overwrite]\n"
         "\n"

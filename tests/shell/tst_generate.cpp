@@ -162,6 +162,39 @@ private slots:
         QVERIFY2(!text.contains(named), qPrintable(named.match(text).captured()));
     }
 
+    // Started with last week's data too, each press sets the week against it, read
+    // anew: the risk new since, the one closed, the milestone that slipped; against
+    // a week like this one, nothing moved.
+    void eachPressSetsTheWeekAgainstTheLast()
+    {
+        const QString json = m_run.filePath(QStringLiteral("project.json"));
+        const QString last = m_run.filePath(QStringLiteral("last.json"));
+        const QByteArray project = TemplateResource::exampleBytes(QStringLiteral("project.json"));
+        QVERIFY(testing::writeFile(json, project));
+        QVERIFY(testing::writeFile(last, TemplateResource::exampleBytes(QStringLiteral("project-last-week.json"))));
+        Form1 form;
+        form.setDataFile(json);
+        form.setPreviousFile(last);
+        form.show();
+        const auto press = [&] {
+            form.PushButton6()->click();
+            const QString text = testing::savedDocumentText(form.existingForm2()->wordFile());
+            form.existingForm2()->PushButton8()->click(); // "< Back"
+            return text;
+        };
+        const QString moved = press();
+        QVERIFY2(Dialogs::shown().isEmpty(), qPrintable(Dialogs::shown().value(0).text));
+        QVERIFY2(moved.contains(QRegularExpression(QStringLiteral("R2\\s+New"))), qPrintable(moved));
+        QVERIFY2(moved.contains(QStringLiteral("Closed since the last report: R0")), qPrintable(moved));
+        QVERIFY2(moved.contains(QRegularExpression(QStringLiteral("Slipped \\d+ days?"))), qPrintable(moved));
+
+        QVERIFY(testing::writeFile(last, project));
+        const QString still = press();
+        QVERIFY2(!still.contains(QStringLiteral("New")) && !still.contains(QStringLiteral("Closed since")) &&
+                     !still.contains(QStringLiteral("Slipped")),
+                 qPrintable(still));
+    }
+
     // The whole run with the real office: the report is made, shown, and cleaned up after.
     void fillsSavesAndShowsTheReport()
     {
