@@ -386,7 +386,7 @@ int runBatch(const Options& options)
     }
     if (!jobs.isEmpty() && (terminal || options.verbose))
         say(QStringLiteral("%1 of %2 reports made").arg(made).arg(total));
-    const bool portfolioMade = options.portfolio.isEmpty() || makePortfolio(options, batch.jobs, madeNames);
+    const bool portfolioMade = options.portfolio.isEmpty() || makePortfolio(options, batch.jobs, madeNames, lastWeek);
     return failures == 0 && made == int(jobs.size()) && portfolioMade ? 0 : 1;
 }
 

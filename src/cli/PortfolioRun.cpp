@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QScopeGuard>
+#include <QUrl>
 
 namespace statusmill::cli {
 namespace {
@@ -31,16 +32,19 @@ QString portfolioTemplatePath(const Options& options)
     return builtIn;
 }
 
-data::ReportData portfolioData(const Options& options, const QList<Job>& jobs, const QSet<QString>& made)
+data::ReportData portfolioData(const Options& options, const QList<Job>& jobs, const QSet<QString>& made,
+                               const std::optional<QList<data::Record>>& lastWeek)
 {
-    // The links are relative, so the portfolio's folder moves whole with them.
-    const QDir beside = QFileInfo(options.portfolio).absoluteDir();
+    // Each report's whole file URL: the office saves a link to a file relative to
+    // the document it writes, so the portfolio's folder moves whole with the
+    // reports. A relative name it would save as given in Word's formats, but
+    // make absolute in .odt and refuse in a PDF.
     QList<data::PortfolioProject> projects;
     for (const Job& job : jobs)
         projects.append({&job.data, made.contains(job.name)
-                                        ? beside.relativeFilePath(QDir(options.outputDir).absoluteFilePath(job.name))
+                                        ? QUrl::fromLocalFile(QDir(options.outputDir).absoluteFilePath(job.name)).toString()
                                         : QString()});
-    return data::portfolioOf(projects);
+    return data::portfolioOf(projects, lastWeek);
 }
 
 // Writes the portfolio to its place; throws Failure.
@@ -77,7 +81,8 @@ std::optional<QString> portfolioProblem(const Options& options)
     return targetTaken(options.portfolio, options.overwrite);
 }
 
-bool makePortfolio(const Options& options, const QList<Job>& jobs, const QSet<QString>& made)
+bool makePortfolio(const Options& options, const QList<Job>& jobs, const QSet<QString>& made,
+                   const std::optional<QList<data::Record>>& lastWeek)
 {
     QStringList errorCells;
     for (const Job& job : jobs)
@@ -86,7 +91,7 @@ bool makePortfolio(const Options& options, const QList<Job>& jobs, const QSet<QS
         // It shows every project's data, so an error cell of any is its own.
         if (options.strict && !errorCells.isEmpty())
             throw Failure(strictRefusal(errorCells, {}));
-        writePortfolio(options, portfolioData(options, jobs, made));
+        writePortfolio(options, portfolioData(options, jobs, made, lastWeek));
     } catch (const Failure& failure) {
         tell(QStringLiteral("%1: %2").arg(options.portfolio, failure.description()));
         return false;

@@ -1,5 +1,9 @@
 #include "Portfolio.h"
 
+#include "LastWeek.h"
+#include "WindowFields.h"
+#include "rule/StatusRule.h"
+
 namespace statusmill::data {
 namespace {
 
@@ -24,6 +28,22 @@ QString fieldText(const QList<Field>& item, const char* name)
 }
 
 const char* const kOverall[] = {"Green", "Amber", "Red"};
+
+QString overallOf(const ReportData& report)
+{
+    return report.field(QStringLiteral("OverallStatus")).value_or(QString()).trimmed();
+}
+
+// Two texts of one status ("G", "green") did not move; texts that are no status
+// moved when they read differently.
+bool sameStatus(const QString& before, const QString& now)
+{
+    const auto statusBefore = rule::statusOf(before.toStdU16String());
+    const auto statusNow = rule::statusOf(now.toStdU16String());
+    if (statusBefore && statusNow)
+        return *statusBefore == *statusNow;
+    return before.compare(now, Qt::CaseInsensitive) == 0;
+}
 
 } // namespace
 
@@ -58,7 +78,21 @@ OpenRisks openRisks(const ReportData& report)
     return open;
 }
 
-ReportData portfolioOf(const QList<PortfolioProject>& projects)
+QString overallChange(const ReportData& thisWeek, const QList<Record>& lastWeek)
+{
+    if (linkKey(thisWeek.field(QLatin1String(kWindowFields[0].name)).value_or(QString())).isEmpty())
+        return {};
+    const std::optional<ReportData> before = lastWeekOf(lastWeek, thisWeek);
+    if (!before)
+        return QStringLiteral("New project");
+    const QString then = overallOf(*before);
+    const QString now = overallOf(thisWeek);
+    if (then.isEmpty() || now.isEmpty() || sameStatus(then, now))
+        return {};
+    return then + QStringLiteral(" \u2192 ") + now;
+}
+
+ReportData portfolioOf(const QList<PortfolioProject>& projects, const std::optional<QList<Record>>& lastWeek)
 {
     ReportData portfolio;
     List list{QLatin1String(kProjectsList), {}};
@@ -77,7 +111,8 @@ ReportData portfolioOf(const QList<PortfolioProject>& projects)
              << Field{QStringLiteral("NextMilestoneForecast"),
                       milestone ? fieldText(*milestone, "Forecast") : QString()}
              << Field{QStringLiteral("OpenRisks"), QString::number(risks.count)}
-             << Field{QStringLiteral("HighestRating"), risks.highest};
+             << Field{QStringLiteral("HighestRating"), risks.highest}
+             << Field{QStringLiteral("OverallChange"), lastWeek ? overallChange(report, *lastWeek) : QString()};
         // What the portfolio works out goes over a field of the same name.
         QList<Field> item;
         for (const Field& field : report.fields())

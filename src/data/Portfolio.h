@@ -5,7 +5,10 @@
 // data's order, with every field of its report and what the board reads first:
 // the next milestone, the open risks, the report's file.
 
+#include "Records.h"
 #include "ReportData.h"
+
+#include <optional>
 
 namespace statusmill::data {
 
@@ -34,9 +37,18 @@ struct OpenRisks
 };
 OpenRisks openRisks(const ReportData& report);
 
+// How a project's overall status moved since last week, its project's report
+// found in `lastWeek` as a run finds it: "Green → Amber", each week's
+// OverallStatus as the data writes it; "New project" for a project last week's
+// data does not hold; empty when the status did not move, when either week gives
+// none, and for a project without a name, which cannot be found.
+QString overallChange(const ReportData& thisWeek, const QList<Record>& lastWeek);
+
 // The portfolio's data: ProjectCount, GreenCount, AmberCount, RedCount (of the
 // projects' OverallStatus), ReportDate as the first project has it, and the list
-// Projects.
-ReportData portfolioOf(const QList<PortfolioProject>& projects);
+// Projects; each item's OverallChange is set against `lastWeek`, every report of
+// last week's data, and empty without it.
+ReportData portfolioOf(const QList<PortfolioProject>& projects,
+                       const std::optional<QList<Record>>& lastWeek = std::nullopt);
 
 } // namespace statusmill::data

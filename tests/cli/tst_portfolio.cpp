@@ -45,11 +45,39 @@ QStringList odtLinks(const QString& odt)
     return links;
 }
 
-// The file a link leads to, from the folder of the document it is in.
+// The file a link of `document` leads to. An .odt's relative link leads from
+// inside its package, as from a folder of the file's name ("../out/x.pdf" is
+// beside it); a Word file's from its folder.
 QString linkedFile(const QString& document, const QString& link)
 {
-    const QUrl url = QUrl(QUrl::fromLocalFile(QFileInfo(document).absoluteFilePath())).resolved(QUrl(link));
-    return url.toLocalFile();
+    QString from = QFileInfo(document).absoluteFilePath();
+    if (document.endsWith(QLatin1String(".odt")))
+        from += QLatin1Char('/');
+    return QUrl::fromLocalFile(from).resolved(QUrl(link)).toLocalFile();
+}
+
+// The targets of the links a file holds: an .odt's content, a .docx's relations,
+// a .doc's HYPERLINK fields.
+QStringList linksOf(const QString& document)
+{
+    if (document.endsWith(QLatin1String(".odt")))
+        return odtLinks(document);
+    QStringList links;
+    if (document.endsWith(QLatin1String(".docx"))) {
+        static const QRegularExpression target(QStringLiteral("Target=\"([^\"]*)\" TargetMode=\"External\""));
+        const QString relations = statusmill::testing::commandOutput(
+            QStringLiteral("unzip"), {"-p", document, "word/_rels/document.xml.rels"});
+        for (const auto& found : target.globalMatch(relations))
+            links << found.captured(1);
+        return links;
+    }
+    // A field's code is in one byte a character or two, as its piece of text is:
+    // without the zero bytes, both read as one.
+    static const QRegularExpression field(QStringLiteral("HYPERLINK \"([^\"]*)\""));
+    const QString text = QString::fromLatin1(statusmill::testing::readFile(document).replace('\0', QByteArray()));
+    for (const auto& found : field.globalMatch(text))
+        links << found.captured(1);
+    return links;
 }
 
 } // namespace
@@ -138,16 +166,32 @@ private slots:
         QCOMPARE(cells.at(row + 10).first, QStringLiteral("2 M"));
     }
 
-    // The link in Word's format: relative to the portfolio, to the report beside it.
-    void linkInWordIsRelative()
+    // Each format's link is relative to the portfolio, so the folder moves whole:
+    // in a copy elsewhere each name still opens its own report.
+    void linksMoveWithTheFolder_data()
     {
+        QTest::addColumn<QString>("format");
+        QTest::newRow("odt") << "odt";
+        QTest::newRow("docx") << "docx";
+        QTest::newRow("doc") << "doc";
+    }
+    void linksMoveWithTheFolder()
+    {
+        QFETCH(QString, format);
         QVERIFY(statusmill::testing::writeFile(path("projects.json"), projectsJson()));
-        QCOMPARE(run({"--batch", "projects.json", "--output-dir", "out", "--portfolio", "board/portfolio.docx"}), 0);
-        const QString relations = statusmill::testing::commandOutput(
-            QStringLiteral("unzip"), {"-p", path("board/portfolio.docx"), "word/_rels/document.xml.rels"});
-        for (const char* report : {"001-Alpha.pdf", "002-Beta.pdf", "003-Gamma.pdf"}) {
-            QVERIFY2(relations.contains(QStringLiteral("Target=\"../out/%1\"").arg(QLatin1String(report))), report);
-            QVERIFY(QFileInfo(path("out/") + QLatin1String(report)).isFile());
+        QCOMPARE(run({"--batch", "projects.json", "--output-dir", "board/out", "--format", "odt", "--portfolio",
+                      "board/overview/portfolio." + format}),
+                 0);
+        QVERIFY(QDir(path(".")).rename("board", "moved"));
+        const QString portfolio = path("moved/overview/portfolio." + format);
+        const QStringList links = linksOf(portfolio);
+        QCOMPARE(links.size(), 3);
+        const QStringList projects{"Alpha", "Beta", "Gamma"};
+        for (int at = 0; at < 3; ++at) {
+            QVERIFY2(QUrl(links.at(at)).isRelative(), qPrintable(links.at(at)));
+            const QString file = linkedFile(portfolio, links.at(at));
+            QCOMPARE(QFileInfo(file).absolutePath(), QFileInfo(path("moved/out")).absoluteFilePath());
+            QVERIFY2(readBack(file).contains(projects.at(at)), qPrintable(file));
         }
     }
 

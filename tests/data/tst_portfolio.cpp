@@ -115,6 +115,56 @@ private slots:
         QCOMPARE(fieldOf(list->items.at(0), "NextMilestone"), "");
         QCOMPARE(fieldOf(list->items.at(0), "OpenRisks"), "0");
     }
+
+    // "Name=Overall" a project of last week's data; "Name" alone one without an
+    // overall status.
+    void overallChangeSinceLastWeek_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("overall");
+        QTest::addColumn<QStringList>("lastWeek");
+        QTest::addColumn<QString>("change");
+        QTest::newRow("moved, as each week writes it") << "Alpha" << " Amber " << QStringList{"Alpha=green"}
+                                                     << "green \u2192 Amber";
+        QTest::newRow("one status written two ways") << "Alpha" << "G" << QStringList{"Alpha=Green"} << "";
+        QTest::newRow("no status moved as text") << "Alpha" << "On hold" << QStringList{"Alpha=Red"}
+                                                 << "Red \u2192 On hold";
+        QTest::newRow("found as lists link names") << "alpha " << "Red" << QStringList{"ALPHA=Green"}
+                                                   << "Green \u2192 Red";
+        QTest::newRow("none last week") << "Alpha" << "Red" << QStringList{"Alpha"} << "";
+        QTest::newRow("none this week") << "Alpha" << "" << QStringList{"Alpha=Red"} << "";
+        QTest::newRow("not there last week") << "Gamma" << "Red" << QStringList{"Alpha=Red"} << "New project";
+        QTest::newRow("the first of two last week") << "Alpha" << "Red"
+                                                    << QStringList{"Alpha=Amber", "Alpha=Red"} << "Amber \u2192 Red";
+        QTest::newRow("no name, not found") << "" << "Red" << QStringList{"=Green"} << "";
+    }
+    void overallChangeSinceLastWeek()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, overall);
+        QFETCH(QStringList, lastWeek);
+        QFETCH(QString, change);
+        ReportData report;
+        report.setField("ProjectName", name);
+        report.setField("OverallStatus", overall);
+        QList<Record> records;
+        for (const QString& project : lastWeek) {
+            Record record;
+            record.data.setField("ProjectName", project.section(QLatin1Char('='), 0, 0));
+            if (project.contains(QLatin1Char('=')))
+                record.data.setField("OverallStatus", project.section(QLatin1Char('='), 1));
+            records << record;
+        }
+        QCOMPARE(overallChange(report, records), change);
+
+        const QList<PortfolioProject> projects{{&report, QString()}};
+        const List* against = portfolioOf(projects, records).list("Projects");
+        QCOMPARE(fieldOf(against->items.at(0), "OverallChange"), change);
+        // Without last week's data there is nothing to set it against.
+        report.setField("OverallChange", "typed");
+        const List* alone = portfolioOf(projects).list("Projects");
+        QCOMPARE(fieldOf(alone->items.at(0), "OverallChange"), "");
+    }
 };
 
 QTEST_GUILESS_MAIN(TestPortfolio)
