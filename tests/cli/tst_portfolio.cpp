@@ -98,21 +98,33 @@ private slots:
         QTest::addColumn<QString>("data");
         QTest::addColumn<QStringList>("projects");
         QTest::addColumn<QStringList>("overall");
+        QTest::addColumn<QStringList>("lists");
         QTest::newRow("a JSON batch") << "projects.json" << QStringList{"Alpha", "Beta", "Gamma"}
-                                      << QStringList{"Green", "Red", "amber"};
+                                      << QStringList{"Green", "Red", "amber"} << QStringList();
         QTest::newRow("a workbook")
             << "tracker.ods" << QStringList{"Harbour Bridge Renewal", "Tunnel East Drainage", "Riverside Cycle Path"}
-            << QStringList{"Amber", "Green", "Red"};
+            << QStringList{"Amber", "Green", "Red"} << QStringList();
+        QTest::newRow("a table with lists") << "projects.csv" << QStringList{"Alpha", "Beta", "Gamma"}
+                                            << QStringList{"Green", "Red", "amber"}
+                                            << QStringList{"--list", "Milestones=milestones.csv"};
     }
     void portfolioOfEveryProject()
     {
         QFETCH(QString, data);
         QFETCH(QStringList, projects);
         QFETCH(QStringList, overall);
+        QFETCH(QStringList, lists);
         QVERIFY(statusmill::testing::writeFile(path("projects.json"), projectsJson()));
+        QVERIFY(statusmill::testing::writeFile(path("projects.csv"), "Project Name,Department,OverallStatus\n"
+                                                                     "Alpha,Works,Green\nBeta,Roads,Red\n"
+                                                                     "Gamma,Parks,amber\n"));
+        QVERIFY(statusmill::testing::writeFile(path("milestones.csv"), "Project Name,Milestone,Forecast,Status\n"
+                                                                       "Beta,Survey,2026-04-01,Amber\n"));
         QVERIFY(QFile::copy(QStringLiteral(STATUSMILL_EXAMPLE_DIR "/tracker.ods"), path("tracker.ods")));
         QString said;
-        QCOMPARE(run({"--batch", data, "--output-dir", "out", "--format", "odt", "--portfolio", "board/portfolio.odt"},
+        QCOMPARE(run(QStringList{"--batch", data, "--output-dir", "out", "--format", "odt", "--portfolio",
+                                 "board/portfolio.odt"} +
+                         lists,
                      &said),
                  0);
         QCOMPARE(reports("out").size(), projects.size());
@@ -132,6 +144,10 @@ private slots:
             QCOMPARE(cells.at(row + 2).second, kShading.value(status));
         }
         QVERIFY(odtParagraphs(portfolio).contains(QStringLiteral("1 Green, 1 Amber, 1 Red")));
+        // A list's items reach the overview too: Beta's next milestone, from its table.
+        if (!lists.isEmpty())
+            QVERIFY2(odtParagraphs(portfolio).join('\n').contains(QStringLiteral("Survey")),
+                     qPrintable(odtParagraphs(portfolio).join('\n')));
         QVERIFY(odtParagraphs(portfolio).contains(QStringLiteral("3")));
 
         // Each name leads to its own report, which is there.
