@@ -57,12 +57,22 @@ QString linkedFile(const QString& document, const QString& link)
 }
 
 // The targets of the links a file holds: an .odt's content, a .docx's relations,
-// a .doc's HYPERLINK fields.
+// a .doc's HYPERLINK fields, a PDF's link annotations (Poppler's list of them,
+// "1  Annotation  ../out/001-Alpha.odt" a line, in no set order: sorted, as the
+// reports' numbered names are).
 QStringList linksOf(const QString& document)
 {
     if (document.endsWith(QLatin1String(".odt")))
         return odtLinks(document);
     QStringList links;
+    if (document.endsWith(QLatin1String(".pdf"))) {
+        const QString listed = statusmill::testing::commandOutput(QStringLiteral("pdfinfo"), {"-url", document});
+        for (const QString& line : listed.split(QLatin1Char('\n')).mid(1))
+            if (const QStringList columns = line.split(QLatin1Char(' '), Qt::SkipEmptyParts); columns.size() == 3)
+                links << columns.at(2);
+        links.sort();
+        return links;
+    }
     if (document.endsWith(QLatin1String(".docx"))) {
         static const QRegularExpression target(QStringLiteral("Target=\"([^\"]*)\" TargetMode=\"External\""));
         const QString relations = statusmill::testing::commandOutput(
@@ -203,6 +213,7 @@ private slots:
         QTest::newRow("odt") << "odt";
         QTest::newRow("docx") << "docx";
         QTest::newRow("doc") << "doc";
+        QTest::newRow("pdf") << "pdf";
     }
     void linksMoveWithTheFolder()
     {
