@@ -5,6 +5,9 @@
 //     achievements and 2 decisions each), against bench/peer_reports.py: per
 //     report it rewrites the template's content.xml, writes an .odt and converts
 //     it on one of two warm LibreOffice listeners over UNO;
+//   - the same 100 reports with the portfolio of them (--portfolio, to PDF), and
+//     with last week's data (--previous: the same projects, some statuses moved),
+//     against the 100 reports alone;
 //   - a press in the window with --data and that full data, against the press
 //     without data;
 //   - with --long, 1,000 full reports: every process's memory along the way, and
@@ -77,6 +80,23 @@ QJsonObject fullReport(int number, const QString& project)
     report.insert("Risks", items(4, {"ID", "Description", "Rating", "Response", "Owner", "Due"}, "R"));
     report.insert("NextSteps", items(3, {"Action", "Owner", "Due"}, "Next"));
     return report;
+}
+
+// Last week's data of `reports`: the same projects, every fifth one's overall and
+// schedule status other than this week's.
+QJsonArray lastWeekOf(const QJsonArray& reports)
+{
+    QJsonArray lastWeek;
+    for (qsizetype at = 0; at < reports.size(); ++at) {
+        QJsonObject report = reports.at(at).toObject();
+        if (at % 5 == 0)
+            for (const char* status : {"OverallStatus", "ScheduleStatus"})
+                report.insert(QLatin1String(status), report.value(QLatin1String(status)).toString() == "Green"
+                                                         ? QStringLiteral("Amber")
+                                                         : QStringLiteral("Green"));
+        lastWeek.append(report);
+    }
+    return lastWeek;
 }
 
 void writeJson(const QString& path, const QJsonDocument& document)
@@ -162,6 +182,7 @@ int main(int argc, char* argv[])
     for (int report = 1; report <= 100; ++report)
         hundred.append(fullReport(report, QStringLiteral("Project %1").arg(report)));
     writeJson(scratch.filePath(QStringLiteral("hundred.json")), QJsonDocument(hundred));
+    writeJson(scratch.filePath(QStringLiteral("last-week.json")), QJsonDocument(lastWeekOf(hundred)));
     // The built-in template as users get it, for the peer.
     runMs(kProgram, {"--example", "example"}, folder);
     const QString ott = scratch.filePath(QStringLiteral("example/report-template.ott"));
@@ -174,11 +195,15 @@ int main(int argc, char* argv[])
     const qsizetype against = arguments.indexOf(QStringLiteral("--against"));
     const QString other = against > 0 ? arguments.value(against + 1) : QString();
     const QStringList batchArguments{"--batch", "hundred.json", "--output-dir", "out", "--jobs", "2"};
-    std::vector<double> ours, peers, others;
+    std::vector<double> ours, peers, others, withPortfolio, withPrevious;
     for (int i = 0; i < kRepetitions; ++i) {
         QDir(scratch.filePath(QStringLiteral("out"))).removeRecursively();
         QDir(scratch.filePath(QStringLiteral("peer"))).removeRecursively();
         ours.push_back(runMs(kProgram, batchArguments, folder));
+        QDir(scratch.filePath(QStringLiteral("out"))).removeRecursively();
+        withPortfolio.push_back(runMs(kProgram, batchArguments + QStringList{"--portfolio", "out/portfolio.pdf"}, folder));
+        QDir(scratch.filePath(QStringLiteral("out"))).removeRecursively();
+        withPrevious.push_back(runMs(kProgram, batchArguments + QStringList{"--previous", "last-week.json"}, folder));
         if (!other.isEmpty()) {
             QDir(scratch.filePath(QStringLiteral("out"))).removeRecursively();
             others.push_back(runMs(other, batchArguments, folder));
@@ -193,6 +218,11 @@ int main(int argc, char* argv[])
     std::printf("peer: XML rewritten, 2 warm listeners          %8.1f ms (%.1f ms a report)\n", peer,
                 peer / 100);
     std::printf("  = %.2f x (target <= 0.6 x)\n\n", peer > 0 ? batch / peer : 0.0);
+    const double portfolio = bench::median(withPortfolio), previous = bench::median(withPrevious);
+    std::printf("the same and the portfolio of them in PDF      %8.1f ms = %.2f x (target <= 1.15 x)\n", portfolio,
+                batch > 0 ? portfolio / batch : 0.0);
+    std::printf("the same set against last week (--previous)    %8.1f ms = %.2f x (target <= 1.05 x)\n\n",
+                previous, batch > 0 ? previous / batch : 0.0);
     if (!others.empty()) {
         const double before = bench::median(others);
         std::printf("the same with %s  %8.1f ms\n  this build = %.2f x that one (target <= 1.05 x)\n\n",

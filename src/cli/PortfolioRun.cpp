@@ -62,6 +62,7 @@ void writePortfolio(const Options& options, const data::ReportData& data)
     const auto removeMade = qScopeGuard([&] { DeleteFileQuietly(made); });
     automation::ReportMaker maker([&offices] { return automation::createOwnApplication(offices); },
                                   portfolioTemplatePath(options), paperFor(options.portfolioTemplate));
+    maker.linkRelativeToEachReport();
     const auto finish = qScopeGuard([&] { maker.finish(); });
     const QStringList kept = maker.make(data, made, format);
     if (options.strict && !kept.isEmpty())

@@ -116,6 +116,10 @@ public:
     // Writes a PDF with every font embedded: pages `from` to `to` (counted from 1),
     // or all of them when `from` is 0.
     virtual void ExportAsFixedFormat(const QString& path, int from = 0, int to = 0) = 0;
+    // On, a PDF written of it links to a file relative to the PDF's own file, as
+    // the other formats do, for a PDF written where it stays; off, as by default,
+    // each such link is whole, for one written elsewhere first.
+    virtual void SetLinksRelative(bool on) = 0;
     // Puts its pages on paper of this size (portrait, in points), as Word's page
     // setup does: margins as they are, the text flowing anew.
     virtual void SetPaperSize(QSizeF points) = 0;

@@ -60,6 +60,7 @@ void ReportMaker::makeWith(const QString& file, SaveFormats::Format format,
         open(steps);
         m_filled = true;
         fill(steps);
+        m_document->SetLinksRelative(m_linksRelative);
         SaveFormats::saveInFormat(*m_document, file, format);
     } catch (...) {
         finish();

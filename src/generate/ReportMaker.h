@@ -41,6 +41,10 @@ public:
     // placeholders the data gave no text for, which the report keeps ("[Name]").
     QStringList make(const data::ReportData& data, const QString& file, SaveFormats::Format format);
 
+    // From now on each report's links to files are relative to its own file in a
+    // PDF too, as in the other formats: for reports made where they stay.
+    void linkRelativeToEachReport() { m_linksRelative = true; }
+
     // The placeholders the template holds (see TemplateSurvey.h), from the template
     // as this maker has it open. Throws Failure.
     QList<PlaceholderSeen> survey();
@@ -64,6 +68,7 @@ private:
     std::unique_ptr<Application> m_application;
     std::shared_ptr<Document> m_document;
     int m_madeOnThisOffice = 0;
+    bool m_linksRelative = false;
     // The open template holds the last report's values.
     bool m_filled = false;
 };

@@ -57,12 +57,22 @@ QString linkedFile(const QString& document, const QString& link)
 }
 
 // The targets of the links a file holds: an .odt's content, a .docx's relations,
-// a .doc's HYPERLINK fields.
+// a .doc's HYPERLINK fields, a PDF's link annotations (Poppler's list of them,
+// "1  Annotation  ../out/001-Alpha.odt" a line, in no set order: sorted, as the
+// reports' numbered names are).
 QStringList linksOf(const QString& document)
 {
     if (document.endsWith(QLatin1String(".odt")))
         return odtLinks(document);
     QStringList links;
+    if (document.endsWith(QLatin1String(".pdf"))) {
+        const QString listed = statusmill::testing::commandOutput(QStringLiteral("pdfinfo"), {"-url", document});
+        for (const QString& line : listed.split(QLatin1Char('\n')).mid(1))
+            if (const QStringList columns = line.split(QLatin1Char(' '), Qt::SkipEmptyParts); columns.size() == 3)
+                links << columns.at(2);
+        links.sort();
+        return links;
+    }
     if (document.endsWith(QLatin1String(".docx"))) {
         static const QRegularExpression target(QStringLiteral("Target=\"([^\"]*)\" TargetMode=\"External\""));
         const QString relations = statusmill::testing::commandOutput(
@@ -182,6 +192,35 @@ private slots:
         QCOMPARE(cells.at(row + 10).first, QStringLiteral("2 M"));
     }
 
+    // Set against last week, each project's overall status says under it how it
+    // moved, and stays shaded by what it is now: a move, a new project, and none
+    // for a status that stayed.
+    void overallChangeSinceLastWeek()
+    {
+        QVERIFY(statusmill::testing::writeFile(path("projects.json"), projectsJson()));
+        QVERIFY(statusmill::testing::writeFile(path("last-week.json"), R"([
+ {"ProjectName": "Gamma", "OverallStatus": "Green"},
+ {"ProjectName": "Beta", "OverallStatus": "Red"}
+])"));
+        QCOMPARE(run({"--batch", "projects.json", "--previous", "last-week.json", "--output-dir", "out",
+                      "--portfolio", "portfolio.odt"}),
+                 0);
+        const auto cells = odtShadedCells(path("portfolio.odt"));
+        // The project, its overall cell's text (the status, then under it the
+        // change), the shading of the status.
+        const QList<QStringList> rows{{"Alpha", "GreenNew project", "Green"},
+                                      {"Beta", "Red", "Red"},
+                                      {"Gamma", "amberGreen \u2192 amber", "Amber"}};
+        for (const QStringList& expected : rows) {
+            qsizetype row = 0;
+            while (row < cells.size() && cells.at(row).first != expected.at(0))
+                ++row;
+            QVERIFY2(row + 2 < cells.size(), qPrintable(expected.at(0)));
+            QCOMPARE(cells.at(row + 2).first, expected.at(1));
+            QCOMPARE(cells.at(row + 2).second, kShading.value(expected.at(2)));
+        }
+    }
+
     // Each format's link is relative to the portfolio, so the folder moves whole:
     // in a copy elsewhere each name still opens its own report.
     void linksMoveWithTheFolder_data()
@@ -190,6 +229,7 @@ private slots:
         QTest::newRow("odt") << "odt";
         QTest::newRow("docx") << "docx";
         QTest::newRow("doc") << "doc";
+        QTest::newRow("pdf") << "pdf";
     }
     void linksMoveWithTheFolder()
     {

@@ -182,6 +182,7 @@ public:
         m_state->enter(QStringLiteral("ExportAsFixedFormat"));
         m_inner->ExportAsFixedFormat(path, from, to);
     }
+    void SetLinksRelative(bool on) override { m_inner->SetLinksRelative(on); }
     void Close(std::optional<int> saveChanges) override
     {
         m_state->enter(QStringLiteral("Close"));

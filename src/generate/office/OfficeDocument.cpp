@@ -4,6 +4,7 @@
 #include "DocumentReplace.h"
 #include "PageRenderer.h"
 #include "PageSize.h"
+#include "PdfExport.h"
 #include "UndoSteps.h"
 #include "core/FileHelpers.h"
 #include "core/Random.h"
@@ -307,16 +308,11 @@ void OfficeDocument::SaveAs(const QString& path, FileFormat format)
 
 void OfficeDocument::ExportAsFixedFormat(const QString& path, int from, int to)
 {
-    // Every font embedded, the standard PDF fonts too, so the file reads the same
-    // on any machine.
-    auto data = properties({{"EmbedStandardFonts", css::uno::Any(true)}});
-    if (from > 0) {
-        data.realloc(2);
-        data.getArray()[1] = css::beans::PropertyValue(
-            "PageRange", 0, css::uno::Any(toOUString(QStringLiteral("%1-%2").arg(from).arg(to))),
-            css::beans::PropertyState_DIRECT_VALUE);
+    if (m_linksRelative) {
+        ensureOpen();
+        m_session->call([&] { linkFrom(m_component, path); });
     }
-    store(path, "writer_pdf_Export", data);
+    store(path, "writer_pdf_Export", pdfSettings(from, to, m_linksRelative));
 }
 
 void OfficeDocument::Close(std::optional<int> saveChanges)

@@ -65,6 +65,7 @@ public:
     void Close(std::optional<int> saveChanges) override;
     void SetPaperSize(QSizeF points) override;
     void SetScreenUpdating(bool on) override;
+    void SetLinksRelative(bool on) override { m_linksRelative = on; }
     void UndoClear() override;
     bool UndoAll() override;
     void StartCustomRecord(const QString& name) override;
@@ -109,6 +110,8 @@ private:
     std::shared_ptr<bool> m_beyondUndo = std::make_shared<bool>(false);
     // How many steps the office keeps to take back, once asked.
     std::optional<int> m_undoStepsKept;
+    // A PDF written of it links to files relative to the PDF.
+    bool m_linksRelative = false;
     // Its views were told to stop following its changes.
     bool m_screenStopped = false;
     // The paper it is known to be on.

@@ -1,8 +1,9 @@
 #pragma once
 
 // The status in colour: a table cell filled from a placeholder that names a status
-// (see rule/PlaceholderRule.h namesStatus), whose whole text is then a status
-// (Green, Amber or Red, or G, A or R, in any letter case), takes that status's
+// (see rule/PlaceholderRule.h namesStatus), whose whole text, or whole first
+// line, is then a status (Green, Amber or Red, or G, A or R, in any letter case),
+// takes that status's
 // shading from the document's own key: the cells whose whole text is the status's
 // name, shaded. A document without a key leaves its cells as they are. Runs
 // inside the office.
