@@ -251,27 +251,31 @@ private slots:
     }
 
     // Only a cell whose placeholder names a status takes its colour: an owner G, a
-    // comment "red" and a milestone called Amber stay as they are.
+    // comment "red" and a milestone called Amber stay as they are. A status with
+    // what changed beside it keeps its colour.
     void coloursOnStatusCellsOnly()
     {
         const QString body =
             table({{cell("Green", "G"), cell("Amber", "A"), cell("Red", "R")}}) +
             table({{cell("[OverallStatus]"), cell("[Sponsor]")}}) +
             table({{cell("[Milestones.Milestone]"), cell("[Milestones.Owner]"), cell("[Milestones.Status]"),
-                    cell("Note: [Milestones.Comment]")},
-                   {cell("End"), cell(""), cell(""), cell("")}});
+                    cell("Note: [Milestones.Comment]"), cell("[Milestones.Status] [Milestones.Change]")},
+                   {cell("End"), cell(""), cell(""), cell(""), cell("")}});
         data::ReportData data;
         data.setField(QStringLiteral("OverallStatus"), QStringLiteral("Red"));
         data.setField(QStringLiteral("Sponsor"), QStringLiteral("Green"));
-        data.setList(listOf(QStringLiteral("Milestones"), {{"Amber", "G", "Green", "red"}, {"Done", "R", "a", "Amber"}},
-                            {"Milestone", "Owner", "Status", "Comment"}));
+        data.setList(listOf(QStringLiteral("Milestones"),
+                            {{"Amber", "G", "Green", "red", "Slipped 7 days"}, {"Done", "R", "a", "Amber", ""}},
+                            {"Milestone", "Owner", "Status", "Comment", "Change"}));
         const auto cells = odtShadedCells(make(body, data, kShading));
         const QList<std::pair<QString, QString>> wanted{
             {"Green", "#c6efce"}, {"Amber", "#ffeb9c"}, {"Red", "#ffc7ce"},
             {"Red", "#ffc7ce"},   {"Green", ""},
             {"Amber", ""},        {"G", ""},          {"Green", "#c6efce"}, {"Note: red", ""},
+            {"Green Slipped 7 days", "#c6efce"},
             {"Done", ""},         {"R", ""},          {"a", "#ffeb9c"},     {"Note: Amber", ""},
-            {"End", ""},          {"", ""},           {"", ""},             {"", ""}};
+            {"a ", "#ffeb9c"},
+            {"End", ""},          {"", ""},           {"", ""},             {"", ""}, {"", ""}};
         QCOMPARE(cells, wanted);
     }
 

@@ -2,6 +2,7 @@
 
 #include "CreationDate.h"
 #include "DocumentReplace.h"
+#include "OfficeShape.h"
 #include "PageRenderer.h"
 #include "PageSize.h"
 #include "PdfExport.h"
@@ -69,71 +70,6 @@ void OfficeRange::CopyAsPicture()
             QStringLiteral("Only the main text of a document can be copied as a picture."));
     putClipboardPicture(m_wholeDocument->renderPages());
 }
-
-// ---------------------------------------------------------------- Shapes
-
-namespace {
-
-// A shape's text and what it last read, so that the fields a shape does not hold
-// cost no call into the office.
-struct ShapeText
-{
-    Reference<XText> text;
-    KeepAlive keep;
-    std::optional<QString> known;
-    std::shared_ptr<bool> changed; // the document's: a change undo cannot take back
-
-    const QString& current()
-    {
-        if (!known)
-            known = toQString(text->getString());
-        return *known;
-    }
-};
-
-class OfficeTextFrame : public automation::TextFrame
-{
-public:
-    OfficeTextFrame(std::shared_ptr<OfficeSession> session, std::shared_ptr<ShapeText> shape)
-        : m_session(std::move(session)), m_shape(std::move(shape))
-    {}
-
-    bool HasText() override
-    {
-        return m_shape->text.is() && m_session->call([&] { return !m_shape->current().isEmpty(); });
-    }
-
-    std::shared_ptr<automation::Range> TextRange() override
-    {
-        if (!m_shape->text.is())
-            throw Failure(QStringLiteral("This shape holds no text."));
-        return std::make_shared<OfficeRange>(m_session, [shape = m_shape](const SearchRequest& r) {
-            if (findOccurrences(shape->current(), r).isEmpty())
-                return;
-            shape->known.reset();
-            *shape->changed = true;
-            replaceInDrawingText(shape->text, r, shape->keep);
-        });
-    }
-
-private:
-    std::shared_ptr<OfficeSession> m_session;
-    std::shared_ptr<ShapeText> m_shape;
-};
-
-class OfficeShape : public automation::Shape
-{
-public:
-    OfficeShape(std::shared_ptr<OfficeSession> session, std::shared_ptr<ShapeText> shape)
-        : m_frame(std::make_shared<OfficeTextFrame>(std::move(session), std::move(shape)))
-    {}
-    std::shared_ptr<automation::TextFrame> TextFrame() override { return m_frame; }
-
-private:
-    std::shared_ptr<OfficeTextFrame> m_frame;
-};
-
-} // namespace
 
 // ---------------------------------------------------------------- Document
 
@@ -234,9 +170,7 @@ automation::Enumerator<automation::Shape> OfficeDocument::Shapes()
     return enumerate(m_session->call([&] {
         std::vector<std::shared_ptr<automation::Shape>> shapes;
         for (const auto& text : shapeTexts())
-            shapes.push_back(std::make_shared<OfficeShape>(
-                m_session,
-                std::make_shared<ShapeText>(ShapeText{text, keeper(), std::nullopt, m_beyondUndo})));
+            shapes.push_back(makeOfficeShape(m_session, text, keeper(), m_beyondUndo));
         return shapes;
     }));
 }

@@ -35,8 +35,8 @@ std::optional<OUString> linkedPlaceholder(const Reference<css::beans::XPropertyS
 
 void Filler::fill(const std::vector<Spot>& spots, const ListData* list, size_t item)
 {
-    // A cell is coloured once all of it is written: its whole text must be a status.
-    std::vector<Reference<css::table::XCell>> statusCells;
+    // A cell is coloured by the status written for its placeholder.
+    std::vector<std::pair<Reference<css::table::XCell>, OUString>> statusCells;
     for (const Spot& spot : spots) {
         const auto text = m_values.textOf(spot.name, list, item);
         if (!text) {
@@ -52,10 +52,10 @@ void Filler::fill(const std::vector<Spot>& spots, const ListData* list, size_t i
         ++m_filled;
         if (namesStatus(spot.name))
             if (const Reference<css::table::XCell> cell(where->getPropertyValue("Cell"), UNO_QUERY); cell.is())
-                statusCells.push_back(cell);
+                statusCells.emplace_back(cell, *text);
     }
-    for (const auto& cell : statusCells)
-        m_key.colour(cell);
+    for (const auto& [cell, status] : statusCells)
+        m_key.colour(cell, status);
 }
 
 void Filler::fillComments(const std::vector<Reference<css::beans::XPropertySet>>& comments,
@@ -92,10 +92,11 @@ void Filler::writeCell(const Reference<css::table::XCell>& cell, const OUString&
     // Inserted rather than set: setting a cell's text also resets its number
     // format, which gives every cell a format of its own.
     Reference<css::text::XText> text(cell, UNO_QUERY_THROW);
-    text->insertString(text->getStart(), m_values.textOf(name, &list, item).value_or(OUString()), false);
+    const OUString value = m_values.textOf(name, &list, item).value_or(OUString());
+    text->insertString(text->getStart(), value, false);
     ++m_filled;
     if (namesStatus(name))
-        m_key.colour(cell);
+        m_key.colour(cell, value);
 }
 
 void Filler::linkTo(const Reference<css::beans::XPropertySet>& range, const OUString& name, const ListData* list,

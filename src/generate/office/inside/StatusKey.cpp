@@ -27,16 +27,6 @@ OUString textOf(const Reference<css::table::XCell>& cell)
     return text.is() ? text->getString() : OUString();
 }
 
-// The first line of a cell's text: a status cell may say under its status how it
-// moved, and is shaded by the status alone.
-OUString firstLineOf(const OUString& text)
-{
-    for (sal_Int32 at = 0; at < text.getLength(); ++at)
-        if (text[at] == u'\n' || text[at] == u'\r' || text[at] == u'\u2028' || text[at] == u'\u2029')
-            return text.copy(0, at);
-    return text;
-}
-
 } // namespace
 
 StatusKey::StatusKey(const Reference<css::frame::XModel>& document)
@@ -66,9 +56,9 @@ StatusKey::StatusKey(const Reference<css::frame::XModel>& document)
     }
 }
 
-void StatusKey::colour(const Reference<css::table::XCell>& cell) const
+void StatusKey::colour(const Reference<css::table::XCell>& cell, const OUString& value) const
 {
-    const int status = statusOf(firstLineOf(textOf(cell)), true);
+    const int status = statusOf(value, true);
     if (status >= 0 && m_colours[status])
         Reference<css::beans::XPropertySet>(cell, UNO_QUERY_THROW)
             ->setPropertyValue("BackColor", css::uno::Any(*m_colours[status]));

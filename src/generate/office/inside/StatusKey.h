@@ -1,12 +1,12 @@
 #pragma once
 
-// The status in colour: a table cell filled from a placeholder that names a status
-// (see rule/PlaceholderRule.h namesStatus), whose whole text, or whole first
-// line, is then a status (Green, Amber or Red, or G, A or R, in any letter case),
-// takes that status's
-// shading from the document's own key: the cells whose whole text is the status's
-// name, shaded. A document without a key leaves its cells as they are. Runs
-// inside the office.
+// The status in colour: a table cell that holds a placeholder naming a status
+// (see rule/PlaceholderRule.h namesStatus), filled with a status (Green, Amber or
+// Red, or G, A or R, in any letter case), takes that status's shading from the
+// document's own key: the cells whose whole text is the status's name, shaded.
+// What else the cell says (a change beside the status, or under it) leaves it
+// shaded. A document without a key leaves its cells as they are. Runs inside the
+// office.
 
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/table/XCell.hpp>
@@ -23,9 +23,9 @@ class StatusKey
 public:
     explicit StatusKey(const css::uno::Reference<css::frame::XModel>& document);
 
-    // Shades the cell when its text is a status of the key. Only for a cell whose
-    // placeholder names a status: an owner "G" is no status.
-    void colour(const css::uno::Reference<css::table::XCell>& cell) const;
+    // Shades the cell when `value`, written for its placeholder, is a status of the
+    // key. Only for a placeholder that names a status: an owner "G" is no status.
+    void colour(const css::uno::Reference<css::table::XCell>& cell, const rtl::OUString& value) const;
 
 private:
     // Green, Amber, Red: each colour, when the key shows it.
