@@ -70,6 +70,10 @@ struct Survey
     void paragraph(const Reference<css::text::XTextRange>& paragraph, Story story, Holder holder,
                    int holderNumber)
     {
+        // Most paragraphs hold no placeholder (a heading, a column's title): their
+        // runs are not worth a call each.
+        if (!toQString(paragraph->getString()).contains(QLatin1Char('[')))
+            return;
         QString text;
         QList<qsizetype> boundaries;
         Reference<css::container::XEnumerationAccess> portions(paragraph, UNO_QUERY);
