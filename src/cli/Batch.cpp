@@ -1,5 +1,6 @@
 #include "Batch.h"
 
+#include "BatchBoard.h"
 #include "BatchJobs.h"
 #include "DataSources.h"
 #include "Output.h"
@@ -27,10 +28,7 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
-#include <deque>
-#include <mutex>
 #include <system_error>
 #include <thread>
 #include <unistd.h>
@@ -38,51 +36,18 @@
 namespace statusmill::cli {
 namespace {
 
-class Board
+// What the jobs of one batch share.
+struct Shared
 {
-public:
-    void post(Outcome outcome)
-    {
-        {
-            const std::lock_guard lock(m_mutex);
-            m_outcomes.push_back(std::move(outcome));
-        }
-        m_changed.notify_all();
-    }
-    void postSurvey(QList<automation::PlaceholderSeen> seen)
-    {
-        const std::lock_guard lock(m_mutex);
-        m_survey = std::move(seen);
-        m_surveyed = true;
-    }
-    void jobEnded()
-    {
-        ++m_jobsEnded;
-        m_changed.notify_all();
-    }
-    // Waits up to `wait` for news; what came since the last call.
-    std::deque<Outcome> take(std::chrono::milliseconds wait)
-    {
-        std::unique_lock lock(m_mutex);
-        m_changed.wait_for(lock, wait, [&] { return !m_outcomes.empty(); });
-        return std::exchange(m_outcomes, {});
-    }
-    std::optional<QList<automation::PlaceholderSeen>> takeSurvey()
-    {
-        const std::lock_guard lock(m_mutex);
-        if (!std::exchange(m_surveyed, false))
-            return std::nullopt;
-        return std::move(m_survey);
-    }
-    int jobsEnded() const { return m_jobsEnded; }
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::deque<Outcome> m_outcomes;
-    QList<automation::PlaceholderSeen> m_survey;
-    bool m_surveyed = false;
-    std::atomic<int> m_jobsEnded = 0;
+    const Options& options;
+    const QList<Job>& jobs;
+    const std::optional<QList<data::Record>>& lastWeek;
+    const automation::OwnOffices& offices;
+    QString templatePath;
+    std::optional<QSizeF> paper; // read once, here
+    std::optional<PortfolioTemplate> portfolio;
+    Board board;
+    std::atomic<int> next = 0;
 };
 
 QString failureLine(const QString& where, const QString& name, const QString& cause)
@@ -116,12 +81,12 @@ size_t tallyLastWords(char* buffer, size_t size)
 }
 
 // The rows one job makes, one after another, on its own office.
-void makeRows(const automation::OwnOffices& offices, const QString& templatePath,
-              std::optional<QSizeF> paper, const Options& options, const QList<Job>& jobs,
-              std::atomic<int>& next, Board& board, bool survey)
+void makeRows(automation::ReportMaker& maker, Shared& shared, bool survey)
 {
-    automation::ReportMaker maker(
-        [&offices] { return automation::createOwnApplication(offices); }, templatePath, paper);
+    const Options& options = shared.options;
+    const QList<Job>& jobs = shared.jobs;
+    std::atomic<int>& next = shared.next;
+    Board& board = shared.board;
     const QString extension = QLatin1String(SaveFormats::extensionOf(options.format));
     if (survey) {
         try {
@@ -133,7 +98,7 @@ void makeRows(const automation::OwnOffices& offices, const QString& templatePath
     for (int index = next++; index < jobs.size() && !StopRequest::requested(); index = next++) {
         const Job& job = jobs.at(index);
         const QString target = QDir(options.outputDir).filePath(job.name);
-        const QString made = QDir(offices.folder).filePath(
+        const QString made = QDir(shared.offices.folder).filePath(
             QStringLiteral("row-%1.%2").arg(Random::uniqueSuffix(), extension));
         Outcome outcome{job.where, job.name, {}};
         try {
@@ -171,7 +136,19 @@ void makeRows(const automation::OwnOffices& offices, const QString& templatePath
             break; // stopped, not failed
         board.post(outcome);
     }
-    maker.finish();
+}
+
+// The portfolio, on the office the job's reports were made on, its template
+// opened while the other jobs make their last reports.
+void makePortfolioHere(automation::ReportMaker& reports, Shared& shared)
+{
+    PortfolioMaker portfolio(shared.options, *shared.portfolio,
+                             [&shared] { return automation::createOwnApplication(shared.offices); });
+    portfolio.adopt(reports.handOverSession());
+    portfolio.openAhead();
+    const QSet<QString> made = shared.board.madeOnceRowsAreDone();
+    if (!StopRequest::requested())
+        shared.board.postPortfolio(portfolio.make(shared.jobs, made, shared.lastWeek));
 }
 
 void postEarlyEnd(Board& board, const std::exception* error) noexcept
@@ -186,12 +163,18 @@ void postEarlyEnd(Board& board, const std::exception* error) noexcept
 
 // A job's thread: nothing it meets may end the program, and the main thread hears
 // of its end whatever happens. The rows it has not taken are left to other jobs.
-void work(const automation::OwnOffices& offices, const QString& templatePath,
-          std::optional<QSizeF> paper, const Options& options, const QList<Job>& jobs,
-          std::atomic<int>& next, Board& board, bool survey) noexcept
+void work(Shared& shared, bool survey) noexcept
 {
+    Board& board = shared.board;
     try {
-        makeRows(offices, templatePath, paper, options, jobs, next, board, survey);
+        automation::ReportMaker maker([&shared] { return automation::createOwnApplication(shared.offices); },
+                                      shared.templatePath, shared.paper);
+        {
+            const auto left = qScopeGuard([&] { board.leftRows(); });
+            makeRows(maker, shared, survey);
+        }
+        if (shared.portfolio && !StopRequest::requested() && board.claimPortfolio())
+            makePortfolioHere(maker, shared);
     } catch (const std::exception& error) {
         postEarlyEnd(board, &error);
     } catch (...) {
@@ -301,13 +284,15 @@ int runBatch(const Options& options)
 
     int made = 0;
     QSet<QString> madeNames; // linked from the portfolio
+    std::optional<std::optional<QString>> portfolioOnAJob;
     if (!jobs.isEmpty()) {
-        QString templatePath;
-        // Read once, here: the jobs' threads share it.
-        const std::optional<QSizeF> paper = paperFor(options.templateFile);
         automation::OwnOffices offices;
+        QString templatePath;
+        std::optional<PortfolioTemplate> portfolio;
         try {
             templatePath = templateToUse(options);
+            if (!options.portfolio.isEmpty())
+                portfolio = portfolioTemplate(options);
             offices = automation::prepareOwnOffices();
         } catch (const Failure& failure) {
             tell(failure.description());
@@ -316,18 +301,18 @@ int runBatch(const Options& options)
         const int cores = std::max(1, QThread::idealThreadCount());
         const int count = std::min<int>(options.jobs > 0 ? options.jobs : std::min(cores, 4),
                                         int(jobs.size()));
-        Board board;
-        std::atomic<int> next = 0;
+        Shared shared{options, jobs, lastWeek, offices, templatePath, paperFor(options.templateFile),
+                      portfolio, Board(count)};
+        Board& board = shared.board;
         // Joined whatever ends this scope, before what they use goes.
         std::vector<std::jthread> threads;
         threads.reserve(size_t(count));
         for (int job = 0; job < count; ++job) {
             try {
-                threads.emplace_back([&, job] {
-                    work(offices, templatePath, paper, options, jobs, next, board, job == 0);
-                });
+                threads.emplace_back([&shared, job] { work(shared, job == 0); });
             } catch (const std::system_error& error) {
                 // A limit on threads: the jobs that started make every row.
+                board.leftRows(count - job);
                 say(QStringLiteral("only %1 of %2 jobs could start: %3")
                         .arg(threads.size())
                         .arg(count)
@@ -377,6 +362,7 @@ int runBatch(const Options& options)
                 progressShown = true;
             }
         }
+        portfolioOnAJob = board.portfolioOutcome();
     }
 
     if (StopRequest::requested()) {
@@ -386,7 +372,10 @@ int runBatch(const Options& options)
     }
     if (!jobs.isEmpty() && (terminal || options.verbose))
         say(QStringLiteral("%1 of %2 reports made").arg(made).arg(total));
-    const bool portfolioMade = options.portfolio.isEmpty() || makePortfolio(options, batch.jobs, madeNames, lastWeek);
+    // Made on a job's office as its reports ended, unless no job could.
+    const bool portfolioMade = options.portfolio.isEmpty() ||
+        (portfolioOnAJob ? sayPortfolioOutcome(options, *portfolioOnAJob)
+                         : makePortfolio(options, batch.jobs, madeNames, lastWeek));
     return failures == 0 && made == int(jobs.size()) && portfolioMade ? 0 : 1;
 }
 

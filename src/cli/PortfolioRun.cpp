@@ -22,16 +22,6 @@
 namespace statusmill::cli {
 namespace {
 
-QString portfolioTemplatePath(const Options& options)
-{
-    if (!options.portfolioTemplate.isEmpty())
-        return QFileInfo(options.portfolioTemplate).absoluteFilePath();
-    const QString builtIn = WorkFolder::file(QStringLiteral("portfolio.dot"));
-    if (!FileExists(builtIn))
-        writeNewFile(TemplateResource::portfolioBytes(), builtIn);
-    return builtIn;
-}
-
 data::ReportData portfolioData(const Options& options, const QList<Job>& jobs, const QSet<QString>& made,
                                const std::optional<QList<data::Record>>& lastWeek)
 {
@@ -47,27 +37,20 @@ data::ReportData portfolioData(const Options& options, const QList<Job>& jobs, c
     return data::portfolioOf(projects, lastWeek);
 }
 
-// Writes the portfolio to its place; throws Failure.
-void writePortfolio(const Options& options, const data::ReportData& data)
+// "out/portfolio.pdf: why", of the exception being handled.
+QString failureLine(const Options& options)
 {
-    const auto format = *SaveFormats::formatOfName(options.portfolio);
-    const automation::OwnOffices offices = automation::prepareOwnOffices();
-    // Made beside where it goes: the office writes a link relative to the file it
-    // saves, which must be where the links lead from.
-    const QString folder = QFileInfo(options.portfolio).path();
-    if (const auto problem = makeFolder(folder))
-        throw Failure(QStringLiteral("the folder %1 cannot be made: %2").arg(folder, *problem));
-    const QString made = QDir(folder).filePath(
-        QStringLiteral(".portfolio-%1.%2").arg(Random::uniqueSuffix(), QLatin1String(SaveFormats::extensionOf(format))));
-    const auto removeMade = qScopeGuard([&] { DeleteFileQuietly(made); });
-    automation::ReportMaker maker([&offices] { return automation::createOwnApplication(offices); },
-                                  portfolioTemplatePath(options), paperFor(options.portfolioTemplate));
-    maker.linkRelativeToEachReport();
-    const auto finish = qScopeGuard([&] { maker.finish(); });
-    const QStringList kept = maker.make(data, made, format);
-    if (options.strict && !kept.isEmpty())
-        throw Failure(strictRefusal({}, kept));
-    copyFileIntoPlace(made, options.portfolio, options.overwrite);
+    QString cause;
+    try {
+        throw;
+    } catch (const Failure& failure) {
+        cause = failure.description();
+    } catch (const std::exception& error) {
+        cause = causeOf(error);
+    } catch (...) {
+        cause = QStringLiteral("an unknown error");
+    }
+    return QStringLiteral("%1: %2").arg(options.portfolio, cause);
 }
 
 } // namespace
@@ -82,27 +65,89 @@ std::optional<QString> portfolioProblem(const Options& options)
     return targetTaken(options.portfolio, options.overwrite);
 }
 
+PortfolioTemplate portfolioTemplate(const Options& options)
+{
+    if (!options.portfolioTemplate.isEmpty())
+        return {QFileInfo(options.portfolioTemplate).absoluteFilePath(), std::nullopt};
+    const QString builtIn = WorkFolder::file(QStringLiteral("portfolio.dot"));
+    if (!FileExists(builtIn))
+        writeNewFile(TemplateResource::portfolioBytes(), builtIn);
+    return {builtIn, paperFor({})};
+}
+
+PortfolioMaker::PortfolioMaker(const Options& options, const PortfolioTemplate& from,
+                               automation::ReportMaker::Sessions sessions)
+    : m_options(options), m_maker(std::move(sessions), from.path, from.paper)
+{
+    m_maker.linkRelativeToEachReport();
+}
+
+void PortfolioMaker::openAhead() noexcept
+{
+    try {
+        m_maker.openAhead();
+    } catch (...) {
+    }
+}
+
+std::optional<QString> PortfolioMaker::make(const QList<Job>& jobs, const QSet<QString>& made,
+                                            const std::optional<QList<data::Record>>& lastWeek) noexcept
+{
+    const auto finish = qScopeGuard([&] { m_maker.finish(); });
+    try {
+        QStringList errorCells;
+        for (const Job& job : jobs)
+            errorCells += job.errorCells;
+        // It shows every project's data, so an error cell of any is its own.
+        if (m_options.strict && !errorCells.isEmpty())
+            throw Failure(strictRefusal(errorCells, {}));
+        write(portfolioData(m_options, jobs, made, lastWeek));
+        return std::nullopt;
+    } catch (...) {
+        return failureLine(m_options);
+    }
+}
+
+// Writes the portfolio to its place; throws Failure.
+void PortfolioMaker::write(const data::ReportData& data)
+{
+    const auto format = *SaveFormats::formatOfName(m_options.portfolio);
+    // Made beside where it goes: the office writes a link relative to the file it
+    // saves, which must be where the links lead from.
+    const QString folder = QFileInfo(m_options.portfolio).path();
+    if (const auto problem = makeFolder(folder))
+        throw Failure(QStringLiteral("the folder %1 cannot be made: %2").arg(folder, *problem));
+    const QString made = QDir(folder).filePath(
+        QStringLiteral(".portfolio-%1.%2").arg(Random::uniqueSuffix(), QLatin1String(SaveFormats::extensionOf(format))));
+    const auto removeMade = qScopeGuard([&] { DeleteFileQuietly(made); });
+    const QStringList kept = m_maker.make(data, made, format);
+    if (m_options.strict && !kept.isEmpty())
+        throw Failure(strictRefusal({}, kept));
+    copyFileIntoPlace(made, m_options.portfolio, m_options.overwrite);
+}
+
+bool sayPortfolioOutcome(const Options& options, const std::optional<QString>& failure)
+{
+    if (failure)
+        tell(*failure);
+    else if (options.verbose)
+        tell(QStringLiteral("made %1").arg(options.portfolio));
+    return !failure;
+}
+
 bool makePortfolio(const Options& options, const QList<Job>& jobs, const QSet<QString>& made,
                    const std::optional<QList<data::Record>>& lastWeek)
 {
-    QStringList errorCells;
-    for (const Job& job : jobs)
-        errorCells += job.errorCells;
+    std::optional<QString> failure;
     try {
-        // It shows every project's data, so an error cell of any is its own.
-        if (options.strict && !errorCells.isEmpty())
-            throw Failure(strictRefusal(errorCells, {}));
-        writePortfolio(options, portfolioData(options, jobs, made, lastWeek));
-    } catch (const Failure& failure) {
-        tell(QStringLiteral("%1: %2").arg(options.portfolio, failure.description()));
-        return false;
-    } catch (const std::exception& error) {
-        tell(QStringLiteral("%1: %2").arg(options.portfolio, causeOf(error)));
-        return false;
+        const PortfolioTemplate from = portfolioTemplate(options);
+        const automation::OwnOffices offices = automation::prepareOwnOffices();
+        PortfolioMaker maker(options, from, [&offices] { return automation::createOwnApplication(offices); });
+        failure = maker.make(jobs, made, lastWeek);
+    } catch (...) {
+        failure = failureLine(options);
     }
-    if (options.verbose)
-        tell(QStringLiteral("made %1").arg(options.portfolio));
-    return true;
+    return sayPortfolioOutcome(options, failure);
 }
 
 } // namespace statusmill::cli

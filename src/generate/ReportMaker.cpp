@@ -107,16 +107,52 @@ QList<PlaceholderSeen> ReportMaker::survey()
     }
 }
 
-void ReportMaker::finish() noexcept
+void ReportMaker::openAhead()
 {
+    StrictSteps steps;
+    try {
+        open(steps);
+    } catch (...) {
+        finish();
+        throw;
+    }
+}
+
+std::unique_ptr<Application> ReportMaker::handOverSession() noexcept
+{
+    if (!closeTemplate()) {
+        finish(); // what cannot close a document should serve no other
+        return nullptr;
+    }
+    return std::move(m_application);
+}
+
+void ReportMaker::adoptSession(std::unique_ptr<Application> session)
+{
+    if (m_application || !session)
+        return;
+    m_application = std::move(session);
+    m_madeOnThisOffice = 0;
+}
+
+bool ReportMaker::closeTemplate() noexcept
+{
+    bool closed = true;
     try {
         if (m_document)
             m_document->Close(0);
     } catch (...) {
-        // The session's end takes the document with it.
+        closed = false;
     }
     m_document.reset();
     m_filled = false;
+    return closed;
+}
+
+void ReportMaker::finish() noexcept
+{
+    // The session's end takes a document that would not close with it.
+    closeTemplate();
     try {
         if (m_application)
             m_application->quit();

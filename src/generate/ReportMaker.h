@@ -49,6 +49,16 @@ public:
     // as this maker has it open. Throws Failure.
     QList<PlaceholderSeen> survey();
 
+    // Opens the template now, so that the first report need not. Throws Failure.
+    void openAhead();
+
+    // Closes the template and gives up the session still in use, for another
+    // maker on this thread to adopt; nothing when there is none. Never throws.
+    std::unique_ptr<Application> handOverSession() noexcept;
+    // Makes the next report on `session` rather than on one of its sessions, when
+    // this maker has none yet.
+    void adoptSession(std::unique_ptr<Application> session);
+
     // Closes the template and ends the session. Never throws.
     void finish() noexcept;
 
@@ -61,6 +71,7 @@ private:
     void makeWith(const QString& file, SaveFormats::Format format,
                   const std::function<void(StrictSteps&)>& fill);
     void open(StrictSteps& steps);
+    bool closeTemplate() noexcept; // whether it closed without fault
 
     Sessions m_sessions;
     QString m_template;

@@ -251,6 +251,41 @@ private slots:
         }
     }
 
+    // The portfolio is made once every report's fate is known, however many jobs
+    // share the rows: a report that could not be made is not linked, every other is.
+    void linksOnlyTheReportsMade_data()
+    {
+        QTest::addColumn<QString>("jobs");
+        QTest::newRow("one job") << "1";
+        QTest::newRow("three jobs") << "3";
+    }
+    void linksOnlyTheReportsMade()
+    {
+        QFETCH(QString, jobs);
+        QByteArray projects = "[";
+        for (int number = 1; number <= 9; ++number)
+            projects += QByteArray(number > 1 ? "," : "") + "{\"ProjectName\": \"P" + QByteArray::number(number) + "\"}";
+        QVERIFY(statusmill::testing::writeFile(path("projects.json"), projects + "]"));
+        // A folder where the fifth report would go.
+        QVERIFY(QDir().mkpath(path("out/005-P5.odt")));
+        QString said;
+        QCOMPARE(run({"--batch", "projects.json", "--output-dir", "out", "--format", "odt", "--jobs", jobs,
+                      "--portfolio", "portfolio.odt"},
+                     &said),
+                 1);
+        QVERIFY2(said.contains(QStringLiteral("005-P5.odt")), qPrintable(said));
+        const QString portfolio = path("portfolio.odt");
+        QStringList linked;
+        for (const QString& link : odtLinks(portfolio)) {
+            const QString file = linkedFile(portfolio, link);
+            QVERIFY2(QFileInfo(file).isFile(), qPrintable(link));
+            linked << QFileInfo(file).fileName();
+        }
+        QCOMPARE(linked, QStringList({"001-P1.odt", "002-P2.odt", "003-P3.odt", "004-P4.odt", "006-P6.odt",
+                                      "007-P7.odt", "008-P8.odt", "009-P9.odt"}));
+        QVERIFY(odtParagraphs(portfolio).contains(QStringLiteral("P5")));
+    }
+
     // Without a folder for the reports only the portfolio is made, with no links.
     void portfolioAlone()
     {

@@ -126,6 +126,56 @@ private slots:
                          qPrintable(QStringLiteral("row %1 lacks %2").arg(row).arg(value(row, field))));
         }
     }
+
+    // A batch's last job hands its office to the maker of one more document, of
+    // another template: that document holds only its own template's text, the
+    // office is not started again, and the first maker goes on on a fresh one. An
+    // office whose template would not close is handed to nobody.
+    void aSessionHandedOverServesAnotherTemplate_data()
+    {
+        QTest::addColumn<bool>("closeFails");
+        QTest::addColumn<int>("startsBeforeGoingOn");
+        QTest::newRow("handed over") << false << 1;
+        QTest::newRow("a template that would not close") << true << 2;
+    }
+    void aSessionHandedOverServesAnotherTemplate()
+    {
+        QFETCH(bool, closeFails);
+        QFETCH(int, startsBeforeGoingOn);
+        const QString first = m_folder.filePath(QStringLiteral("first.fodt"));
+        const QString second = m_folder.filePath(QStringLiteral("second.fodt"));
+        QVERIFY(writeFile(first, manyPlaceholders(8, false)));
+        QVERIFY(writeFile(second, flatDocument(QString(), QString(), QStringLiteral("<text:p>Second [G1]</text:p>"))));
+        auto row = [](int number, const QString& tag, int count) {
+            QList<Replacement> replacements;
+            for (int field = 1; field <= count; ++field)
+                replacements.append({QStringLiteral("[%1%2]").arg(tag).arg(field), value(number, field)});
+            return replacements;
+        };
+        const QString firstReport = m_folder.filePath(QStringLiteral("handed-first.odt"));
+        const QString secondReport = m_folder.filePath(QStringLiteral("handed-second.odt"));
+        const QString againReport = m_folder.filePath(QStringLiteral("handed-again.odt"));
+        FaultyEngine counting;
+        if (closeFails)
+            counting.failAt(QStringLiteral("Close"), 1, QStringLiteral("would not close"));
+        {
+            const EngineOverride override(counting);
+            ReportMaker reports([] { return engine().createApplication(); }, first);
+            ReportMaker other([] { return engine().createApplication(); }, second);
+            reports.make(row(1, QStringLiteral("F"), 8), firstReport, SaveFormats::Format::Odt);
+            other.adoptSession(reports.handOverSession());
+            other.make(row(2, QStringLiteral("G"), 1), secondReport, SaveFormats::Format::Odt);
+            QCOMPARE(counting.calls().count(QStringLiteral("createApplication")), startsBeforeGoingOn);
+            reports.make(row(3, QStringLiteral("F"), 8), againReport, SaveFormats::Format::Odt);
+            QCOMPARE(counting.calls().count(QStringLiteral("createApplication")), startsBeforeGoingOn + 1);
+        }
+        const QString handed = savedDocumentText(secondReport);
+        QVERIFY2(handed.contains(QStringLiteral("Second ") + value(2, 1)), qPrintable(handed));
+        QVERIFY2(!handed.contains(QStringLiteral("Line")) && !handed.contains(QStringLiteral("<r1")), qPrintable(handed));
+        QVERIFY(savedDocumentText(firstReport).contains(value(1, 8)));
+        const QString again = savedDocumentText(againReport);
+        QVERIFY2(again.contains(value(3, 8)) && !again.contains(QStringLiteral("Second")), qPrintable(again));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestReportMaker)
