@@ -91,7 +91,8 @@ ReportData reportOf(const QJsonObject& object)
                 QList<Field> item;
                 const QJsonObject fields = items.at(index).toObject();
                 for (auto field = fields.begin(); field != fields.end(); ++field)
-                    item.append({field.key(), textOf(field.value(), pathOf(itemPath, field.key()))});
+                    item.append({field.key(), textOf(field.value(), pathOf(itemPath, field.key())),
+                                 field.value().isDouble() ? std::optional(field.value().toDouble()) : std::nullopt});
                 list.items.append(item);
             }
             data.setList(std::move(list));

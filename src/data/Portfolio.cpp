@@ -128,6 +128,13 @@ ReportData portfolioOf(const QList<PortfolioProject>& projects, const std::optio
         if (const auto date = projects.constFirst().data->field(QStringLiteral("ReportDate")))
             portfolio.setField(QStringLiteral("ReportDate"), *date);
     portfolio.setList(std::move(list));
+    // The same counts as a list, which a chart draws: a bar for each status.
+    List overall{QStringLiteral("OverallCounts"), {}};
+    const char* const statuses[] = {"Green", "Amber", "Red"};
+    for (int status = 0; status < 3; ++status)
+        overall.items << QList<Field>{{QStringLiteral("Status"), QLatin1String(statuses[status])},
+                                      {QStringLiteral("Projects"), QString::number(counts[status]), double(counts[status])}};
+    portfolio.setList(std::move(overall));
     return portfolio;
 }
 

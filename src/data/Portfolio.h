@@ -47,7 +47,8 @@ QString overallChange(const ReportData& thisWeek, const QList<Record>& lastWeek)
 // The portfolio's data: ProjectCount, GreenCount, AmberCount, RedCount (of the
 // projects' OverallStatus), ReportDate as the first project has it, and the list
 // Projects; each item's OverallChange is set against `lastWeek`, every report of
-// last week's data, and empty without it.
+// last week's data, and empty without it. The counts also as the list
+// OverallCounts, for a chart: Green, Amber and Red, each its Status and Projects.
 ReportData portfolioOf(const QList<PortfolioProject>& projects,
                        const std::optional<QList<Record>>& lastWeek = std::nullopt);
 

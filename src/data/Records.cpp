@@ -270,7 +270,7 @@ private:
         QList<Field> item;
         for (qsizetype column = 0; column < m_itemFields.size(); ++column)
             if (!m_itemFields.at(column).isEmpty())
-                item.append({m_itemFields.at(column), row.cells.value(column)});
+                item.append({m_itemFields.at(column), row.cells.value(column), numberAt(row, column)});
         QStringList errorCells;
         for (const Sheet::Error& error : m_errors.value(row.line)) {
             if (m_itemFields.value(error.column).isEmpty())

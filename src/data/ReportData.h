@@ -16,6 +16,9 @@ struct Field
 {
     QString name; // without brackets: "ProjectName"
     QString text;
+    // The number the data holds for it (a JSON number, a spreadsheet's number
+    // cell), when it holds one: a chart's value (see Numbers.h).
+    std::optional<double> number = std::nullopt;
 };
 
 struct List

@@ -5,8 +5,11 @@
 
 #include "core/Failure.h"
 
+#include <QHash>
 #include <QList>
 #include <QStringList>
+
+#include <optional>
 
 namespace statusmill::data {
 
@@ -14,7 +17,16 @@ struct TableRow
 {
     int line = 0; // where the row starts in the file (a sheet's row number)
     QStringList cells;
+    // A spreadsheet's number cells: their values by column, whatever they show.
+    QHash<qsizetype, double> numbers = {};
 };
+
+// The number of a number cell of the row; nothing for any other.
+inline std::optional<double> numberAt(const TableRow& row, qsizetype column)
+{
+    const auto found = row.numbers.constFind(column);
+    return found == row.numbers.cend() ? std::nullopt : std::optional(*found);
+}
 
 struct Table
 {

@@ -80,6 +80,13 @@ QStringList described(const data::Workbook& workbook)
         lines << QStringLiteral("sheet ") + sheet.name;
         for (const data::TableRow& row : sheet.rows)
             lines << QStringLiteral("%1: %2").arg(row.line).arg(row.cells.join(QLatin1Char('|')));
+        // A number cell's value, whatever it shows, which a chart draws.
+        for (const data::TableRow& row : sheet.rows) {
+            QList<qsizetype> columns = row.numbers.keys();
+            std::sort(columns.begin(), columns.end());
+            for (const qsizetype column : columns)
+                lines << QStringLiteral("number %1,%2: %3").arg(row.line).arg(column).arg(row.numbers.value(column));
+        }
         for (const data::Sheet::Error& error : sheet.errors)
             lines << QStringLiteral("error %1,%2: %3")
                          .arg(error.row)
@@ -217,6 +224,7 @@ private slots:
                                       "office:value=\"12500\"")))
                 << QStringList{"sheet Projects",          "1: Project Name|Ratio|Check|Budget",
                                "2: Tunnel|#DIV/0!|#N/A",  "3: Harbour|12.5%|ok|£12,500.00",
+                               "number 3,1: 0.125",       "number 3,3: 12500",
                                "error 2,1: #DIV/0!",      "error 2,2: #N/A",
                                "hidden: 0 sheets, 0 rows"};
         }

@@ -44,6 +44,14 @@ data::Sheet sheetOf(const Sequence<NamedValue>& answer)
         rowOfLine.insert(lines[row], sheet.rows.size());
         sheet.rows.append({lines[row], texts});
     }
+    const auto numberLines = valueIn<Sequence<sal_Int32>>(answer, "NumberLines");
+    const auto numberColumns = valueIn<Sequence<sal_Int32>>(answer, "NumberColumns");
+    const auto numberValues = valueIn<Sequence<double>>(answer, "NumberValues");
+    for (sal_Int32 number = 0; number < numberLines.getLength() && number < numberColumns.getLength() &&
+                               number < numberValues.getLength();
+         ++number)
+        if (const auto row = rowOfLine.constFind(numberLines[number]); row != rowOfLine.cend())
+            sheet.rows[*row].numbers.insert(numberColumns[number], numberValues[number]);
     const auto errorLines = valueIn<Sequence<sal_Int32>>(answer, "ErrorLines");
     const auto errorColumns = valueIn<Sequence<sal_Int32>>(answer, "ErrorColumns");
     for (sal_Int32 error = 0; error < errorLines.getLength() && error < errorColumns.getLength();

@@ -50,6 +50,9 @@ public:
         for (const auto& [row, column] : m_errors)
             if (m_rows.count(row) && size_t(column) < m_rows[row].size())
                 content.errors.push_back({row, column});
+        for (const auto& [at, number] : m_numbers)
+            if (m_rows.count(at.first) && size_t(at.second) < m_rows[at.first].size())
+                content.numbers.push_back({at.first, at.second, number});
         content.rows = std::move(m_rows);
         return content;
     }
@@ -82,8 +85,11 @@ private:
                 OUString text;
                 if (!(values[row][column] >>= text)) {
                     const auto cell = cells->getCellByPosition(column, row);
+                    double number = 0;
                     if (cell->getError() != 0)
                         m_errors.emplace(at.StartRow + row, at.StartColumn + column);
+                    else if (values[row][column] >>= number)
+                        m_numbers[{at.StartRow + row, at.StartColumn + column}] = number;
                     text = Reference<css::text::XTextRange>(cell, UNO_QUERY_THROW)->getString();
                 }
                 place(at.StartRow + row, at.StartColumn + column, text);
@@ -130,11 +136,14 @@ private:
             return;
         const OUString text = origin->second[size_t(area.StartColumn)];
         const bool error = m_errors.count({area.StartRow, area.StartColumn}) > 0;
+        const auto number = m_numbers.find({area.StartRow, area.StartColumn});
         for (auto row = origin; row != m_rows.end() && row->first <= area.EndRow; ++row) {
             for (sal_Int32 column = area.StartColumn; column <= area.EndColumn; ++column) {
                 place(row->first, column, text);
                 if (error)
                     m_errors.emplace(row->first, column);
+                if (number != m_numbers.end())
+                    m_numbers[{row->first, column}] = number->second;
             }
         }
     }
@@ -170,6 +179,8 @@ private:
     std::map<sal_Int32, std::vector<OUString>> m_rows;
     // (row, column) of each cell that reads as an error.
     std::set<std::pair<sal_Int32, sal_Int32>> m_errors;
+    // (row, column) of each number cell, and its value.
+    std::map<std::pair<sal_Int32, sal_Int32>, double> m_numbers;
 };
 
 } // namespace

@@ -30,6 +30,14 @@ struct SheetContent
     std::map<sal_Int32, std::vector<rtl::OUString>> rows;
     // In the order of the rows, then of the columns; their text is in `rows`.
     std::vector<Error> errors;
+    // A number cell's value, whatever its format shows; in that order too.
+    struct Number
+    {
+        sal_Int32 row = 0;
+        sal_Int32 column = 0;
+        double value = 0;
+    };
+    std::vector<Number> numbers;
     // The rows that hold something and are hidden, and so left out.
     sal_Int32 hiddenRows = 0;
 };

@@ -12,7 +12,8 @@
 //   Sheets        for each visible sheet, in the workbook's order, NamedValue:
 //                 Name, Lines (each row's number, from 1), Cells (each row's texts),
 //                 ErrorLines and ErrorColumns (from 0) of the cells that hold a
-//                 formula error, whose text is in Cells.
+//                 formula error, whose text is in Cells; NumberLines,
+//                 NumberColumns and NumberValues of the number cells.
 
 #include "LoadQuestions.h"
 #include "UnoNames.h"
@@ -89,11 +90,22 @@ Sequence<NamedValue> answerOfSheet(const SheetContent& sheet)
         errorLines.push_back(error.row + 1);
         errorColumns.push_back(error.column);
     }
+    std::vector<sal_Int32> numberLines;
+    std::vector<sal_Int32> numberColumns;
+    std::vector<double> numberValues;
+    for (const SheetContent::Number& number : sheet.numbers) {
+        numberLines.push_back(number.row + 1);
+        numberColumns.push_back(number.column);
+        numberValues.push_back(number.value);
+    }
     return sequenceOf(std::vector{NamedValue("Name", Any(sheet.name)),
                                   NamedValue("Lines", Any(sequenceOf(lines))),
                                   NamedValue("Cells", Any(sequenceOf(cells))),
                                   NamedValue("ErrorLines", Any(sequenceOf(errorLines))),
-                                  NamedValue("ErrorColumns", Any(sequenceOf(errorColumns)))});
+                                  NamedValue("ErrorColumns", Any(sequenceOf(errorColumns))),
+                                  NamedValue("NumberLines", Any(sequenceOf(numberLines))),
+                                  NamedValue("NumberColumns", Any(sequenceOf(numberColumns))),
+                                  NamedValue("NumberValues", Any(sequenceOf(numberValues)))});
 }
 
 Sequence<NamedValue> answerOfWorkbook(const Reference<css::sheet::XSpreadsheetDocument>& workbook)
