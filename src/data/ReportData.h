@@ -16,6 +16,7 @@ struct Field
 {
     QString name; // without brackets: "ProjectName"
     QString text;
+    std::optional<double> number;
 };
 
 struct List
