@@ -166,28 +166,39 @@ void set(const Chart& chart, const Drawn& drawn, const StatusKey& key, bool stat
     }
     if (!statuses)
         return;
+    // Asked for a point's index first, then its series'.
     const auto diagram = chart.model->getDiagram();
     for (sal_Int32 row = 0; row < drawn.rows.getLength(); ++row)
         if (const auto colour = key.colourOf(drawn.rows[row]))
             for (sal_Int32 column = 0; column < drawn.columns.getLength(); ++column)
-                diagram->getDataPointProperties(column, row)->setPropertyValue("FillColor",
+                diagram->getDataPointProperties(row, column)->setPropertyValue("FillColor",
                                                                                css::uno::Any(*colour));
 }
 
-// A chart read from Word's formats may draw larger than its frame (in a header
-// from .docx) until told the frame's size.
-void keepSize(const Chart& chart)
+css::awt::Size frameSizeOf(const Chart& chart)
 {
-    sal_Int32 width = 0;
-    sal_Int32 height = 0;
-    chart.frame->getPropertyValue("Width") >>= width;
-    chart.frame->getPropertyValue("Height") >>= height;
-    if (width <= 0 || height <= 0)
+    css::awt::Size size;
+    chart.frame->getPropertyValue("Width") >>= size.Width;
+    chart.frame->getPropertyValue("Height") >>= size.Height;
+    return size;
+}
+
+// A chart read from Word's formats may draw larger than its frame (in a header
+// from .docx), and its frame grows to that size once its data is set: both keep
+// the size the template gave the frame.
+void keepSize(const Chart& chart, const css::awt::Size& size)
+{
+    if (size.Width <= 0 || size.Height <= 0)
         return;
+    const css::awt::Size frame = frameSizeOf(chart);
+    if (frame.Width != size.Width || frame.Height != size.Height) {
+        chart.frame->setPropertyValue("Width", css::uno::Any(size.Width));
+        chart.frame->setPropertyValue("Height", css::uno::Any(size.Height));
+    }
     try {
         const css::awt::Size drawn = chart.object->getVisualAreaSize(css::embed::Aspects::MSOLE_CONTENT);
-        if (drawn.Width != width || drawn.Height != height)
-            chart.object->setVisualAreaSize(css::embed::Aspects::MSOLE_CONTENT, css::awt::Size(width, height));
+        if (drawn.Width != size.Width || drawn.Height != size.Height)
+            chart.object->setVisualAreaSize(css::embed::Aspects::MSOLE_CONTENT, size);
     } catch (const css::uno::Exception&) {
         // An object not running draws at its frame's size anyway.
     }
@@ -217,6 +228,7 @@ std::vector<Gap> fillCharts(const Reference<css::frame::XModel>& document, const
         const auto layout = layoutOf(original);
         if (!layout)
             continue;
+        const css::awt::Size size = frameSizeOf(chart);
         const ListData* list = values.list(layout->list);
         if (!list) {
             set(chart, {original.values, original.rows, original.columns, original.minimum}, key, false);
@@ -224,7 +236,7 @@ std::vector<Gap> fillCharts(const Reference<css::frame::XModel>& document, const
             const double gap = Reference<css::chart::XChartData>(chart.model->getData(), UNO_QUERY_THROW)->getNotANumber();
             set(chart, drawnFrom(*layout, *list, values, gap, gaps), key, namesStatus(layout->category));
         }
-        keepSize(chart);
+        keepSize(chart, size);
     }
     return gaps;
 }
