@@ -137,14 +137,21 @@ inline ChartInFile odtChart(const QByteArray& content)
     return chart;
 }
 
+// Each chart of a package whose part's name starts and ends so, read by `read`.
+template <class Read>
+QList<ChartInFile> chartsInPackage(const QString& file, QLatin1String start, QLatin1String end, Read read)
+{
+    QList<ChartInFile> charts;
+    for (const QString& entry : zipEntries(file))
+        if (entry.startsWith(start) && entry.endsWith(end))
+            charts << read(zipEntry(file, entry));
+    return charts;
+}
+
 // Every chart of a saved .odt, in the order of their objects' names.
 inline QList<ChartInFile> odtCharts(const QString& odt)
 {
-    QList<ChartInFile> charts;
-    for (const QString& entry : zipEntries(odt))
-        if (entry.startsWith(QLatin1String("Object ")) && entry.endsWith(QLatin1String("/content.xml")))
-            charts << odtChart(zipEntry(odt, entry));
-    return charts;
+    return chartsInPackage(odt, QLatin1String("Object "), QLatin1String("/content.xml"), odtChart);
 }
 
 // One word/charts/chartN.xml: the categories and values cached for Word.
@@ -199,11 +206,7 @@ inline ChartInFile docxChart(const QByteArray& content)
 
 inline QList<ChartInFile> docxCharts(const QString& docx)
 {
-    QList<ChartInFile> charts;
-    for (const QString& entry : zipEntries(docx))
-        if (entry.startsWith(QLatin1String("word/charts/chart")) && entry.endsWith(QLatin1String(".xml")))
-            charts << docxChart(zipEntry(docx, entry));
-    return charts;
+    return chartsInPackage(docx, QLatin1String("word/charts/chart"), QLatin1String(".xml"), docxChart);
 }
 
 } // namespace statusmill::testing
