@@ -7,6 +7,7 @@
 #include <com/sun/star/awt/Size.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/chart/XChartDataArray.hpp>
+#include <com/sun/star/chart2/XChartDocument.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/document/XEmbeddedObjectSupplier2.hpp>
 #include <com/sun/star/embed/Aspects.hpp>
@@ -49,7 +50,10 @@ std::vector<Chart> chartsOf(const Reference<css::frame::XModel>& document)
             continue;
         Chart chart{frame, supplier->getExtendedControlOverEmbeddedObject(),
                     Reference<css::chart::XChartDocument>(supplier->getEmbeddedObject(), UNO_QUERY)};
-        if (chart.object.is() && chart.model.is())
+        // A chart drawn from a table of the text follows that table, which the
+        // list's rows fill; only a chart with data of its own is set here.
+        const Reference<css::chart2::XChartDocument> model(chart.model, UNO_QUERY);
+        if (chart.object.is() && model.is() && model->hasInternalDataProvider())
             charts.push_back(std::move(chart));
     }
     return charts;
