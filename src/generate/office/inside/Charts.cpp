@@ -61,9 +61,8 @@ std::vector<Chart> chartsOf(const Reference<css::frame::XModel>& document)
 
 struct Series
 {
-    sal_Int32 column = 0; // in the template's data
-    OUString name;        // the placeholder's, as written: "Budget.Actual"
-    OUString field;       // "Actual", the series' name once drawn
+    OUString name;  // the placeholder's, as written: "Budget.Actual"
+    OUString field; // "Actual", the series' name once drawn
 };
 
 // Which list a chart is drawn from, by its template's labels.
@@ -94,9 +93,9 @@ std::optional<Layout> layoutOf(const ChartData& data)
     if (!layout)
         return std::nullopt;
     const OUString list = nameKey(layout->list);
-    for (sal_Int32 column = 0; column < data.columns.getLength(); ++column)
-        if (const auto found = listFieldIn(data.columns[column]); found && nameKey(found->second.list) == list)
-            layout->series.push_back({column, found->first, found->second.field});
+    for (const OUString& column : data.columns)
+        if (const auto found = listFieldIn(column); found && nameKey(found->second.list) == list)
+            layout->series.push_back({found->first, found->second.field});
     if (layout->series.empty())
         return std::nullopt;
     return layout;
@@ -110,6 +109,16 @@ struct Drawn
     Sequence<OUString> columns;
     css::uno::Any minimum;
 };
+
+// An empty value is a gap the data means; only text that is no number is worth
+// telling, and once.
+void noteGap(std::vector<Gap>& gaps, const OUString& series, const OUString& text)
+{
+    if (!text.isEmpty() && std::none_of(gaps.begin(), gaps.end(), [&](const Gap& known) {
+            return known.field == series && known.text == text;
+        }))
+        gaps.push_back({series, text});
+}
 
 Drawn drawnFrom(const Layout& layout, const ListData& list, const Values& values, double gap,
                 std::vector<Gap>& gaps)
@@ -135,13 +144,8 @@ Drawn drawnFrom(const Layout& layout, const ListData& list, const Values& values
             const Series& series = layout.series[s];
             const auto number = values.numberOf(series.field, list, items[row]);
             numbers.getArray()[s] = number.value_or(gap);
-            // An empty value is a gap the data means; only text that is no number
-            // is worth telling.
-            const OUString text = values.textOf(series.name, &list, items[row]).value_or(OUString()).trim();
-            if (!number && !text.isEmpty() &&
-                std::none_of(gaps.begin(), gaps.end(),
-                             [&](const Gap& known) { return known.field == series.name && known.text == text; }))
-                gaps.push_back({series.name, text});
+            if (!number)
+                noteGap(gaps, series.name, values.textOf(series.name, &list, items[row]).value_or(OUString()).trim());
         }
     }
     return drawn;
@@ -155,7 +159,13 @@ void set(const Chart& chart, const Drawn& drawn, const StatusKey& key, bool stat
     struct Unlock
     {
         const Reference<css::frame::XModel>& model;
-        ~Unlock() { model->unlockControllers(); }
+        ~Unlock()
+        {
+            try {
+                model->unlockControllers();
+            } catch (const css::uno::RuntimeException&) {
+            }
+        }
     } unlock{model};
     const Reference<css::chart::XChartDataArray> array(chart.model->getData(), UNO_QUERY_THROW);
     array->setData(drawn.values);
