@@ -20,11 +20,11 @@ PACKAGING_PACKAGES=(dpkg-dev file)
 # X server with a window manager, and the tools that type, click and read titles
 # and the clipboard there, for the tests a real display is needed for; independent
 # readers of the saved formats; and LibreOffice Calc, which reads a batch's
-# spreadsheet tables.
+# spreadsheet tables; zip packs the test templates that hold charts.
 TEST_TOOL_PACKAGES=(
     desktop-file-utils appstream lintian
     xvfb openbox xdotool x11-utils xclip
-    docx2txt odt2txt poppler-utils unzip
+    docx2txt odt2txt poppler-utils unzip zip
     libreoffice-calc
 )
 

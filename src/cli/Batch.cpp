@@ -111,7 +111,7 @@ void makeRows(automation::ReportMaker& maker, Shared& shared, bool survey)
             // only fail again.
             for (int attempt = 1;; ++attempt) {
                 try {
-                    const QStringList kept = maker.make(job.data, made, options.format);
+                    const QStringList kept = maker.make(job.data, made, options.format).left;
                     if (options.strict && !kept.isEmpty())
                         throw Failure(strictRefusal({}, kept));
                     break;

@@ -138,7 +138,7 @@ int makeOneReport(const Options& options)
                 // The report says what is wrong with the template.
             }
         }
-        const QStringList kept = maker.make(one.data, made, format);
+        const QStringList kept = maker.make(one.data, made, format).left;
         maker.finish();
         if (options.strict) {
             if (const QString refused = strictRefusal(one.errorCells, kept); !refused.isEmpty()) {

@@ -22,6 +22,15 @@ class ReportData;
 
 namespace statusmill::automation {
 
+// What a fill from data left undone: the placeholders the data gave no text for
+// ("[Name]", each once), and the values a chart drew as gaps for being no number
+// ("Budget.Actual: \"n/a\" is no number", each once).
+struct FillOutcome
+{
+    QStringList left;
+    QStringList gaps;
+};
+
 // Search settings and the replace-all call of one range.
 class Find
 {
@@ -149,9 +158,10 @@ public:
     // or Red in the colour the document's status key gives it. What the data does
     // not give stays as it is: returns those placeholders ("[Name]"), each once,
     // also those in drawing shapes, which the fill leaves to the shapes' own pass.
-    // One step to take back. Throws Failure (a row that names two lists, among
-    // others).
-    virtual QStringList FillData(const data::ReportData& data) = 0;
+    // The charts drawn from a list are set too, and the values they drew as gaps
+    // returned. One step to take back (but for the charts' data, which is set anew
+    // for every report). Throws Failure (a row that names two lists, among others).
+    virtual FillOutcome FillData(const data::ReportData& data) = 0;
 
     static constexpr int kStatisticPages = 2;
     // A statistic of the document as it is laid out; kStatisticPages: its pages.

@@ -133,21 +133,22 @@ void fillPlaceholders(Steps& steps, const std::shared_ptr<Document>& doc,
 // report and every row of a batch: the stories in one call made inside the office
 // (statement 118), lists and the status colours with them; then the fields in the
 // drawing shapes, which that call does not reach. Returns the placeholders the
-// data gave no text for, which the report keeps ("[Name]", each once).
+// data gave no text for, which the report keeps ("[Name]", each once), and the
+// charts' gaps.
 template <class Steps>
-QStringList fillReport(Steps& steps, const std::shared_ptr<Document>& doc, const data::ReportData& data)
+FillOutcome fillReport(Steps& steps, const std::shared_ptr<Document>& doc, const data::ReportData& data)
 {
-    QStringList left;
+    FillOutcome outcome;
     // A call that failed leaves the shapes alone: each of their statements would
     // fail in turn on the same fault, and say so again.
-    if (!steps.run(118, [&] { left = use(doc).FillData(data); }))
-        return left;
+    if (!steps.run(118, [&] { outcome = use(doc).FillData(data); }))
+        return outcome;
     QList<Replacement> fields;
     for (const data::Field& field : data.fields())
         fields.append({QLatin1Char('[') + field.name + QLatin1Char(']'), field.text});
     const FillPlan plan = planFill(fields);
     fillShapes(steps, doc, plan.placeholders + plan.markers);
-    return left;
+    return outcome;
 }
 
 } // namespace statusmill::automation

@@ -34,12 +34,12 @@ void ReportMaker::make(const QList<Replacement>& replacements, const QString& fi
     make(data, file, format);
 }
 
-QStringList ReportMaker::make(const data::ReportData& data, const QString& file,
+FillOutcome ReportMaker::make(const data::ReportData& data, const QString& file,
                               SaveFormats::Format format)
 {
     // One step to take back, however much it fills: the office fills the stories
     // in one call, as one step.
-    QStringList left;
+    FillOutcome outcome;
     makeWith(file, format, [&](StrictSteps& steps) {
         // The office lays out what changed whenever it has nothing else to do, and
         // a table grown by a long list takes it minutes, holding up what is asked
@@ -47,9 +47,9 @@ QStringList ReportMaker::make(const data::ReportData& data, const QString& file,
         // them, until the template is itself again.
         if (itemsOf(data) >= kLongList)
             m_document->SetScreenUpdating(false);
-        left = fillReport(steps, m_document, data);
+        outcome = fillReport(steps, m_document, data);
     });
-    return left;
+    return outcome;
 }
 
 void ReportMaker::makeWith(const QString& file, SaveFormats::Format format,

@@ -38,8 +38,9 @@ public:
 
     // The same from a report's data: each field fills its placeholder ("ProjectName"
     // fills [ProjectName]), and each list the rows that name it. Returns the
-    // placeholders the data gave no text for, which the report keeps ("[Name]").
-    QStringList make(const data::ReportData& data, const QString& file, SaveFormats::Format format);
+    // placeholders the data gave no text for, which the report keeps ("[Name]"),
+    // and the values its charts drew as gaps.
+    FillOutcome make(const data::ReportData& data, const QString& file, SaveFormats::Format format);
 
     // From now on each report's links to files are relative to its own file in a
     // PDF too, as in the other formats: for reports made where they stay.

@@ -223,7 +223,7 @@ public:
         m_state->enter(QStringLiteral("EndCustomRecord"));
         m_inner->EndCustomRecord();
     }
-    QStringList FillData(const data::ReportData& data) override
+    automation::FillOutcome FillData(const data::ReportData& data) override
     {
         m_state->enter(QStringLiteral("FillData"));
         return m_inner->FillData(data);

@@ -1,6 +1,7 @@
 #include "OfficeProbes.h"
 
 #include "core/Failure.h"
+#include "generate/office/ChartRead.h"
 #include "generate/office/DocumentReplace.h"
 #include "generate/office/DocumentStories.h"
 #include "generate/office/OfficeApplication.h"
@@ -90,6 +91,26 @@ DocumentText readDocumentText(automation::Document& document)
     });
     result.pages = document.ComputeStatistics(automation::Document::kStatisticPages);
     return result;
+}
+
+QList<ChartInFile> chartsInOffice(automation::Document& document)
+{
+    auto* office = dynamic_cast<office::OfficeDocument*>(&document);
+    if (!office)
+        throw Failure(QStringLiteral("Only documents of the office engine have their charts read."));
+    QList<office::ChartTable> tables;
+    office->session().call([&] { tables = office::chartTables(office->component(), office->keeper()); });
+    QList<ChartInFile> charts;
+    for (const office::ChartTable& table : std::as_const(tables)) {
+        ChartInFile& chart = charts.emplace_back();
+        chart.categories = table.rows;
+        chart.series = table.columns;
+        chart.values = table.values;
+        chart.title = table.title;
+        chart.frame = table.frame;
+        chart.drawn = table.drawn;
+    }
+    return charts;
 }
 
 void storeCopy(automation::Application& application, const QString& source, const QString& target,

@@ -5,6 +5,7 @@
 // started. None of this is in the program users install.
 
 #include "generate/Automation.h"
+#include "support/ChartFiles.h"
 
 #include <QStringList>
 
@@ -37,6 +38,11 @@ struct DocumentText
 
 // Throws Failure when the document did not come from the office engine.
 DocumentText readDocumentText(automation::Document& document);
+
+// The charts of a document the office engine opened, as the office holds them: a
+// saved Word 97 report reopened, whose charts no other reader takes apart. Throws
+// Failure when the document did not come from the office engine.
+QList<ChartInFile> chartsInOffice(automation::Document& document);
 
 // Stores a copy of the document at `source` as `target` through the office's filter
 // of that name ("Calc MS Excel 2007 XML", "MS Excel 97", "calc8"), locked with the

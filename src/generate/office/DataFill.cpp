@@ -78,20 +78,51 @@ css::uno::Sequence<NamedValue> namedLists(const QList<data::List>& lists)
     return named;
 }
 
+// Each list's fields that read as numbers, item for item, for the charts drawn
+// from it; a list with none is left out.
+css::uno::Sequence<NamedValue> namedNumbers(const QList<data::List>& lists)
+{
+    std::vector<NamedValue> named;
+    for (const data::List& list : lists) {
+        css::uno::Sequence<css::uno::Sequence<NamedValue>> items(list.items.size());
+        bool any = false;
+        for (qsizetype item = 0; item < list.items.size(); ++item) {
+            std::vector<NamedValue> numbers;
+            for (const data::Field& field : list.items.at(item))
+                if (field.number)
+                    numbers.emplace_back(toOUString(field.name), css::uno::Any(*field.number));
+            any = any || !numbers.empty();
+            items.getArray()[item] = css::uno::Sequence<NamedValue>(numbers.data(), sal_Int32(numbers.size()));
+        }
+        if (any)
+            named.emplace_back(toOUString(list.name), css::uno::Any(items));
+    }
+    return css::uno::Sequence<NamedValue>(named.data(), sal_Int32(named.size()));
+}
+
+QString gapLine(const NamedValue& gap)
+{
+    rtl::OUString text;
+    gap.Value >>= text;
+    return QStringLiteral("%1: \"%2\" is no number").arg(toQString(gap.Name), toQString(text));
+}
+
 } // namespace
 
-QStringList OfficeDocument::FillData(const data::ReportData& data)
+automation::FillOutcome OfficeDocument::FillData(const data::ReportData& data)
 {
     ensureOpen();
     const rtl::Reference<FillProgress> progress(new FillProgress(m_session));
-    css::uno::Sequence<NamedValue> arguments(5);
+    css::uno::Sequence<NamedValue> arguments(6);
     arguments.getArray()[0] = NamedValue("Document", css::uno::Any(m_component));
     arguments.getArray()[1] = NamedValue("Fields", css::uno::Any(namedTexts(data.fields())));
     arguments.getArray()[2] = NamedValue("Lists", css::uno::Any(namedLists(data.lists())));
     arguments.getArray()[3] = NamedValue("Record", css::uno::Any(rtl::OUString("Report")));
     arguments.getArray()[4] =
         NamedValue("Progress", css::uno::Any(Reference<css::task::XStatusIndicator>(progress.get())));
+    arguments.getArray()[5] = NamedValue("Numbers", css::uno::Any(namedNumbers(data.lists())));
     css::uno::Sequence<rtl::OUString> left;
+    css::uno::Sequence<NamedValue> gaps;
     const auto finish = qScopeGuard([&] { progress->finish(); });
     m_session->call([&] {
         if (!m_fill.is()) {
@@ -108,11 +139,15 @@ QStringList OfficeDocument::FillData(const data::ReportData& data)
         for (const NamedValue& value : std::as_const(answer))
             if (value.Name == "Left")
                 value.Value >>= left;
+            else if (value.Name == "Gaps")
+                value.Value >>= gaps;
     });
-    QStringList names;
+    automation::FillOutcome outcome;
     for (const rtl::OUString& name : std::as_const(left))
-        names << QLatin1Char('[') + toQString(name) + QLatin1Char(']');
-    return names;
+        outcome.left << QLatin1Char('[') + toQString(name) + QLatin1Char(']');
+    for (const NamedValue& gap : std::as_const(gaps))
+        outcome.gaps << gapLine(gap);
+    return outcome;
 }
 
 } // namespace statusmill::office

@@ -70,7 +70,7 @@ public:
     bool UndoAll() override;
     void StartCustomRecord(const QString& name) override;
     void EndCustomRecord() override;
-    QStringList FillData(const data::ReportData& data) override;
+    automation::FillOutcome FillData(const data::ReportData& data) override;
     int ComputeStatistics(int statistic) override;
     void PrintOut(QPagedPaintDevice& device, int from, int to) override;
 

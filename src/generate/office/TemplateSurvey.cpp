@@ -1,5 +1,6 @@
 #include "generate/office/TemplateSurvey.h"
 
+#include "ChartRead.h"
 #include "DocumentReplace.h"
 #include "DocumentStories.h"
 #include "OfficeApplication.h"
@@ -134,13 +135,62 @@ struct Survey
     }
 };
 
-} // namespace
-
-QList<PlaceholderSeen> surveyPlaceholders(Document& document)
+OfficeDocument& officeDocument(Document& document)
 {
     auto* office = dynamic_cast<OfficeDocument*>(&document);
     if (!office)
         throw Failure(QStringLiteral("Only documents of the office engine can be surveyed."));
+    return *office;
+}
+
+// The list field a label is wholly the placeholder of.
+std::optional<data::ListField> listFieldIn(const QString& label)
+{
+    const QString text = label.trimmed();
+    const QList<data::PlaceholderAt> found = data::placeholdersIn(text);
+    if (found.size() != 1 || found.first().length != text.size())
+        return std::nullopt;
+    return data::listFieldOf(found.first().name);
+}
+
+ChartSeen chartSeen(const ChartTable& table)
+{
+    ChartSeen seen{table.title, {}, {}, {}};
+    for (const QString& row : table.rows)
+        if (const auto field = listFieldIn(row)) {
+            seen.list = field->list;
+            seen.categories = field->field;
+            break;
+        }
+    if (seen.list.isEmpty())
+        return seen;
+    for (const QString& column : table.columns)
+        if (const auto field = listFieldIn(column); field && field->list.compare(seen.list, Qt::CaseInsensitive) == 0)
+            seen.series << field->field;
+    // Without a series the chart takes nothing from the list.
+    if (seen.series.isEmpty())
+        seen.list = seen.categories = QString();
+    return seen;
+}
+
+} // namespace
+
+QList<ChartSeen> surveyCharts(Document& document)
+{
+    OfficeDocument& office = officeDocument(document);
+    const auto component = office.component();
+    const auto keep = office.keeper();
+    QList<ChartTable> tables;
+    office.session().call([&] { tables = chartTables(component, keep); });
+    QList<ChartSeen> seen;
+    for (const ChartTable& table : std::as_const(tables))
+        seen << chartSeen(table);
+    return seen;
+}
+
+QList<PlaceholderSeen> surveyPlaceholders(Document& document)
+{
+    OfficeDocument* office = &officeDocument(document);
     const auto component = office->component();
     const auto keep = office->keeper();
     QList<PlaceholderSeen> seen;

@@ -35,4 +35,19 @@ struct PlaceholderSeen
 // occurrence. Throws Failure.
 QList<PlaceholderSeen> surveyPlaceholders(Document& document);
 
+// A chart of the template, and the list it is drawn from, by its data's labels: a
+// data row labelled [Budget.Item] names the list and the field of the categories,
+// the series labelled with the same list's placeholders the fields of its values.
+struct ChartSeen
+{
+    QString title;      // empty when it shows none
+    QString list;       // "Budget"; empty for a chart drawn from no list
+    QString categories; // "Item"
+    QStringList series; // "Approved", "Actual", as written
+};
+
+// Every chart of an open document of the office engine, in no particular order.
+// Throws Failure.
+QList<ChartSeen> surveyCharts(Document& document);
+
 } // namespace statusmill::automation

@@ -8,14 +8,20 @@
 //   Fields     beans::NamedValue for each field: its name and its text
 //   Lists      beans::NamedValue for each list: its name, and its items as a
 //              sequence of sequences of beans::NamedValue (field name and text)
+//   Numbers    beans::NamedValue for a list whose fields read as numbers: its
+//              name, and item for item as in Lists the fields that read as
+//              numbers (field name and double), for the charts; or nothing
 //   Record     the name of the one step that takes the fill back, or nothing
 //   Progress   a task::XStatusIndicator told, now and then, how many items are
 //              made, so that a long fill is not taken for a hung office; or nothing
 // and answers with NamedValue "Filled", the number of placeholders it filled, and
 // "Left", the names of those the data gave no text for (each once), drawing
-// shapes' included, whose fields the caller fills.
+// shapes' included, whose fields the caller fills, and "Gaps", the values a chart
+// drew as gaps for being no number: each the series' placeholder as written
+// ("Budget.Actual") and the text, once.
 // A row that names two lists is an IllegalArgumentException naming its text.
 
+#include "Charts.h"
 #include "Filler.h"
 #include "UnoNames.h"
 #include "ListRows.h"
@@ -118,6 +124,7 @@ struct Outcome
 {
     sal_Int32 filled = 0;
     std::vector<OUString> left;
+    std::vector<Gap> gaps;
 };
 
 Outcome fill(const Reference<css::frame::XModel>& document, const Values& values,
@@ -135,7 +142,8 @@ Outcome fill(const Reference<css::frame::XModel>& document, const Values& values
     for (const OUString& text : drawingShapeTexts(document))
         filler.noteLeftIn(text);
     keepShortTablesWhole(document);
-    return {filler.filled(), filler.left()};
+    std::vector<Gap> gaps = fillCharts(document, values, key);
+    return {filler.filled(), filler.left(), std::move(gaps)};
 }
 
 class ReportFill : public cppu::WeakImplHelper2<css::task::XJob, css::lang::XServiceInfo>
@@ -146,6 +154,7 @@ public:
         Reference<css::frame::XModel> document;
         Sequence<css::beans::NamedValue> fields;
         Sequence<css::beans::NamedValue> lists;
+        Sequence<css::beans::NamedValue> numbers;
         OUString record;
         Reference<css::task::XStatusIndicator> progress;
         for (const auto& argument : arguments) {
@@ -155,6 +164,8 @@ public:
                 argument.Value >>= fields;
             else if (argument.Name == "Lists")
                 argument.Value >>= lists;
+            else if (argument.Name == "Numbers")
+                argument.Value >>= numbers;
             else if (argument.Name == "Record")
                 argument.Value >>= record;
             else if (argument.Name == "Progress")
@@ -166,13 +177,17 @@ public:
         // first: the office lays the pages out once, after the whole call.
         const ViewsLocked locked(document);
         const UndoRecord undo(document, record);
-        const Values values(fields, lists);
+        const Values values(fields, lists, numbers);
         const Outcome outcome = fill(document, values, progress);
         Sequence<OUString> left(sal_Int32(outcome.left.size()));
         std::copy(outcome.left.begin(), outcome.left.end(), left.getArray());
-        Sequence<css::beans::NamedValue> answer(2);
+        Sequence<css::beans::NamedValue> gaps(sal_Int32(outcome.gaps.size()));
+        std::transform(outcome.gaps.begin(), outcome.gaps.end(), gaps.getArray(),
+                       [](const Gap& gap) { return css::beans::NamedValue(gap.field, Any(gap.text)); });
+        Sequence<css::beans::NamedValue> answer(3);
         answer.getArray()[0] = css::beans::NamedValue("Filled", Any(outcome.filled));
         answer.getArray()[1] = css::beans::NamedValue("Left", Any(left));
+        answer.getArray()[2] = css::beans::NamedValue("Gaps", Any(gaps));
         return Any(answer);
     }
 

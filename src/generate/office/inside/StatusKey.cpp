@@ -56,12 +56,16 @@ StatusKey::StatusKey(const Reference<css::frame::XModel>& document)
     }
 }
 
-void StatusKey::colour(const Reference<css::table::XCell>& cell, const OUString& value) const
+std::optional<sal_Int32> StatusKey::colourOf(const OUString& value) const
 {
     const int status = statusOf(value, true);
-    if (status >= 0 && m_colours[status])
-        Reference<css::beans::XPropertySet>(cell, UNO_QUERY_THROW)
-            ->setPropertyValue("BackColor", css::uno::Any(*m_colours[status]));
+    return status >= 0 ? m_colours[status] : std::nullopt;
+}
+
+void StatusKey::colour(const Reference<css::table::XCell>& cell, const OUString& value) const
+{
+    if (const auto colour = colourOf(value))
+        Reference<css::beans::XPropertySet>(cell, UNO_QUERY_THROW)->setPropertyValue("BackColor", css::uno::Any(*colour));
 }
 
 } // namespace statusmill::inside

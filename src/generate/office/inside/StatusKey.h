@@ -27,6 +27,10 @@ public:
     // key. Only for a placeholder that names a status: an owner "G" is no status.
     void colour(const css::uno::Reference<css::table::XCell>& cell, const rtl::OUString& value) const;
 
+    // The key's colour of the status `value` is; nothing for no status, or one the
+    // key does not show.
+    std::optional<sal_Int32> colourOf(const rtl::OUString& value) const;
+
 private:
     // Green, Amber, Red: each colour, when the key shows it.
     std::optional<sal_Int32> m_colours[3];
