@@ -11,13 +11,17 @@
 
 #include <com/sun/star/beans/NamedValue.hpp>
 #include <com/sun/star/beans/PropertyValue.hpp>
+#include <com/sun/star/chart/XChartDataArray.hpp>
+#include <com/sun/star/chart/XChartDocument.hpp>
 #include <com/sun/star/configuration/theDefaultProvider.hpp>
 #include <com/sun/star/container/XEnumeration.hpp>
 #include <com/sun/star/container/XEnumerationAccess.hpp>
 #include <com/sun/star/container/XNameAccess.hpp>
+#include <com/sun/star/document/XEmbeddedObjectSupplier.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/lang/XMultiServiceFactory.hpp>
+#include <com/sun/star/text/XTextEmbeddedObjectsSupplier.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 
 #include <QFileInfo>
@@ -90,6 +94,34 @@ DocumentText readDocumentText(automation::Document& document)
     });
     result.pages = document.ComputeStatistics(automation::Document::kStatisticPages);
     return result;
+}
+
+QList<ChartLabels> readChartLabels(automation::Document& document)
+{
+    auto* office = dynamic_cast<office::OfficeDocument*>(&document);
+    if (!office)
+        throw Failure(QStringLiteral("Only documents of the office engine can be read."));
+    const auto component = office->component();
+    QList<ChartLabels> charts;
+    office->session().call([&] {
+        const auto objects =
+            Reference<css::text::XTextEmbeddedObjectsSupplier>(component, UNO_QUERY_THROW)->getEmbeddedObjects();
+        const auto names = objects->getElementNames();
+        for (const rtl::OUString& name : names) {
+            Reference<css::document::XEmbeddedObjectSupplier> object(objects->getByName(name), UNO_QUERY_THROW);
+            Reference<css::chart::XChartDocument> chart(object->getEmbeddedObject(), UNO_QUERY);
+            if (!chart.is())
+                continue;
+            Reference<css::chart::XChartDataArray> data(chart->getData(), UNO_QUERY_THROW);
+            ChartLabels labels;
+            for (const rtl::OUString& row : data->getRowDescriptions())
+                labels.rows << toQString(row);
+            for (const rtl::OUString& column : data->getColumnDescriptions())
+                labels.columns << toQString(column);
+            charts << labels;
+        }
+    });
+    return charts;
 }
 
 void storeCopy(automation::Application& application, const QString& source, const QString& target,

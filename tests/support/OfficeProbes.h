@@ -38,6 +38,18 @@ struct DocumentText
 // Throws Failure when the document did not come from the office engine.
 DocumentText readDocumentText(automation::Document& document);
 
+// The labels of a chart's data: its rows' (the categories) and its columns' (the
+// series), as the chart's own data table holds them.
+struct ChartLabels
+{
+    QStringList rows;
+    QStringList columns;
+};
+
+// Every chart of a document the office engine opened, in no set order (the office
+// lists embedded objects by name). Throws Failure as readDocumentText does.
+QList<ChartLabels> readChartLabels(automation::Document& document);
+
 // Stores a copy of the document at `source` as `target` through the office's filter
 // of that name ("Calc MS Excel 2007 XML", "MS Excel 97", "calc8"), locked with the
 // password when one is given: workbooks of other programs' formats, made in a test.
