@@ -1,7 +1,8 @@
 // The report template the program carries, in both its forms, opened by the office
 // engine as a generation run opens it: where its fields are, the names data fills
 // and the prompts a person fills, that the report stays short enough for the
-// preview to show it whole, and that its tables stay within the text on any paper.
+// preview to show it whole, that its tables stay within the text on any paper, and
+// that each built template keeps its chart's data.
 
 #include "core/WorkFolder.h"
 #include "generate/Automation.h"
@@ -160,6 +161,51 @@ private slots:
             // Its prompts are what a person reads: the list rows are there to fill.
             QCOMPARE(found.count(QStringLiteral("Amount")), 16);
         }
+    }
+
+    // Each built template holds one chart whose data names the list it is drawn
+    // from, as the office reads it back from the built file; the form a person
+    // fills shows its sample labels instead.
+    void eachTemplateHoldsItsChart_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<QStringList>("columns");
+        const QStringList budgetRows{"[Budget.Item]", "Equipment", "Contingency"};
+        const QStringList budgetColumns{"[Budget.Approved]", "[Budget.Actual]", "[Budget.Forecast]"};
+        const QStringList overallRows{"[OverallCounts.Status]", "Amber", "Red"};
+        const QStringList overallColumns{"[OverallCounts.Projects]"};
+        QTest::newRow("the form for data") << TemplateResource::dataBytes() << "named.dot" << budgetRows
+                                           << budgetColumns;
+        QTest::newRow("the form a person fills")
+            << TemplateResource::bytes() << "prompts.dot" << QStringList{"Staff", "Equipment", "Contingency"}
+            << QStringList{"Approved", "Actual", "Forecast"};
+        QTest::newRow("the portfolio") << TemplateResource::portfolioBytes() << "portfolio.dot" << overallRows
+                                       << overallColumns;
+        QTest::newRow("the example's .dotx")
+            << TemplateResource::exampleBytes("report-template.dotx") << "example.dotx" << budgetRows
+            << budgetColumns;
+        QTest::newRow("the example's .ott")
+            << TemplateResource::exampleBytes("report-template.ott") << "example.ott" << budgetRows << budgetColumns;
+        QTest::newRow("the example's portfolio")
+            << TemplateResource::exampleBytes("portfolio-template.ott") << "portfolio.ott" << overallRows
+            << overallColumns;
+    }
+
+    void eachTemplateHoldsItsChart()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, name);
+        QFETCH(QStringList, rows);
+        QFETCH(QStringList, columns);
+        const QString path = m_folder.filePath(name);
+        QVERIFY(testing::writeFile(path, bytes));
+        OpenedDocument document(*m_application, path);
+        const QList<ChartInFile> charts = chartsInOffice(*document);
+        QCOMPARE(charts.size(), 1);
+        QCOMPARE(charts[0].categories, rows);
+        QCOMPARE(charts[0].series, columns);
     }
 
     void fieldsFollowTheirLabelsOnceAndInOrder()
