@@ -90,7 +90,7 @@ void makeRows(automation::ReportMaker& maker, Shared& shared, bool survey)
     const QString extension = QLatin1String(SaveFormats::extensionOf(options.format));
     if (survey) {
         try {
-            board.postSurvey(maker.survey());
+            board.postSurvey({maker.survey(), maker.surveyCharts()});
         } catch (...) {
             // The rows say what is wrong with the template.
         }
@@ -111,9 +111,10 @@ void makeRows(automation::ReportMaker& maker, Shared& shared, bool survey)
             // only fail again.
             for (int attempt = 1;; ++attempt) {
                 try {
-                    const QStringList kept = maker.make(job.data, made, options.format).left;
-                    if (options.strict && !kept.isEmpty())
-                        throw Failure(strictRefusal({}, kept));
+                    const automation::FillOutcome filled = maker.make(job.data, made, options.format);
+                    if (options.strict && !(filled.left.isEmpty() && filled.gaps.isEmpty()))
+                        throw Failure(strictRefusal({}, filled.left, filled.gaps));
+                    outcome.gaps = filled.gaps;
                     break;
                 } catch (const Failure& failure) {
                     if (attempt == 2 || StopRequest::requested() ||
@@ -331,9 +332,16 @@ int runBatch(const Options& options)
         clock.start();
         QElapsedTimer lastProgress;
         bool surveyed = false;
+        QSet<QString> gapsSaid;
         for (bool running = true; running;) {
             running = board.jobsEnded() < started;
             for (const Outcome& outcome : board.take(std::chrono::milliseconds(running ? 200 : 0))) {
+                // A value that is no number is named once, however many reports hold it.
+                for (const QString& gap : outcome.gaps)
+                    if (!gapsSaid.contains(gap)) {
+                        gapsSaid.insert(gap);
+                        say(gapWarning(gap));
+                    }
                 if (outcome.failure.isEmpty()) {
                     ++made;
                     madeNames.insert(outcome.name);
@@ -347,7 +355,7 @@ int runBatch(const Options& options)
             if (!surveyed) {
                 if (auto seen = board.takeSurvey()) {
                     surveyed = true;
-                    for (const QString& warning : dataWarnings(*seen, shape))
+                    for (const QString& warning : dataWarnings(seen->first, shape, seen->second))
                         say(QStringLiteral("warning: ") + warning);
                 }
             }

@@ -13,7 +13,7 @@ void Board::post(Outcome outcome)
     m_changed.notify_all();
 }
 
-void Board::postSurvey(QList<automation::PlaceholderSeen> seen)
+void Board::postSurvey(Survey seen)
 {
     const std::lock_guard lock(m_mutex);
     m_survey = std::move(seen);
@@ -27,7 +27,7 @@ std::deque<Outcome> Board::take(std::chrono::milliseconds wait)
     return std::exchange(m_outcomes, {});
 }
 
-std::optional<QList<automation::PlaceholderSeen>> Board::takeSurvey()
+std::optional<Board::Survey> Board::takeSurvey()
 {
     const std::lock_guard lock(m_mutex);
     if (!std::exchange(m_surveyed, false))

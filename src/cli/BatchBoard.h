@@ -25,10 +25,12 @@ public:
     explicit Board(int jobs) : m_inRows(jobs) {}
 
     void post(Outcome outcome);
-    void postSurvey(QList<automation::PlaceholderSeen> seen);
+    // What the template holds: its placeholders, and its charts.
+    using Survey = std::pair<QList<automation::PlaceholderSeen>, QList<automation::ChartSeen>>;
+    void postSurvey(Survey seen);
     // Waits up to `wait` for news; what came since the last call.
     std::deque<Outcome> take(std::chrono::milliseconds wait);
-    std::optional<QList<automation::PlaceholderSeen>> takeSurvey();
+    std::optional<Survey> takeSurvey();
 
     // A job takes no more rows (or never started): every outcome of its rows is posted.
     void leftRows(int jobs = 1);
@@ -50,7 +52,7 @@ private:
     std::condition_variable m_changed;
     std::deque<Outcome> m_outcomes;
     QSet<QString> m_made;
-    QList<automation::PlaceholderSeen> m_survey;
+    Survey m_survey;
     bool m_surveyed = false;
     int m_inRows;
     std::optional<std::optional<QString>> m_portfolio;

@@ -23,6 +23,7 @@ struct Outcome
     QString where; // empty: a job's, not a report's
     QString name;
     QString failure; // empty: made
+    QStringList gaps = {}; // of its charts, for values that are no number
 };
 
 struct BatchJobs

@@ -132,16 +132,19 @@ int makeOneReport(const Options& options)
                 for (const QString& field : fieldsNotHeld(seen, options.setFields))
                     tell(QStringLiteral("warning: the template holds no %1, so --set %2 fills nothing")
                              .arg(data::bracketed(field), field));
-                for (const QString& warning : dataWarnings(seen, one.shape))
+                for (const QString& warning : dataWarnings(seen, one.shape, maker.surveyCharts()))
                     tell(QStringLiteral("warning: ") + warning);
             } catch (const Failure&) {
                 // The report says what is wrong with the template.
             }
         }
-        const QStringList kept = maker.make(one.data, made, format).left;
+        const automation::FillOutcome filled = maker.make(one.data, made, format);
         maker.finish();
+        if (!options.strict)
+            for (const QString& gap : filled.gaps)
+                tell(gapWarning(gap));
         if (options.strict) {
-            if (const QString refused = strictRefusal(one.errorCells, kept); !refused.isEmpty()) {
+            if (const QString refused = strictRefusal(one.errorCells, filled.left, filled.gaps); !refused.isEmpty()) {
                 tell(QStringLiteral("%1: %2").arg(options.output, refused));
                 return 1;
             }
@@ -163,8 +166,10 @@ int listPlaceholders(const Options& options)
         automation::ReportMaker maker([] { return automation::engine().createApplication(); },
                                       QFileInfo(options.listFile).absoluteFilePath());
         QList<automation::PlaceholderSeen> seen;
+        QList<automation::ChartSeen> charts;
         try {
             seen = maker.survey();
+            charts = maker.surveyCharts();
         } catch (const Failure& failure) {
             // An office that ends while it reads the template was most likely ended by it.
             if (failure.kind() != Failure::Kind::OfficeLost || StopRequest::requested())
@@ -174,7 +179,7 @@ int listPlaceholders(const Options& options)
                               .arg(options.listFile));
         }
         maker.finish();
-        return answer(describePlaceholders(options.listFile, seen)) ? 0 : 1;
+        return answer(describePlaceholders(options.listFile, seen, charts)) ? 0 : 1;
     } catch (const Failure& failure) {
         tellStopOr(failure.description(), QStringLiteral("nothing was listed"));
         return 1;

@@ -15,6 +15,7 @@ namespace statusmill::cli {
 namespace {
 
 using automation::PlaceholderSeen;
+using automation::ChartSeen;
 
 int editDistance(const QString& a, const QString& b)
 {
@@ -248,7 +249,27 @@ std::optional<QString> likelyMeant(const QString& placeholder)
     return std::nullopt;
 }
 
-QString describePlaceholders(const QString& file, const QList<PlaceholderSeen>& seen)
+// "  Budget: categories Item; series Approved, Actual", a line a chart, in the
+// order of their lists' names: what each draws for every report.
+QString chartLines(QList<ChartSeen> charts)
+{
+    if (charts.isEmpty())
+        return {};
+    std::sort(charts.begin(), charts.end(), [](const ChartSeen& a, const ChartSeen& b) {
+        return std::tie(a.list, a.title) < std::tie(b.list, b.title);
+    });
+    QString text = QStringLiteral("Charts (each drawn from its list for every report):\n");
+    for (const ChartSeen& chart : std::as_const(charts)) {
+        const QString title = chart.title.isEmpty() ? QString() : QStringLiteral(" (\"%1\")").arg(chart.title);
+        text += chart.list.isEmpty()
+                    ? QStringLiteral("  a chart%1 drawn from no list: it keeps the template's data\n").arg(title)
+                    : QStringLiteral("  %1%2: categories %3; series %4\n")
+                          .arg(chart.list, title, chart.categories, chart.series.join(QStringLiteral(", ")));
+    }
+    return text;
+}
+
+QString describePlaceholders(const QString& file, const QList<PlaceholderSeen>& seen, const QList<ChartSeen>& charts)
 {
     struct Entry
     {
@@ -328,6 +349,7 @@ QString describePlaceholders(const QString& file, const QList<PlaceholderSeen>& 
                 text += QStringLiteral("    when empty: %1\n").arg(holderName(*row));
         }
     }
+    text += chartLines(charts);
     if (!warnings.isEmpty()) {
         text += QStringLiteral("Warnings:\n");
         for (const QString& warning : std::as_const(warnings))
@@ -356,7 +378,7 @@ void DataShape::add(const data::ReportData& report, const QString& where)
     }
 }
 
-QStringList dataWarnings(const QList<PlaceholderSeen>& seen, const DataShape& shape)
+QStringList dataWarnings(const QList<PlaceholderSeen>& seen, const DataShape& shape, const QList<ChartSeen>& charts)
 {
     const TemplateNames names = namesOf(seen);
     QStringList warnings;
@@ -370,13 +392,17 @@ QStringList dataWarnings(const QList<PlaceholderSeen>& seen, const DataShape& sh
                                            .arg(data::bracketed(field)));
     for (const DataShape::ListShape& list : shape.lists) {
         const TemplateList* used = TemplateNames::list(names, list.name);
-        if (!used) {
+        const bool drawn = std::any_of(charts.begin(), charts.end(), [&](const ChartSeen& chart) {
+            return chart.list.compare(list.name, Qt::CaseInsensitive) == 0;
+        });
+        if (!used && !drawn) {
             warnings << QStringLiteral("the template has no row of the list %1, so its items fill "
                                        "nothing")
                             .arg(list.name);
             continue;
         }
-        warnings += listFieldWarnings(list, *used);
+        if (used)
+            warnings += listFieldWarnings(list, *used);
     }
     if (!shape.whole)
         return warnings;

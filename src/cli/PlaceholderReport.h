@@ -24,8 +24,10 @@ QStringList fieldsNotHeld(const QList<automation::PlaceholderSeen>& seen, const 
 
 // The listing for `file`: one line a placeholder (in letter case and order of
 // first appearance; the office matches them in any letter case), then the lists
-// with their fields and the rows they repeat, then warnings.
-QString describePlaceholders(const QString& file, const QList<automation::PlaceholderSeen>& seen);
+// with their fields and the rows they repeat, the charts with the list each is
+// drawn from, then warnings.
+QString describePlaceholders(const QString& file, const QList<automation::PlaceholderSeen>& seen,
+                             const QList<automation::ChartSeen>& charts = {});
 
 // What the reports of a run give, all of them together.
 struct DataShape
@@ -56,6 +58,7 @@ struct DataShape
 // lists the data never gives, and a list of the template that some reports have
 // and others do not. The four the window fills, the report's date and an item's
 // number are never named, for they are always filled.
-QStringList dataWarnings(const QList<automation::PlaceholderSeen>& seen, const DataShape& shape);
+QStringList dataWarnings(const QList<automation::PlaceholderSeen>& seen, const DataShape& shape,
+                         const QList<automation::ChartSeen>& charts = {});
 
 } // namespace statusmill::cli

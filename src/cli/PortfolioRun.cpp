@@ -120,9 +120,9 @@ void PortfolioMaker::write(const data::ReportData& data)
     const QString made = QDir(folder).filePath(
         QStringLiteral(".portfolio-%1.%2").arg(Random::uniqueSuffix(), QLatin1String(SaveFormats::extensionOf(format))));
     const auto removeMade = qScopeGuard([&] { DeleteFileQuietly(made); });
-    const QStringList kept = m_maker.make(data, made, format).left;
-    if (m_options.strict && !kept.isEmpty())
-        throw Failure(strictRefusal({}, kept));
+    const automation::FillOutcome filled = m_maker.make(data, made, format);
+    if (m_options.strict && !(filled.left.isEmpty() && filled.gaps.isEmpty()))
+        throw Failure(strictRefusal({}, filled.left, filled.gaps));
     copyFileIntoPlace(made, m_options.portfolio, m_options.overwrite);
 }
 

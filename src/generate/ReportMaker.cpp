@@ -97,10 +97,20 @@ void ReportMaker::open(StrictSteps& steps)
 
 QList<PlaceholderSeen> ReportMaker::survey()
 {
-    StrictSteps steps;
+    openAhead();
     try {
-        open(steps);
         return surveyPlaceholders(*m_document);
+    } catch (...) {
+        finish();
+        throw;
+    }
+}
+
+QList<ChartSeen> ReportMaker::surveyCharts()
+{
+    openAhead();
+    try {
+        return automation::surveyCharts(*m_document);
     } catch (...) {
         finish();
         throw;

@@ -49,6 +49,8 @@ public:
     // The placeholders the template holds (see TemplateSurvey.h), from the template
     // as this maker has it open. Throws Failure.
     QList<PlaceholderSeen> survey();
+    // The charts the template holds (see TemplateSurvey.h), the same way.
+    QList<ChartSeen> surveyCharts();
 
     // Opens the template now, so that the first report need not. Throws Failure.
     void openAhead();

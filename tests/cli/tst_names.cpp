@@ -223,6 +223,29 @@ private slots:
                                 "it is repeated for the items of one list only\n"));
     }
 
+    // A list a chart draws has a place in the template, rowless as it may be; the
+    // check names each chart with its list, a chart of no list as keeping its data.
+    void chartsTakeTheirLists()
+    {
+        const QList<automation::PlaceholderSeen> seen{
+            {"[ProjectName]", automation::Story::MainText, false, automation::Holder::Paragraph, 1}};
+        const QList<automation::ChartSeen> charts{{"Spend", "Budget", "Item", {"Approved", "Actual"}},
+                                                  {"", "", "", {}}};
+        data::ReportData given;
+        given.setList({"budget", {{{"Item", "Staff"}}}});
+        given.setList({"Risks", {{{"ID", "R1"}}}});
+        DataShape shape;
+        shape.add(given);
+        QCOMPARE(dataWarnings(seen, shape, charts),
+                 QStringList{"the template has no row of the list Risks, so its items fill nothing"});
+        QCOMPARE(describePlaceholders("t.odt", seen, charts),
+                 QStringLiteral("Placeholders in t.odt:\n"
+                                "  [ProjectName]    1  main text 1  (filled by the window)\n"
+                                "Charts (each drawn from its list for every report):\n"
+                                "  a chart drawn from no list: it keeps the template's data\n"
+                                "  Budget (\"Spend\"): categories Item; series Approved, Actual\n"));
+    }
+
     void typosOfTheFour_data()
     {
         QTest::addColumn<QString>("placeholder");

@@ -4,6 +4,7 @@
 // project's name linked to its report beside it.
 
 #include "ProgramRuns.h"
+#include "support/ChartFiles.h"
 #include "support/OdtContent.h"
 
 #include <QtTest>
@@ -154,6 +155,13 @@ private slots:
             QCOMPARE(cells.at(row + 2).second, kShading.value(status));
         }
         QVERIFY(odtParagraphs(portfolio).contains(QStringLiteral("1 Green, 1 Amber, 1 Red")));
+        // Beside the counts, a bar for each, in the key's colour (the first bar's is
+        // its series', which the file does not repeat).
+        const QList<statusmill::testing::ChartInFile> charts = statusmill::testing::odtCharts(portfolio);
+        QCOMPARE(charts.size(), 1);
+        QCOMPARE(charts[0].categories, QStringList({"Green", "Amber", "Red"}));
+        QCOMPARE(charts[0].values, QList<QList<double>>({{1}, {1}, {1}}));
+        QCOMPARE(charts[0].colours.mid(1), QStringList({kShading["Amber"], kShading["Red"]}));
         // A list's items reach the overview too: Beta's next milestone, from its table.
         if (!lists.isEmpty())
             QVERIFY2(odtParagraphs(portfolio).join('\n').contains(QStringLiteral("Survey")),

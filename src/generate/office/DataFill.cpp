@@ -4,6 +4,7 @@
 #include "OfficeDocument.h"
 
 #include "core/Failure.h"
+#include "data/Numbers.h"
 #include "data/ReportData.h"
 #include "generate/FillPlan.h"
 
@@ -78,10 +79,11 @@ css::uno::Sequence<NamedValue> namedLists(const QList<data::List>& lists)
     return named;
 }
 
-// Each list's fields that read as numbers, item for item, for the charts drawn
-// from it; a list with none is left out.
+// Each list's fields that read as numbers (see data/Numbers.h), item for item,
+// for the charts drawn from it; a list with none is left out.
 css::uno::Sequence<NamedValue> namedNumbers(const QList<data::List>& lists)
 {
+    const QLocale locale = data::localeOfNumbers();
     std::vector<NamedValue> named;
     for (const data::List& list : lists) {
         css::uno::Sequence<css::uno::Sequence<NamedValue>> items(list.items.size());
@@ -89,8 +91,8 @@ css::uno::Sequence<NamedValue> namedNumbers(const QList<data::List>& lists)
         for (qsizetype item = 0; item < list.items.size(); ++item) {
             std::vector<NamedValue> numbers;
             for (const data::Field& field : list.items.at(item))
-                if (field.number)
-                    numbers.emplace_back(toOUString(field.name), css::uno::Any(*field.number));
+                if (const auto number = data::numberOf(field, locale))
+                    numbers.emplace_back(toOUString(field.name), css::uno::Any(*number));
             any = any || !numbers.empty();
             items.getArray()[item] = css::uno::Sequence<NamedValue>(numbers.data(), sal_Int32(numbers.size()));
         }
