@@ -241,6 +241,12 @@ QString helpText()
         "  Milestones with [Milestones.Owner], and so on (statusmill(1) lists them all;\n"
         "  --example writes it with data that fills it). Otherwise the form a person fills\n"
         "  by hand, whose prompts ([Name], [Date]) a table's columns and --set fill.\n"
+        "\nCharts:\n"
+        "  A chart whose data labels its first category [Budget.Item] and its series\n"
+        "  [Budget.Approved], [Budget.Actual] is drawn from the list Budget in every\n"
+        "  report, as the built-in report's budget chart is. Values are numbers, text\n"
+        "  read as LC_NUMERIC writes them (420,000; 1.234,5); one that is no number is a\n"
+        "  gap and a warning. --list-placeholders names each chart's list.\n"
         "\nExit status: 0 when every report was made, 1 when any failed, 2 for a usage error,\n"
         "128 and the signal's number when a signal stopped it.\n"
         "Any other option is Qt's own (for example -platform or -display); see statusmill(1).\n");

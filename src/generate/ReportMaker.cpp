@@ -76,6 +76,7 @@ void ReportMaker::open(StrictSteps& steps)
     // single report never waits for that; a template they cannot be taken back
     // from is opened anew.
     if (m_document && std::exchange(m_filled, false)) {
+        m_document->SetScreenUpdating(false);
         if (!m_document->UndoAll()) {
             m_document->Close(0);
             m_document.reset();

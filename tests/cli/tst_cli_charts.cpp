@@ -95,6 +95,35 @@ private slots:
         QCOMPARE(chart->values.value(0), QList<double>({420000, 162500, 415000}));
     }
 
+    // The example's whole report, three times from one open template: every
+    // report's own chart, and taking each report back stays as quick as it was.
+    void oneTemplateForWholeReports()
+    {
+        QFile example(QStringLiteral(STATUSMILL_EXAMPLE_DIR "/project.json"));
+        QVERIFY(example.open(QIODevice::ReadOnly));
+        QJsonObject project = QJsonDocument::fromJson(example.readAll()).object();
+        QJsonArray batch;
+        for (int number = 1; number <= 3; ++number) {
+            project.insert(QStringLiteral("ProjectName"), QStringLiteral("P%1").arg(number));
+            QJsonArray budget = project.value(QStringLiteral("Budget")).toArray();
+            QJsonObject first = budget.at(0).toObject();
+            first.insert(QStringLiteral("Approved"), number * 1000);
+            budget.replace(0, first);
+            project.insert(QStringLiteral("Budget"), budget);
+            batch.append(project);
+        }
+        QVERIFY(statusmill::testing::writeFile(path("p.json"), QJsonDocument(batch).toJson()));
+        QCOMPARE(run({"--batch", "p.json", "--output-dir", "out", "--format", "odt", "--jobs", "1", "--name",
+                      "{ProjectName}"}),
+                 0);
+        for (int number = 1; number <= 3; ++number) {
+            const auto chart = chartOf(path(QStringLiteral("out/P%1.odt").arg(number)));
+            QVERIFY(chart);
+            QCOMPARE(chart->categories, QStringList({"Staff and labour", "Equipment and services", "Contingency"}));
+            QCOMPARE(chart->values.value(0).value(0), number * 1000.0);
+        }
+    }
+
     // A value that is no number is a gap in its bar, named once for the batch
     // however many reports hold it; under --strict those reports are not made.
     void aValueThatIsNoNumber_data()

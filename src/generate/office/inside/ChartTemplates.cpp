@@ -44,7 +44,9 @@ ChartData templateDataOf(const Reference<css::uno::XInterface>& object,
 {
     // One office may fill several documents at once, each on its own thread.
     static std::mutex mutex;
-    static std::map<css::uno::XInterface*, Remembered> remembered;
+    // Never destroyed: at the office's exit its weak references would reach into
+    // what UNO has already torn down, and the office would not end.
+    static auto& remembered = *new std::map<css::uno::XInterface*, Remembered>;
     const Reference<css::uno::XInterface> key(object, UNO_QUERY_THROW);
     const std::lock_guard lock(mutex);
     // A closed document's objects are gone, and another may be made where one was.

@@ -80,6 +80,29 @@ private:
     Reference<css::document::XUndoManager> m_undo;
 };
 
+// Nothing from here to the end of the scope is recorded to take back.
+class UndoLocked
+{
+public:
+    explicit UndoLocked(const Reference<css::frame::XModel>& document)
+        : m_undo(Reference<css::document::XUndoManagerSupplier>(document, UNO_QUERY_THROW)->getUndoManager())
+    {
+        m_undo->lock();
+    }
+    ~UndoLocked()
+    {
+        try {
+            m_undo->unlock();
+        } catch (const css::uno::Exception&) {
+        }
+    }
+    UndoLocked(const UndoLocked&) = delete;
+    UndoLocked& operator=(const UndoLocked&) = delete;
+
+private:
+    Reference<css::document::XUndoManager> m_undo;
+};
+
 // Tells the caller, about once a second, that the fill is getting on.
 class Heartbeat
 {
@@ -127,10 +150,9 @@ struct Outcome
     std::vector<Gap> gaps;
 };
 
-Outcome fill(const Reference<css::frame::XModel>& document, const Values& values,
+Outcome fill(const Reference<css::frame::XModel>& document, const Values& values, const StatusKey& key,
              const Reference<css::task::XStatusIndicator>& progress)
 {
-    const StatusKey key(document);
     // All of the template's placeholders are found before any is filled.
     TemplateRows rows = rowsOfLists(templateSpots(document), values);
     Filler filler(values, key);
@@ -142,8 +164,7 @@ Outcome fill(const Reference<css::frame::XModel>& document, const Values& values
     for (const OUString& text : drawingShapeTexts(document))
         filler.noteLeftIn(text);
     keepShortTablesWhole(document);
-    std::vector<Gap> gaps = fillCharts(document, values, key);
-    return {filler.filled(), filler.left(), std::move(gaps)};
+    return {filler.filled(), filler.left(), {}};
 }
 
 class ReportFill : public cppu::WeakImplHelper2<css::task::XJob, css::lang::XServiceInfo>
@@ -176,9 +197,19 @@ public:
         // The views follow no change until the end, the step to take back closed
         // first: the office lays the pages out once, after the whole call.
         const ViewsLocked locked(document);
-        const UndoRecord undo(document, record);
         const Values values(fields, lists, numbers);
-        const Outcome outcome = fill(document, values, progress);
+        const StatusKey key(document);
+        Outcome outcome;
+        {
+            const UndoRecord undo(document, record);
+            outcome = fill(document, values, key, progress);
+        }
+        // Not recorded at all: the office's undo does not take a chart's data back,
+        // and every chart is set anew for each report anyway; but what it does
+        // record of a chart (its frame kept to size) costs each report's taking
+        // back more than the last's.
+        const UndoLocked unrecorded(document);
+        outcome.gaps = fillCharts(document, values, key);
         Sequence<OUString> left(sal_Int32(outcome.left.size()));
         std::copy(outcome.left.begin(), outcome.left.end(), left.getArray());
         Sequence<css::beans::NamedValue> gaps(sal_Int32(outcome.gaps.size()));
